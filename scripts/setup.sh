@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs every Debian package that Parlind needs to build, test and run.
+# Does nothing when all of them are installed already.
+#   cmake, ninja-build, g++      the build
+#   qt6-base-dev                 the desktop program vrx (Qt 6 Widgets and Qt Test)
+#   libgtest-dev, libgmock-dev   the engine's tests (GoogleTest)
+#   libcli11-dev                 vrx-cli's command line
+#   libxxhash-dev                fast hashing for very large groups of same-size files
+#   tzdata                       tests that convert local times set TZ themselves
+#   fonts-dejavu-core            windows rendered on the offscreen platform need a font
+#   clang-14, libclang-rt-14-dev the fuzz targets (libFuzzer)
+set -euo pipefail
+packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libcli11-dev
+          libxxhash-dev tzdata fonts-dejavu-core clang-14 libclang-rt-14-dev)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+"${sudo_cmd[@]}" apt-get update
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: once in a
+# normal build (with the desktop program), once with AddressSanitizer and
+# UndefinedBehaviorSanitizer and without Qt (so a Qt include in the engine
+# breaks the build). Warnings are errors in both builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+jobs=2
+
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARLIND_WERROR=ON
+cmake --build build/test -j "$jobs"
+
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARLIND_WERROR=ON \
+      -DPARLIND_SANITIZE=ON -DPARLIND_GUI=OFF
+cmake --build build/asan -j "$jobs"
+
+echo "== Tests (normal build) =="
+ctest --test-dir build/test -j "$jobs" --output-on-failure
+echo "== Tests (AddressSanitizer + UndefinedBehaviorSanitizer, no Qt) =="
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build/asan -j "$jobs" --output-on-failure

@@ -1,0 +1,47 @@
+// One collected file or directory, and the candidate list.
+//
+// The candidate list holds the records in discovery order; a record's position
+// is its identity for the rest of the run, and similarity classes refer to
+// records by address, so the list is not changed between the end of the
+// filter pass and the start of the next search.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/file_time.h"
+
+namespace vrx {
+
+struct FileEntry {
+  std::string path;         // full path; for a source's own record the source text
+  std::string name;         // the final name as listed; "." for the root
+  uint32_t attributes = 0;  // R 0x1, H 0x2, S 0x4, D 0x10, A 0x20
+  FileTime time = 0;        // the time chosen by the search's date kind (UTC)
+  uint64_t size = 0;        // bytes, 64 bits; 0 for directories
+
+  bool IsDirectory() const;
+};
+
+class FileEntryArray {
+ public:
+  size_t GetSize() const { return items_.size(); }
+  const FileEntry& GetAt(size_t i) const { return items_[i]; }
+  FileEntry& ElementAt(size_t i) { return items_[i]; }
+  // Grows (new records empty) or shrinks; SetSize(0) releases the storage.
+  void SetSize(size_t n);
+  // Stores a copy at i, growing to i + 1 records first when needed.
+  void SetAtGrow(size_t i, const FileEntry& entry);
+  // Appends (the collection's only use of SetAtGrow); returns the new index.
+  size_t Add(const FileEntry& entry);
+
+  auto begin() const { return items_.begin(); }
+  auto end() const { return items_.end(); }
+
+ private:
+  void GrowFor(size_t needed);
+  std::vector<FileEntry> items_;
+};
+
+}  // namespace vrx

@@ -1,0 +1,58 @@
+// Sort comparators and similarity predicates of the comparison criteria.
+// A comparator returns <0, 0 or >0; a predicate takes the application object
+// (for the differences of the search) and two records, the reference member
+// first, and returns 0 for similar. A comparator that returns 0 for equal
+// records serves as the predicate of equality.
+#pragma once
+
+#include <string_view>
+
+#include "collect/file_entry.h"
+
+namespace vrx {
+
+class CvrxApp;
+
+using Comparator = int (*)(const FileEntry& a, const FileEntry& b);
+using Predicate = int (*)(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+
+// The location: a file's containing directory (the path before its last "/"),
+// a directory's whole path. A path without "/" has the empty location.
+std::string_view LocationOf(const FileEntry& entry);
+
+// 8 x R + 4 x H + 2 x S + 1 x A.
+int AttributeKey(const FileEntry& entry);
+// Number of the attributes R, H, S, A in which the records differ (0..4).
+int AttributeDistance(const FileEntry& a, const FileEntry& b);
+// |time(a) - time(b)| in seconds, as a floating value (not rounded).
+double TimeDistance(const FileEntry& a, const FileEntry& b);
+
+int CompareLocation(const FileEntry& a, const FileEntry& b);
+int CompareName(const FileEntry& a, const FileEntry& b);
+int CompareNameNoCase(const FileEntry& a, const FileEntry& b);
+int CompareNameLength(const FileEntry& a, const FileEntry& b);  // in characters
+int CompareTime(const FileEntry& a, const FileEntry& b);
+int CompareAttributes(const FileEntry& a, const FileEntry& b);
+int CompareSize(const FileEntry& a, const FileEntry& b);
+
+int NameWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int NameWithinNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int NameExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int NameExactlyNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int TimeWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int TimeExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int AttrWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int AttrExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int SizeWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int SizeWithinFactor(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+
+// Comparators used as predicates of equality.
+int CompareLocationPred(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int CompareNamePred(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int CompareNameNoCasePred(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int CompareNameLengthPred(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int CompareTimePred(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int CompareAttributesPred(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int CompareSizePred(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+
+}  // namespace vrx

@@ -1,0 +1,52 @@
+// Directory listings and single-entry queries.
+//
+// A listing holds the entries of one directory sorted ascending by name,
+// byte-wise. "." and ".." are never taken; symbolic links are left out (neither
+// recorded nor followed), which also ends every directory cycle. Special files
+// carry the attribute S. A directory's size is 0.
+//
+// Paths: the empty path names the root directory; below it paths are "/" plus
+// the name. Relative paths are taken relative to the working directory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/file_time.h"
+
+namespace vrx {
+
+// Longest directory path the walk lists, in bytes (PATH_MAX).
+inline constexpr size_t kMaxPath = 4096;
+
+struct DirEntryInfo {
+  std::string name;
+  uint32_t attributes = 0;
+  FileTime modified = 0;
+  FileTime accessed = 0;
+  FileTime created = 0;  // birth time where the file system has one, else modified
+  uint64_t size = 0;     // 0 for directories
+
+  // The time chosen by a date kind: 0 modification, 1 access, 2 creation;
+  // any other kind gives the modification time.
+  FileTime TimeOfKind(int32_t dateKind) const;
+};
+
+// Lists one directory. False when it cannot be opened or read (no access, not
+// existing, not a directory); `out` is then empty.
+bool ListDirectory(const std::string& dirPath, std::vector<DirEntryInfo>* out);
+
+// The attribute bits of a path, following a symbolic link. False when the path
+// cannot be queried (missing, no access, dangling link).
+bool QueryAttributes(const std::string& path, uint32_t* attributes);
+
+// The directory entry of a path itself, following a symbolic link (a source
+// location may be a link). `name` is the path's last component, "." for the
+// root. False when the path cannot be queried.
+bool QueryEntry(const std::string& path, DirEntryInfo* out);
+
+// Joins a directory path and a name with "/" (the root "" gives "/name").
+std::string JoinPath(const std::string& dirPath, const std::string& name);
+
+}  // namespace vrx

@@ -1,0 +1,49 @@
+// Text primitives over UTF-8 byte strings.
+//
+// File names are the bytes the file system returns; a byte that is not part of
+// valid UTF-8 counts as one character of its own and is never changed.
+//
+// Two case foldings exist and are not interchangeable:
+//   - the "code-page" folding of the name test and of the case-blind
+//     comparisons (locations, names, the results' sort): every UTF-8 character
+//     is folded with the simple Unicode upper-case mapping of the locale
+//     C.UTF-8 (towupper_l), whatever locale the user runs, so "ä" becomes "Ä";
+//   - the ASCII folding of the content search, MatchWildNoCase and the
+//     difference counters, which changes only a to z.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vrx {
+
+// ASCII upper-casing: only a to z change.
+inline unsigned char AsciiUpper(unsigned char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+// Decodes UTF-8 into characters. A valid sequence gives its code point; a
+// byte that is not part of a valid sequence gives 0x110000 + the byte value,
+// so it stays distinct from every real character.
+std::vector<char32_t> DecodeUtf8(std::string_view text);
+
+// Number of characters in the sense of DecodeUtf8.
+size_t Utf8Length(std::string_view text);
+
+// The code-page upper-casing of a whole text (C.UTF-8 simple mapping);
+// invalid bytes stay as they are.
+std::string FoldUpper(std::string_view text);
+
+// The same folding of one decoded character (invalid bytes unchanged).
+char32_t FoldUpperChar(char32_t c);
+
+// Case-blind comparison of two texts: characters are folded with FoldUpperChar
+// and compared by code point; returns <0, 0 or >0.
+int CompareNoCase(std::string_view a, std::string_view b);
+
+// True when upper-casing changes at least one character of the text.
+bool HasFoldableChar(std::string_view text);
+
+}  // namespace vrx

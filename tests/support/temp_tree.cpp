@@ -1,0 +1,144 @@
+#include "support/temp_tree.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace vrx::test {
+namespace fs = std::filesystem;
+
+TempTree::TempTree() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
+                        "/parlind-test-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("mkdtemp failed");
+  }
+  root_ = pattern;
+}
+
+TempTree::~TempTree() {
+  std::error_code ec;
+  // Make everything writable and listable again so that removal cannot fail.
+  for (auto it = fs::recursive_directory_iterator(root_, fs::directory_options::skip_permission_denied, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    if (!it->is_symlink(ec)) {
+      ::chmod(it->path().c_str(), 0755);
+    }
+  }
+  ::chmod(root_.c_str(), 0755);
+  fs::remove_all(root_, ec);
+}
+
+std::string TempTree::Path(const std::string& relative) const { return root_ + "/" + relative; }
+
+std::string TempTree::MakeDir(const std::string& relative) {
+  const std::string path = Path(relative);
+  fs::create_directories(path);
+  return path;
+}
+
+std::string TempTree::MakeFile(const std::string& relative, const std::string& content) {
+  const std::string path = Path(relative);
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  if (!out) {
+    throw std::runtime_error("cannot write " + path);
+  }
+  return path;
+}
+
+std::string TempTree::MakeSparseFile(const std::string& relative, uint64_t size) {
+  const std::string path = Path(relative);
+  fs::create_directories(fs::path(path).parent_path());
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0 || ::ftruncate(fd, static_cast<off_t>(size)) != 0) {
+    if (fd >= 0) {
+      ::close(fd);
+    }
+    throw std::runtime_error("cannot make sparse file " + path);
+  }
+  ::close(fd);
+  return path;
+}
+
+std::string TempTree::MakeSymlink(const std::string& relative, const std::string& target) {
+  const std::string path = Path(relative);
+  fs::create_directories(fs::path(path).parent_path());
+  if (::symlink(target.c_str(), path.c_str()) != 0) {
+    throw std::runtime_error("cannot make link " + path);
+  }
+  return path;
+}
+
+std::string TempTree::MakeFifo(const std::string& relative) {
+  const std::string path = Path(relative);
+  fs::create_directories(fs::path(path).parent_path());
+  if (::mkfifo(path.c_str(), 0644) != 0) {
+    throw std::runtime_error("cannot make fifo " + path);
+  }
+  return path;
+}
+
+void TempTree::SetTimes(const std::string& relative, int64_t seconds, int64_t nanoseconds) {
+  const std::string path = Path(relative);
+  timespec times[2];
+  times[0].tv_sec = static_cast<time_t>(seconds);
+  times[0].tv_nsec = static_cast<long>(nanoseconds);
+  times[1] = times[0];
+  if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
+    throw std::runtime_error("cannot set times of " + path);
+  }
+}
+
+void TempTree::SetMode(const std::string& relative, unsigned mode) {
+  const std::string path = Path(relative);
+  if (::chmod(path.c_str(), static_cast<mode_t>(mode)) != 0) {
+    throw std::runtime_error("cannot chmod " + path);
+  }
+}
+
+void TempTree::Remove(const std::string& relative) { fs::remove_all(Path(relative)); }
+
+bool PermissionsAreEnforced() {
+  TempTree tree;
+  const std::string path = tree.MakeFile("probe", "x");
+  ::chmod(path.c_str(), 0);
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd >= 0) {
+    ::close(fd);
+    return false;
+  }
+  return true;
+}
+
+ScopedTimeZone::ScopedTimeZone(const char* tz) {
+  const char* old = std::getenv("TZ");
+  if (old != nullptr) {
+    hadOld_ = true;
+    old_ = old;
+  }
+  ::setenv("TZ", tz, 1);
+  ::tzset();
+}
+
+ScopedTimeZone::~ScopedTimeZone() {
+  if (hadOld_) {
+    ::setenv("TZ", old_.c_str(), 1);
+  } else {
+    ::unsetenv("TZ");
+  }
+  ::tzset();
+}
+
+}  // namespace vrx::test

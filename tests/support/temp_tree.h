@@ -1,0 +1,60 @@
+// Real temporary trees for tests: a fresh directory under $TMPDIR (or /tmp)
+// that is removed, with everything in it, when the object goes away.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vrx::test {
+
+class TempTree {
+ public:
+  TempTree();
+  ~TempTree();
+  TempTree(const TempTree&) = delete;
+  TempTree& operator=(const TempTree&) = delete;
+
+  // Absolute path of the tree's root (no trailing slash).
+  const std::string& root() const { return root_; }
+  // root() + "/" + relative.
+  std::string Path(const std::string& relative) const;
+
+  // Creates a directory (and its parents). Returns its absolute path.
+  std::string MakeDir(const std::string& relative);
+  // Creates a file (and its parent directories) holding `content`.
+  std::string MakeFile(const std::string& relative, const std::string& content = "");
+  // Creates a sparse file of `size` bytes (zeros).
+  std::string MakeSparseFile(const std::string& relative, uint64_t size);
+  // Creates a symbolic link at `relative` pointing to `target` (as given).
+  std::string MakeSymlink(const std::string& relative, const std::string& target);
+  // Creates a FIFO.
+  std::string MakeFifo(const std::string& relative);
+  // Sets modification and access time (seconds since 1970, plus nanoseconds).
+  void SetTimes(const std::string& relative, int64_t seconds, int64_t nanoseconds = 0);
+  // chmod.
+  void SetMode(const std::string& relative, unsigned mode);
+  void Remove(const std::string& relative);
+
+ private:
+  std::string root_;
+};
+
+// True when the process can be refused access by permission bits (not root,
+// or root without CAP_DAC_OVERRIDE). Tests that rely on it skip otherwise and
+// say so.
+bool PermissionsAreEnforced();
+
+// Sets TZ for the process and calls tzset; restores the old value on exit.
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const char* tz);
+  ~ScopedTimeZone();
+  ScopedTimeZone(const ScopedTimeZone&) = delete;
+  ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+ private:
+  std::string old_;
+  bool hadOld_ = false;
+};
+
+}  // namespace vrx::test
