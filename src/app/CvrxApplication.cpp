@@ -1,0 +1,35 @@
+#include "app/CvrxApplication.h"
+
+#include "app/program_icon.h"
+#include "form/CSearchDialog.h"
+#include "form/search_command.h"
+
+namespace vrx {
+
+CvrxApplication::CvrxApplication(int& argc, char** argv)
+    : QApplication(argc, argv),
+      progressFactory_(settings_),
+      engine_(progressFactory_, diagnostics_) {
+  setApplicationName(QStringLiteral("Parlind"));
+  setOrganizationName(QStringLiteral("Parlind"));
+  setApplicationVersion(QStringLiteral(PARLIND_VERSION));
+  setApplicationDisplayName(QStringLiteral("Parlind"));
+  setDesktopFileName(QStringLiteral("parlind-vrx"));
+  setWindowIcon(ProgramIcon());
+  installEventFilter(&escapeFilter_);
+}
+
+CvrxApplication::~CvrxApplication() {
+  removeEventFilter(&escapeFilter_);
+}
+
+int CvrxApplication::Run() {
+  CSearchDialog form(settings_, dialogs_);
+  SearchCommand command(engine_, dialogs_, progressFactory_);
+  form.SetSearchHandler([&command, &form] { command.Run(form); });
+  form.show();
+  form.exec();
+  return 0;
+}
+
+}  // namespace vrx
