@@ -28,3 +28,6 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
 }
 
 }  // namespace vrx
+
+// The class's meta-object code, kept in this object file.
+#include "moc_CAboutDialog.cpp"

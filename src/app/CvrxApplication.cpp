@@ -33,3 +33,6 @@ int CvrxApplication::Run() {
 }
 
 }  // namespace vrx
+
+// The class's meta-object code, kept in this object file.
+#include "moc_CvrxApplication.cpp"

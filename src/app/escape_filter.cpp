@@ -15,3 +15,6 @@ bool EscapeFilter::eventFilter(QObject* watched, QEvent* event) {
 }
 
 }  // namespace vrx
+
+// The class's meta-object code, kept in this object file.
+#include "moc_escape_filter.cpp"

@@ -462,3 +462,6 @@ FormValues CSearchDialog::CollectFormValues() const {
 }
 
 }  // namespace vrx
+
+// The class's meta-object code, kept in this object file.
+#include "moc_CSearchDialog.cpp"

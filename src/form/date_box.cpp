@@ -45,3 +45,6 @@ void DateBox::setDate(QDate date) {
 }
 
 }  // namespace vrx
+
+// The class's meta-object code, kept in this object file.
+#include "moc_date_box.cpp"

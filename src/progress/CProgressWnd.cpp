@@ -156,3 +156,6 @@ std::unique_ptr<Progress> CProgressWndFactory::Create(const std::string& caption
 }
 
 }  // namespace vrx
+
+// The class's meta-object code, kept in this object file.
+#include "moc_CProgressWnd.cpp"

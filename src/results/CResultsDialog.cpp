@@ -193,3 +193,6 @@ void CResultsDialog::LayOut(int cx, int cy) {
 }
 
 }  // namespace vrx
+
+// The class's meta-object code, kept in this object file.
+#include "moc_CResultsDialog.cpp"

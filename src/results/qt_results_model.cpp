@@ -182,3 +182,6 @@ bool ResultsSortProxy::lessThan(const QModelIndex& left, const QModelIndex& righ
 }
 
 }  // namespace vrx
+
+// The class's meta-object code, kept in this object file.
+#include "moc_qt_results_model.cpp"
