@@ -33,7 +33,7 @@ bool FormHistory::LoadHistory() {
   // Adding to an empty list selects the first entry; the edit text stays.
   box_->setCurrentIndex(-1);
   box_->setEditText(editText);
-  return ok;
+  return settings_.Sync() && ok;
 }
 
 bool FormHistory::SaveHistory() {
@@ -43,7 +43,7 @@ bool FormHistory::SaveHistory() {
       return false;
     }
   }
-  return true;
+  return settings_.Sync();
 }
 
 QString FormHistory::FirstStoredEntry() {
@@ -52,6 +52,7 @@ QString FormHistory::FirstStoredEntry() {
   const QString text = settings_.ReadString(group_, name, notFound);
   if (text == notFound) {
     settings_.WriteString(group_, name, QString());
+    settings_.Sync();
     return {};
   }
   return text;

@@ -50,8 +50,11 @@ QString Settings::ReadString(const QString& group, const QString& name, const QS
 }
 
 bool Settings::WriteString(const QString& group, const QString& name, const QString& value) {
+  if (!settings_.isWritable()) {
+    return false;
+  }
   settings_.setValue(Key(group, name), value);
-  return Flush();
+  return true;
 }
 
 QPoint Settings::ProgressPosition() {
@@ -67,17 +70,15 @@ bool Settings::SaveProgressPosition(QPoint position) {
   const QString group = QString::fromLatin1(kSettingsGroup);
   settings_.setValue(Key(group, QString::fromLatin1(kPositionX)), position.x());
   settings_.setValue(Key(group, QString::fromLatin1(kPositionY)), position.y());
-  return Flush();
+  return Sync();
 }
 
 void Settings::Clear() {
   settings_.clear();
-  Flush();
+  Sync();
 }
 
-// Writes pending changes to the file at once, so that a failed write is seen
-// by the caller that made it.
-bool Settings::Flush() {
+bool Settings::Sync() {
   settings_.sync();
   return settings_.status() == QSettings::NoError && settings_.isWritable();
 }

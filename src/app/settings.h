@@ -42,8 +42,10 @@ class Settings {
   // Reads a string value; `fallback` when it does not exist.
   QString ReadString(const QString& group, const QString& name, const QString& fallback);
   // Writes a string value (creating group and value). False when the
-  // configuration file could not be written.
+  // configuration file cannot be written. Sync() stores the written values.
   bool WriteString(const QString& group, const QString& name, const QString& value);
+  // Writes pending changes to the file; false when that failed.
+  bool Sync();
 
   // The progress window's remembered top-left corner; -1 for a missing value.
   QPoint ProgressPosition();
@@ -55,7 +57,6 @@ class Settings {
   void Clear();
 
  private:
-  bool Flush();
   QSettings settings_;
 };
 
