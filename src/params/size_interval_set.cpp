@@ -1,6 +1,7 @@
 #include "params/size_interval_set.h"
 
 #include <cstddef>
+#include <utility>
 
 namespace vrx {
 
@@ -10,87 +11,107 @@ bool IsLowerBorder(std::size_t position) {
   return position % 2 == 0;
 }
 
-}  // namespace
+// The union insert walks the old border list once and builds the new one:
+// it places the lower border, swallows every old border that lies inside the
+// new interval, then places the upper border. Whether an old border is a
+// lower or an upper border follows from its position in the old list.
+int Unite(std::vector<SizeBorder>* borders, SizeBorder lower, SizeBorder upper) {
+  const std::vector<SizeBorder> old = std::move(*borders);
+  const std::size_t n = old.size();
+  std::vector<SizeBorder>& out = *borders;
+  out.clear();
+  out.reserve(n + 2);
 
-// The union insert walks the border list once: it places the lower border,
-// swallows every border that lies inside the new interval, then places the
-// upper border. `pos` is always the first border not yet looked at.
-int SizeIntervalSet::Insert(SizeBorder lower, SizeBorder upper) {
-  std::size_t pos = 0;
-  while (pos < borders_.size() && borders_[pos].value < lower.value) {
-    ++pos;
+  std::size_t i = 0;
+  while (i < n && old[i].value < lower.value) {
+    out.push_back(old[i++]);
   }
-  if (pos == borders_.size()) {
-    borders_.push_back(lower);
-    borders_.push_back(upper);
-    return static_cast<int>(pos / 2);
+  const int index = static_cast<int>(out.size() / 2);
+  if (i == n) {
+    out.push_back(lower);
+    out.push_back(upper);
+    return index;
   }
 
   bool merged = false;
-  std::size_t lowerPos = pos;
-  SizeBorder& found = borders_[pos];
+  const SizeBorder& found = old[i];
   if (lower.value < found.value) {
-    if (IsLowerBorder(pos)) {
-      borders_.insert(borders_.begin() + static_cast<std::ptrdiff_t>(pos), lower);
-      ++pos;  // the found border moved one place on
+    if (IsLowerBorder(i)) {
+      out.push_back(lower);  // a new interval begins in the gap
     } else {
       merged = true;  // lower lies inside the interval that ends at `found`
     }
-  } else if (IsLowerBorder(pos)) {
-    found.inclusive = found.inclusive || lower.inclusive;  // both start at the same value
+  } else if (IsLowerBorder(i)) {
+    out.push_back({found.value, found.inclusive || lower.inclusive});  // same start
     merged = true;
-    ++pos;
+    ++i;
   } else if (found.inclusive || lower.inclusive) {
-    // The new interval continues the one ending here. When the new interval
-    // is only this one value, the united interval still ends inclusively if
-    // the old one did.
-    if (upper.value == found.value) {
-      upper.inclusive = upper.inclusive || found.inclusive;
-    }
-    borders_.erase(borders_.begin() + static_cast<std::ptrdiff_t>(pos));
-    merged = true;
+    merged = true;  // the new interval continues the one ending here
+    ++i;
   } else {
     // Both exclusive at the same value: a separate interval right after it.
-    borders_.insert(borders_.begin() + static_cast<std::ptrdiff_t>(pos) + 1, lower);
-    lowerPos = pos + 1;
-    pos += 2;
+    out.push_back(found);
+    out.push_back(lower);
+    ++i;
   }
 
-  // Borders inside the new interval are swallowed.
-  std::size_t swallowEnd = pos;
-  while (swallowEnd < borders_.size() && borders_[swallowEnd].value < upper.value) {
-    ++swallowEnd;
-  }
-  if (swallowEnd > pos) {
-    borders_.erase(borders_.begin() + static_cast<std::ptrdiff_t>(pos),
-                   borders_.begin() + static_cast<std::ptrdiff_t>(swallowEnd));
+  // Old borders inside the new interval are swallowed.
+  while (i < n && old[i].value < upper.value) {
     merged = true;
+    ++i;
   }
-  if (pos == borders_.size()) {
-    borders_.push_back(upper);
-    return merged ? -1 : static_cast<int>(lowerPos / 2);
+  if (i == n) {
+    out.push_back(upper);
+    return merged ? -1 : index;
   }
 
-  SizeBorder& next = borders_[pos];
-  if (next.value == upper.value && !IsLowerBorder(pos)) {
-    next.inclusive = next.inclusive || upper.inclusive;
+  const SizeBorder& next = old[i];
+  if (next.value == upper.value && !IsLowerBorder(i)) {
+    out.push_back({next.value, next.inclusive || upper.inclusive});
     merged = true;
+    ++i;
   } else if (next.value == upper.value && (next.inclusive || upper.inclusive)) {
-    // The intervals touch: the one starting here continues the new one. When
-    // that interval is only this one value, the united interval still ends
-    // inclusively if the new one did.
-    borders_.erase(borders_.begin() + static_cast<std::ptrdiff_t>(pos));
-    SizeBorder& end = borders_[pos];
-    if (end.value == upper.value) {
-      end.inclusive = end.inclusive || upper.inclusive;
-    }
-    merged = true;
-  } else if (!IsLowerBorder(pos)) {
+    merged = true;  // the interval starting here continues the new one
+    ++i;
+  } else if (!IsLowerBorder(i)) {
     merged = true;  // upper lies inside the interval that ends at `next`
   } else {
-    borders_.insert(borders_.begin() + static_cast<std::ptrdiff_t>(pos), upper);
+    out.push_back(upper);
   }
-  return merged ? -1 : static_cast<int>(lowerPos / 2);
+  out.insert(out.end(), old.begin() + static_cast<std::ptrdiff_t>(i), old.end());
+  return merged ? -1 : index;
+}
+
+bool HoldsNothing(const SizeBorder& lower, const SizeBorder& upper) {
+  return lower.value == upper.value && !(lower.inclusive && upper.inclusive);
+}
+
+}  // namespace
+
+// An interval of one value that is exclusive at either end (">5<5") holds no
+// size. Kept alone, it makes a size filter that lets nothing through; next to
+// other intervals it means nothing and is dropped, since the border rules
+// above would otherwise let its inclusive end leak into a neighbour. Merges
+// are reported as the plain union of all borders would report them.
+int SizeIntervalSet::Insert(SizeBorder lower, SizeBorder upper) {
+  std::vector<SizeBorder> plain = borders_;
+  const int result = Unite(&plain, lower, upper);
+  if (HoldsNothing(lower, upper)) {
+    if (borders_.empty()) {
+      borders_ = {lower, upper};
+    }
+    return result;
+  }
+  std::vector<SizeBorder> kept;
+  for (std::size_t i = 0; i + 1 < borders_.size(); i += 2) {
+    if (!HoldsNothing(borders_[i], borders_[i + 1])) {
+      kept.push_back(borders_[i]);
+      kept.push_back(borders_[i + 1]);
+    }
+  }
+  Unite(&kept, lower, upper);
+  borders_ = std::move(kept);
+  return result;
 }
 
 int SizeIntervalSet::Find(uint64_t size) const {
@@ -107,7 +128,11 @@ int SizeIntervalSet::Find(uint64_t size) const {
     return -1;
   }
   if (size == border.value) {
-    return border.inclusive ? index : -1;
+    // An interval of one value that is exclusive at either end, such as
+    // [5,5), holds no size at all.
+    const bool emptyInterval = IsLowerBorder(pos) && pos + 1 < borders_.size() &&
+                               borders_[pos + 1].value == size && !borders_[pos + 1].inclusive;
+    return border.inclusive && !emptyInterval ? index : -1;
   }
   return IsLowerBorder(pos) ? -1 : index;
 }
