@@ -23,8 +23,8 @@ void TrimPathEnd(std::string* path) {
 
 // Reduces every run of slashes to one.
 void ReduceSlashes(std::string* path) {
-  auto last =
-      std::unique(path->begin(), path->end(), [](char a, char b) { return a == '/' && b == '/'; });
+  auto last = std::unique(path->begin(), path->end(),
+                          [](char left, char right) { return left == '/' && right == '/'; });
   path->erase(last, path->end());
 }
 
@@ -107,9 +107,10 @@ SourceEntry ParseLocationItem(std::string_view item, const std::string& homeDir)
 
 void InsertSorted(std::vector<SourceEntry>* list, SourceEntry entry) {
   // std::string compares bytes as unsigned char: the byte-wise order.
-  auto at = std::find_if(list->begin(), list->end(),
-                         [&entry](const SourceEntry& e) { return e.path >= entry.path; });
-  list->insert(at, std::move(entry));
+  auto place = std::find_if(list->begin(), list->end(), [&entry](const SourceEntry& other) {
+    return other.path >= entry.path;
+  });
+  list->insert(place, std::move(entry));
 }
 
 void FillSearchParams(const FormValues& form, SearchParams* params, const std::string& homeDir) {

@@ -16,7 +16,7 @@ uint32_t DateUnitFactor(int unitIndex) {
 
 std::optional<uint32_t> DateToleranceSeconds(uint32_t number, int unitIndex) {
   if (number == 0) {
-    return 0u;  // the unit is not consulted
+    return 0U;  // the unit is not consulted
   }
   const uint64_t seconds = uint64_t{number} * DateUnitFactor(unitIndex);
   if (seconds > std::numeric_limits<uint32_t>::max()) {

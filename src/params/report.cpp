@@ -57,44 +57,44 @@ void Patterns(std::string* text, std::string_view head, const std::vector<std::s
   }
 }
 
-void SourceBlock(const SearchParams& p, std::string* text) {
+void SourceBlock(const SearchParams& params, std::string* text) {
   Line(text, "Quelle");
   Line(text, "    Filter");
   Line(text, "        einschließlich:");
-  Locations(text, p.sourcesIncl);
-  if (!p.sourcesExcl.empty()) {
+  Locations(text, params.sourcesIncl);
+  if (!params.sourcesExcl.empty()) {
     Line(text, "        ausschließlich:");
-    Locations(text, p.sourcesExcl);
+    Locations(text, params.sourcesExcl);
   }
-  if (p.sourceCompare) {
+  if (params.sourceCompare) {
     Line(text, "    Vergleich");
     Line(text, "        aktiviert");
-    if (p.sourceRange) {
+    if (params.sourceRange) {
       Line(text, "        Bereich");
     }
-    if (p.sourceInvert) {
+    if (params.sourceInvert) {
       Line(text, "        invers");
     }
   }
 }
 
-void NameBlock(const SearchParams& p, std::string* text) {
-  if (p.nameIncl.empty() && p.nameExcl.empty() && !p.nameCompare) {
+void NameBlock(const SearchParams& params, std::string* text) {
+  if (params.nameIncl.empty() && params.nameExcl.empty() && !params.nameCompare) {
     return;
   }
   Line(text, "Name");
-  if (!p.nameIncl.empty() || !p.nameExcl.empty()) {
+  if (!params.nameIncl.empty() || !params.nameExcl.empty()) {
     Line(text, "    Filter");
-    Patterns(text, "einschließen", p.nameIncl, p.nameInclIgnoreCase, p.nameInclAll);
-    Patterns(text, "ausschließen", p.nameExcl, p.nameExclIgnoreCase, p.nameExclAll);
+    Patterns(text, "einschließen", params.nameIncl, params.nameInclIgnoreCase, params.nameInclAll);
+    Patterns(text, "ausschließen", params.nameExcl, params.nameExclIgnoreCase, params.nameExclAll);
   }
-  if (p.nameCompare) {
+  if (params.nameCompare) {
     Line(text, "    Vergleich");
     Line(text, "        aktiviert.");
-    if (p.nameDiff != 0) {
-      DifferenceLine(text, p.nameExact, p.nameDiff, " Zeichen.");
+    if (params.nameDiff != 0) {
+      DifferenceLine(text, params.nameExact, params.nameDiff, " Zeichen.");
     }
-    if (!p.nameCompareIgnoreCase) {
+    if (!params.nameCompareIgnoreCase) {
       Line(text, "        (a<>A)");
     }
   }
@@ -102,13 +102,13 @@ void NameBlock(const SearchParams& p, std::string* text) {
 
 // Day, month, year, hour and minute of the local time of `time`.
 std::string FormatDate(FileTime time) {
-  CalendarFields f;
-  if (!FileTimeToLocalFields(time, &f)) {
+  CalendarFields fields;
+  if (!FileTimeToLocalFields(time, &fields)) {
     return "--.--.----, --:--";
   }
-  std::array<char, 64> buffer{};
-  std::snprintf(buffer.data(), buffer.size(), "%02d.%02d.%d, %02d:%02d", f.day, f.month, f.year,
-                f.hour, f.minute);
+  std::array<char, 32> buffer{};  // "dd.mm.yyyy, hh:mm" with room for any int
+  std::snprintf(buffer.data(), buffer.size(), "%02d.%02d.%d, %02d:%02d", fields.day, fields.month,
+                fields.year, fields.hour, fields.minute);
   return buffer.data();
 }
 
@@ -132,30 +132,30 @@ void DateDifferenceLine(std::string* text, bool exact, uint32_t seconds) {
   DifferenceLine(text, exact, seconds, " Sek.");
 }
 
-void DateBlock(const SearchParams& p, std::string* text) {
-  if (!p.dateFromSet && !p.dateToSet && !p.dateCompare) {
+void DateBlock(const SearchParams& params, std::string* text) {
+  if (!params.dateFromSet && !params.dateToSet && !params.dateCompare) {
     return;
   }
   Line(text, "Datum");
-  if (p.dateFromSet || p.dateToSet) {
+  if (params.dateFromSet || params.dateToSet) {
     Line(text, "    Filter");
-    if (p.dateFromSet) {
-      Line(text, "        von " + FormatDate(p.dateFrom));
+    if (params.dateFromSet) {
+      Line(text, "        von " + FormatDate(params.dateFrom));
     }
-    if (p.dateToSet) {
-      Line(text, "        bis " + FormatDate(p.dateTo));
+    if (params.dateToSet) {
+      Line(text, "        bis " + FormatDate(params.dateTo));
     }
     static constexpr std::array<std::string_view, 3> kKinds = {
         "        (Modifikation)", "        (Zugriff)", "        (Erstellung)"};
-    if (p.dateKind >= 0 && p.dateKind < static_cast<int32_t>(kKinds.size())) {
-      Line(text, kKinds[static_cast<size_t>(p.dateKind)]);
+    if (params.dateKind >= 0 && params.dateKind < static_cast<int32_t>(kKinds.size())) {
+      Line(text, kKinds[static_cast<size_t>(params.dateKind)]);
     }
   }
-  if (p.dateCompare) {
+  if (params.dateCompare) {
     Line(text, "    Vergleich");
     Line(text, "        aktiviert.");
-    if (p.dateDiff != 0) {
-      DateDifferenceLine(text, p.dateExact, p.dateDiff);
+    if (params.dateDiff != 0) {
+      DateDifferenceLine(text, params.dateExact, params.dateDiff);
     }
   }
 }
@@ -183,59 +183,62 @@ std::string AttributeMarks(uint32_t incl, uint32_t excl) {
   return marks;
 }
 
-void AttributeBlock(const SearchParams& p, std::string* text) {
-  if (p.attrIncl == 0 && p.attrExcl == 0 && !p.attrCompare) {
+void AttributeBlock(const SearchParams& params, std::string* text) {
+  if (params.attrIncl == 0 && params.attrExcl == 0 && !params.attrCompare) {
     return;
   }
   Line(text, "Attribut");
-  if (p.attrIncl != 0 || p.attrExcl != 0) {
+  if (params.attrIncl != 0 || params.attrExcl != 0) {
     Line(text, "    Filter");
-    Line(text, std::string(kEntry) + AttributeMarks(p.attrIncl, p.attrExcl));
+    Line(text, std::string(kEntry) + AttributeMarks(params.attrIncl, params.attrExcl));
   }
-  if (p.attrCompare) {
+  if (params.attrCompare) {
     Line(text, "    Vergleich");
     Line(text, "        aktiviert.");
-    if (p.attrDiff != 0) {
-      DifferenceLine(text, p.attrExact, p.attrDiff, " Attribute.");
+    if (params.attrDiff != 0) {
+      DifferenceLine(text, params.attrExact, params.attrDiff, " Attribute.");
     }
   }
 }
 
-void SizeBlock(const SearchParams& p, std::string* text) {
-  if (p.sizeFilterText.empty() && !p.sizeCompare) {
+void SizeBlock(const SearchParams& params, std::string* text) {
+  if (params.sizeFilterText.empty() && !params.sizeCompare) {
     return;
   }
   Line(text, "Größe");
-  if (!p.sizeFilterText.empty()) {
+  if (!params.sizeFilterText.empty()) {
     Line(text, "    Filter");
-    Line(text, std::string(kEntry) + p.sizeFilterText);
+    Line(text, std::string(kEntry) + params.sizeFilterText);
   }
-  if (p.sizeCompare) {
+  if (params.sizeCompare) {
     Line(text, "    Vergleich");
     Line(text, "        aktiviert.");
-    if (p.sizeDiff != 0) {
-      DifferenceLine(text, p.sizeExact, p.sizeDiff, p.sizePercent ? " %" : " Byte");
+    if (params.sizeDiff != 0) {
+      DifferenceLine(text, params.sizeExact, params.sizeDiff, params.sizePercent ? " %" : " Byte");
     }
   }
 }
 
-void ContentBlock(const SearchParams& p, std::string* text) {
-  if (p.contentIncl.empty() && p.contentExcl.empty() && !p.contentCompare) {
+void ContentBlock(const SearchParams& params, std::string* text) {
+  if (params.contentIncl.empty() && params.contentExcl.empty() && !params.contentCompare) {
     return;
   }
   Line(text, "Inhalt");
-  if (!p.contentIncl.empty() || !p.contentExcl.empty()) {
+  if (!params.contentIncl.empty() || !params.contentExcl.empty()) {
     Line(text, "    Filter");
-    Patterns(text, "einschließen", p.contentIncl, p.contentInclIgnoreCase, p.contentInclAll);
-    Patterns(text, "ausschließen", p.contentExcl, p.contentExclIgnoreCase, p.contentExclAll);
+    Patterns(text, "einschließen", params.contentIncl, params.contentInclIgnoreCase,
+             params.contentInclAll);
+    Patterns(text, "ausschließen", params.contentExcl, params.contentExclIgnoreCase,
+             params.contentExclAll);
   }
-  if (p.contentCompare) {
+  if (params.contentCompare) {
     Line(text, "    Vergleich");
     Line(text, "        aktiviert.");
-    if (p.contentDiff != 0) {
-      DifferenceLine(text, p.contentExact, p.contentDiff, p.contentPercent ? " %" : " Byte");
+    if (params.contentDiff != 0) {
+      DifferenceLine(text, params.contentExact, params.contentDiff,
+                     params.contentPercent ? " %" : " Byte");
     }
-    if (!p.contentCompareIgnoreCase) {
+    if (!params.contentCompareIgnoreCase) {
       Line(text, "        (a<>A)");
     }
   }

@@ -20,8 +20,8 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-size_t SkipBlanks(std::string_view s, size_t pos) {
-  while (pos < s.size() && s[pos] == ' ') {
+size_t SkipBlanks(std::string_view text, size_t pos) {
+  while (pos < text.size() && text[pos] == ' ') {
     ++pos;
   }
   return pos;
@@ -32,18 +32,18 @@ size_t SkipBlanks(std::string_view s, size_t pos) {
 // only valid when its text is exactly "0"; otherwise `zeroMessage`. Returns
 // the message, or an empty view on success.
 std::string_view ReadNumber(std::string_view text, std::string_view zeroMessage, uint64_t* value) {
-  uint64_t v = 0;
+  uint64_t number = 0;
   for (size_t i = 0; i < text.size() && IsDigit(text[i]); ++i) {
     const auto digit = static_cast<uint64_t>(text[i] - '0');
-    if (v > (kSizeUnlimited - digit) / 10) {
+    if (number > (kSizeUnlimited - digit) / 10) {
       return kOutOfRange;
     }
-    v = v * 10 + digit;
+    number = number * 10 + digit;
   }
-  if (v == 0 && text != "0") {
+  if (number == 0 && text != "0") {
     return zeroMessage;
   }
-  *value = v;
+  *value = number;
   return {};
 }
 
@@ -57,25 +57,25 @@ std::string_view CheckRange(const SizeBorder& border, bool isUpper) {
 }
 
 // Reads an optional "=" directly at `pos`.
-size_t ReadRelation(std::string_view s, size_t pos, bool* inclusive) {
-  *inclusive = pos < s.size() && s[pos] == '=';
+size_t ReadRelation(std::string_view text, size_t pos, bool* inclusive) {
+  *inclusive = pos < text.size() && text[pos] == '=';
   return *inclusive ? pos + 1 : pos;
 }
 
 // A part that starts with "<" or ">": one border, optionally followed (after
 // a blank or the opposite sign) by the other one.
-std::string_view ParseBounded(std::string_view s, SizeBorder* lower, SizeBorder* upper) {
-  const bool upperFirst = s[0] == '<';
+std::string_view ParseBounded(std::string_view text, SizeBorder* lower, SizeBorder* upper) {
+  const bool upperFirst = text[0] == '<';
   const char otherSign = upperFirst ? '>' : '<';
   SizeBorder first;
   SizeBorder second = upperFirst ? SizeBorder{0, true} : SizeBorder{kSizeUnlimited, true};
 
-  size_t pos = SkipBlanks(s, ReadRelation(s, 1, &first.inclusive));
-  if (pos >= s.size() || !IsDigit(s[pos])) {
+  size_t pos = SkipBlanks(text, ReadRelation(text, 1, &first.inclusive));
+  if (pos >= text.size() || !IsDigit(text[pos])) {
     return kSyntaxError;
   }
-  const size_t stop = s.find_first_of(upperFirst ? " >" : " <", pos);
-  std::string_view error = ReadNumber(s.substr(pos, stop - pos), kSyntaxError, &first.value);
+  const size_t stop = text.find_first_of(upperFirst ? " >" : " <", pos);
+  std::string_view error = ReadNumber(text.substr(pos, stop - pos), kSyntaxError, &first.value);
   if (error.empty()) {
     error = CheckRange(first, upperFirst);
   }
@@ -83,12 +83,12 @@ std::string_view ParseBounded(std::string_view s, SizeBorder* lower, SizeBorder*
     return error;
   }
   if (stop != std::string_view::npos) {
-    pos = SkipBlanks(s, stop);
-    if (pos >= s.size() || s[pos] != otherSign) {
+    pos = SkipBlanks(text, stop);
+    if (pos >= text.size() || text[pos] != otherSign) {
       return kSyntaxError;
     }
-    pos = SkipBlanks(s, ReadRelation(s, pos + 1, &second.inclusive));
-    error = ReadNumber(s.substr(pos), kSyntaxError, &second.value);
+    pos = SkipBlanks(text, ReadRelation(text, pos + 1, &second.inclusive));
+    error = ReadNumber(text.substr(pos), kSyntaxError, &second.value);
     if (error.empty()) {
       error = CheckRange(second, !upperFirst);
     }
@@ -102,16 +102,16 @@ std::string_view ParseBounded(std::string_view s, SizeBorder* lower, SizeBorder*
 }
 
 // One part without its leading blanks, not empty.
-std::string_view ParsePart(std::string_view s, SizeBorder* lower, SizeBorder* upper) {
-  if (IsDigit(s[0])) {
+std::string_view ParsePart(std::string_view text, SizeBorder* lower, SizeBorder* upper) {
+  if (IsDigit(text[0])) {
     uint64_t value = 0;
-    std::string_view error = ReadNumber(s, kBadSingleValue, &value);
+    std::string_view error = ReadNumber(text, kBadSingleValue, &value);
     *lower = {value, true};
     *upper = {value, true};
     return error;
   }
-  if (s[0] == '<' || s[0] == '>') {
-    return ParseBounded(s, lower, upper);
+  if (text[0] == '<' || text[0] == '>') {
+    return ParseBounded(text, lower, upper);
   }
   return kSyntaxError;
 }

@@ -11,14 +11,64 @@ bool IsLowerBorder(std::size_t position) {
   return position % 2 == 0;
 }
 
+using Borders = std::vector<SizeBorder>;
+
+// Places the lower border against old[i], the first old border whose value is
+// not below it. Returns the first old border still to be looked at.
+std::size_t PlaceLower(const Borders& old, std::size_t i, SizeBorder lower, Borders* out,
+                       bool* merged) {
+  const SizeBorder& found = old[i];
+  if (lower.value < found.value) {
+    if (IsLowerBorder(i)) {
+      out->push_back(lower);  // a new interval begins in the gap
+    } else {
+      *merged = true;  // lower lies inside the interval that ends at `found`
+    }
+    return i;
+  }
+  if (IsLowerBorder(i)) {
+    out->push_back({found.value, found.inclusive || lower.inclusive});  // same start
+    *merged = true;
+  } else if (found.inclusive || lower.inclusive) {
+    *merged = true;  // the new interval continues the one ending here
+  } else {
+    // Both exclusive at the same value: a separate interval right after it.
+    out->push_back(found);
+    out->push_back(lower);
+  }
+  return i + 1;
+}
+
+// Places the upper border against old[i], the first old border whose value is
+// not below it. Returns the first old border still to be copied.
+std::size_t PlaceUpper(const Borders& old, std::size_t i, SizeBorder upper, Borders* out,
+                       bool* merged) {
+  const SizeBorder& next = old[i];
+  if (next.value == upper.value && !IsLowerBorder(i)) {
+    out->push_back({next.value, next.inclusive || upper.inclusive});  // same end
+    *merged = true;
+    return i + 1;
+  }
+  if (next.value == upper.value && (next.inclusive || upper.inclusive)) {
+    *merged = true;  // the interval starting here continues the new one
+    return i + 1;
+  }
+  if (!IsLowerBorder(i)) {
+    *merged = true;  // upper lies inside the interval that ends at `next`
+  } else {
+    out->push_back(upper);
+  }
+  return i;
+}
+
 // The union insert walks the old border list once and builds the new one:
 // it places the lower border, swallows every old border that lies inside the
 // new interval, then places the upper border. Whether an old border is a
 // lower or an upper border follows from its position in the old list.
-int Unite(std::vector<SizeBorder>* borders, SizeBorder lower, SizeBorder upper) {
-  const std::vector<SizeBorder> old = std::move(*borders);
+int Unite(Borders* borders, SizeBorder lower, SizeBorder upper) {
+  const Borders old = std::move(*borders);
   const std::size_t n = old.size();
-  std::vector<SizeBorder>& out = *borders;
+  Borders& out = *borders;
   out.clear();
   out.reserve(n + 2);
 
@@ -32,53 +82,18 @@ int Unite(std::vector<SizeBorder>* borders, SizeBorder lower, SizeBorder upper) 
     out.push_back(upper);
     return index;
   }
-
   bool merged = false;
-  const SizeBorder& found = old[i];
-  if (lower.value < found.value) {
-    if (IsLowerBorder(i)) {
-      out.push_back(lower);  // a new interval begins in the gap
-    } else {
-      merged = true;  // lower lies inside the interval that ends at `found`
-    }
-  } else if (IsLowerBorder(i)) {
-    out.push_back({found.value, found.inclusive || lower.inclusive});  // same start
-    merged = true;
-    ++i;
-  } else if (found.inclusive || lower.inclusive) {
-    merged = true;  // the new interval continues the one ending here
-    ++i;
-  } else {
-    // Both exclusive at the same value: a separate interval right after it.
-    out.push_back(found);
-    out.push_back(lower);
-    ++i;
-  }
-
-  // Old borders inside the new interval are swallowed.
+  i = PlaceLower(old, i, lower, &out, &merged);
   while (i < n && old[i].value < upper.value) {
-    merged = true;
+    merged = true;  // swallowed: the border lies inside the new interval
     ++i;
   }
   if (i == n) {
     out.push_back(upper);
-    return merged ? -1 : index;
-  }
-
-  const SizeBorder& next = old[i];
-  if (next.value == upper.value && !IsLowerBorder(i)) {
-    out.push_back({next.value, next.inclusive || upper.inclusive});
-    merged = true;
-    ++i;
-  } else if (next.value == upper.value && (next.inclusive || upper.inclusive)) {
-    merged = true;  // the interval starting here continues the new one
-    ++i;
-  } else if (!IsLowerBorder(i)) {
-    merged = true;  // upper lies inside the interval that ends at `next`
   } else {
-    out.push_back(upper);
+    i = PlaceUpper(old, i, upper, &out, &merged);
+    out.insert(out.end(), old.begin() + static_cast<std::ptrdiff_t>(i), old.end());
   }
-  out.insert(out.end(), old.begin() + static_cast<std::ptrdiff_t>(i), old.end());
   return merged ? -1 : index;
 }
 
@@ -94,7 +109,7 @@ bool HoldsNothing(const SizeBorder& lower, const SizeBorder& upper) {
 // above would otherwise let its inclusive end leak into a neighbour. Merges
 // are reported as the plain union of all borders would report them.
 int SizeIntervalSet::Insert(SizeBorder lower, SizeBorder upper) {
-  std::vector<SizeBorder> plain = borders_;
+  Borders plain = borders_;
   const int result = Unite(&plain, lower, upper);
   if (HoldsNothing(lower, upper)) {
     if (borders_.empty()) {
@@ -102,7 +117,7 @@ int SizeIntervalSet::Insert(SizeBorder lower, SizeBorder upper) {
     }
     return result;
   }
-  std::vector<SizeBorder> kept;
+  Borders kept;
   for (std::size_t i = 0; i + 1 < borders_.size(); i += 2) {
     if (!HoldsNothing(borders_[i], borders_[i + 1])) {
       kept.push_back(borders_[i]);
