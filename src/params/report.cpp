@@ -106,7 +106,7 @@ std::string FormatDate(FileTime time) {
   if (!FileTimeToLocalFields(time, &fields)) {
     return "--.--.----, --:--";
   }
-  std::array<char, 32> buffer{};  // "dd.mm.yyyy, hh:mm" with room for any int
+  std::array<char, 64> buffer{};  // room for five ints of any size
   std::snprintf(buffer.data(), buffer.size(), "%02d.%02d.%d, %02d:%02d", fields.day, fields.month,
                 fields.year, fields.hour, fields.minute);
   return buffer.data();
