@@ -45,8 +45,12 @@ std::size_t PlaceUpper(const Borders& old, std::size_t i, SizeBorder upper, Bord
                        bool* merged) {
   const SizeBorder& next = old[i];
   if (next.value == upper.value && !IsLowerBorder(i)) {
-    out->push_back({next.value, next.inclusive || upper.inclusive});  // same end
-    *merged = true;
+    *merged = true;  // both end at the same value
+    const bool inclusive = next.inclusive || upper.inclusive;
+    if (inclusive && i + 1 < old.size() && old[i + 1].value == upper.value) {
+      return i + 2;  // the value now joins the interval that starts right there
+    }
+    out->push_back({next.value, inclusive});
     return i + 1;
   }
   if (next.value == upper.value && (next.inclusive || upper.inclusive)) {

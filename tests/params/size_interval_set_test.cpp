@@ -107,6 +107,8 @@ INSTANTIATE_TEST_SUITE_P(
         InsertCase{"EmptyIntervalAtInclusiveEnd", {{In(0), In(5)}}, Ex(5), Ex(5), "[0,5]", true},
         InsertCase{
             "SingleValueFillsGap", {{In(0), Ex(5)}, {Ex(5), Ex(5)}}, In(5), In(5), "[0,5]", true},
+        InsertCase{
+            "SameEndTouchesNext", {{Ex(6), Ex(12)}, {Ex(5), Ex(6)}}, In(5), In(6), "[5,12)", true},
         // Alone, an interval that holds nothing is kept (the filter admits no
         // size); a real interval beside it replaces it.
         InsertCase{"NothingAlone", {}, In(7), Ex(7), "[7,7)", false},
@@ -211,6 +213,11 @@ TEST(SizeIntervalSetTest, RandomInsertsMatchTheUnion) {
     ASSERT_EQ(borders.size() % 2, 0u) << history;
     for (size_t i = 1; i < borders.size(); ++i) {
       ASSERT_LE(borders[i - 1].value, borders[i].value) << history << " -> " << Show(set);
+      // Neighbours share a value only when both meeting borders are exclusive.
+      if (i % 2 == 0 && borders[i - 1].value == borders[i].value) {
+        ASSERT_FALSE(borders[i - 1].inclusive || borders[i].inclusive)
+            << history << " -> " << Show(set);
+      }
     }
     for (uint64_t s = 0; s <= kMax + 1; ++s) {
       ASSERT_EQ(set.Find(s) != -1, member[s])
