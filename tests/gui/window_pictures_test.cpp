@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "app/program_icon.h"
 #include "app/settings.h"
 #include "app/user_dialogs.h"
 #include "form/CSearchDialog.h"
@@ -96,6 +97,19 @@ class WindowPicturesTest : public QObject {
     QCOMPARE(CutOffTexts(&window), QStringList{});
     QCOMPARE(window.windowTitle(), QString("Filtern [37%]"));
     Save(&window, "progress-window.png");
+  }
+
+  void ProgramIcons() {
+    for (int size : {16, 32, 48}) {
+      const QImage image = DrawProgramIcon(size);
+      QCOMPARE(image.size(), QSize(size, size));
+      // Drawn, with a transparent corner: not an empty or a filled square.
+      QVERIFY(qAlpha(image.pixel(size / 2, size / 2)) == 255);
+      QCOMPARE(qAlpha(image.pixel(size - 1, 0)), 0);
+      const QString path = QDir(PictureDir()).filePath(QString("parlind-%1.png").arg(size));
+      QVERIFY(image.save(path));
+    }
+    QCOMPARE(ProgramIcon().availableSizes().size(), 3);
   }
 };
 
