@@ -1,5 +1,7 @@
 #include "app/CvrxApplication.h"
 
+#include <QScreen>
+
 #include "app/program_icon.h"
 #include "form/CSearchDialog.h"
 #include "form/search_command.h"
@@ -27,6 +29,13 @@ int CvrxApplication::Run() {
   CSearchDialog form(settings_, dialogs_);
   SearchCommand command(engine_, dialogs_, progressFactory_);
   form.SetSearchHandler([&command, &form] { command.Run(form); });
+  // The form opens centred on the screen.
+  form.adjustSize();
+  if (QScreen* screen = primaryScreen()) {
+    QRect frame(QPoint(0, 0), form.size());
+    frame.moveCenter(screen->availableGeometry().center());
+    form.move(frame.topLeft());
+  }
   form.show();
   form.exec();
   return 0;

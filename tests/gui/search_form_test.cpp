@@ -2,6 +2,8 @@
 // folder browsing, the number fields' check and the values it hands over.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QUrl>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -410,6 +412,21 @@ class SearchFormTest : public QObject {
     QTest::keyClick(edit, Qt::Key_Return);
     QCOMPARE(runs, 2);
     QVERIFY(form_->isVisible());
+  }
+
+  void HelpOpensTheFormsSectionOfThePage() {
+    form_->findChild<QPushButton*>("57670")->click();
+    QCOMPARE(dialogs_->calls().size(), size_t{1});
+    const QUrl url(dialogs_->calls()[0].text);
+    QCOMPARE(url.fragment(), QString("kontext-20066"));
+    QFile page(url.toLocalFile());
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    QVERIFY(page.readAll().contains("id=\"kontext-20066\""));
+
+    dialogs_->SetNextOpenResult(false);
+    form_->OnHelp();
+    QCOMPARE(dialogs_->calls().back().kind, UserDialogs::Kind::kError);
+    QCOMPARE(dialogs_->calls().back().text, QString("Failed to launch help."));
   }
 
   void BeendenEndsTheFormWithoutWriting() {
