@@ -1,5 +1,6 @@
 #include "results/qt_results_model.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "platform/attributes.h"
@@ -14,18 +15,23 @@ namespace {
 const char* const kFillCaption = "Vorbereiten der Darstellung";
 const char* const kListDateFormat = "%d.%m.%Y %H:%M";
 
-// The texts of columns 1 and 2 without copying them.
-std::string_view NameKey(const FileEntry& e) {
-  return e.IsDirectory() ? std::string_view(".") : std::string_view(e.name);
-}
-
-std::string_view DirectoryKey(const FileEntry& e) {
-  const std::string_view path(e.path);
-  if (e.IsDirectory()) {
-    return path;
+// CompareNoCase from the first character where the texts differ: identical
+// bytes fold alike, and a byte that does not continue a UTF-8 sequence always
+// starts a character for both texts. Long shared folder prefixes are skipped
+// this way, which keeps sorting a large list quick.
+int CompareTextNoCase(std::string_view a, std::string_view b) {
+  const size_t n = std::min(a.size(), b.size());
+  size_t k = 0;
+  while (k < n && a[k] == b[k]) {
+    ++k;
   }
-  const size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
+  while (k > 0 && k < a.size() && (static_cast<unsigned char>(a[k]) & 0xC0) == 0x80) {
+    --k;
+  }
+  while (k > 0 && k < b.size() && (static_cast<unsigned char>(b[k]) & 0xC0) == 0x80) {
+    --k;
+  }
+  return CompareNoCase(a.substr(k), b.substr(k));
 }
 
 template <typename T>
@@ -33,11 +39,47 @@ int Order(T a, T b) {
   return a < b ? -1 : (b < a ? 1 : 0);
 }
 
+int CompareWithKeys(const FileEntry& a, const SortKeys& ka, const FileEntry& b, const SortKeys& kb,
+                    int sortColumn, bool sortDescending) {
+  int result = 0;
+  switch (sortColumn) {
+    case kColName:
+      result = CompareTextNoCase(ka.name, kb.name);
+      break;
+    case kColDirectory:
+      result = CompareTextNoCase(ka.directory, kb.directory);
+      break;
+    case kColSize:
+      result = Order(a.size, b.size);
+      break;
+    case kColAttributes:
+      result = Order(a.attributes & kAttrComparable, b.attributes & kAttrComparable);
+      break;
+    case kColDate:
+      result = Order(a.time, b.time);
+      break;
+    default:  // "Gruppe", and any column the list does not have
+      break;
+  }
+  return sortDescending ? -result : result;
+}
+
 }  // namespace
+
+SortKeys SortKeysOf(const FileEntry& e) {
+  const std::string_view path(e.path);
+  if (e.IsDirectory()) {
+    return {std::string_view("."), path};
+  }
+  const size_t slash = path.rfind('/');
+  return {std::string_view(e.name),
+          slash == std::string_view::npos ? std::string_view() : path.substr(0, slash)};
+}
 
 ResultRow MakeResultRow(const FileEntry& entry, int classNumber) {
   ResultRow row;
   row.entry = &entry;
+  row.keys = SortKeysOf(entry);
   row.classNumber = classNumber;
   row.name = QString::fromStdString(MemberNameText(entry));
   row.directory = QString::fromStdString(MemberDirectoryText(entry));
@@ -71,27 +113,11 @@ std::vector<ResultRow> BuildResultRows(const ClassList& classes, ProgressFactory
 }
 
 int CompareRows(const FileEntry& a, const FileEntry& b, int sortColumn, bool sortDescending) {
-  int result = 0;
-  switch (sortColumn) {
-    case kColName:
-      result = CompareNoCase(NameKey(a), NameKey(b));
-      break;
-    case kColDirectory:
-      result = CompareNoCase(DirectoryKey(a), DirectoryKey(b));
-      break;
-    case kColSize:
-      result = Order(a.size, b.size);
-      break;
-    case kColAttributes:
-      result = Order(a.attributes & kAttrComparable, b.attributes & kAttrComparable);
-      break;
-    case kColDate:
-      result = Order(a.time, b.time);
-      break;
-    default:  // "Gruppe", and any column the list does not have
-      break;
-  }
-  return sortDescending ? -result : result;
+  return CompareWithKeys(a, SortKeysOf(a), b, SortKeysOf(b), sortColumn, sortDescending);
+}
+
+int CompareRows(const ResultRow& a, const ResultRow& b, int sortColumn, bool sortDescending) {
+  return CompareWithKeys(*a.entry, a.keys, *b.entry, b.keys, sortColumn, sortDescending);
 }
 
 QString OpenPathOfRow(const ResultRow& row) {
@@ -177,7 +203,7 @@ void ResultsSortProxy::SortRows(int column, bool descending) {
 
 bool ResultsSortProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {
   const auto* model = static_cast<const ResultsModel*>(sourceModel());
-  return CompareRows(*model->row(left.row()).entry, *model->row(right.row()).entry, sortColumn_,
+  return CompareRows(model->row(left.row()), model->row(right.row()), sortColumn_,
                      sortDescending_) < 0;
 }
 

@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>
 #include <QString>
+#include <string_view>
 #include <vector>
 
 #include "collect/file_entry.h"
@@ -20,8 +21,16 @@ class ProgressFactory;
 enum ResultColumn { kColGroup, kColName, kColDirectory, kColSize, kColAttributes, kColDate };
 inline constexpr int kResultColumns = 6;
 
+// The texts of columns 1 and 2 as views into the record, for sorting.
+struct SortKeys {
+  std::string_view name;
+  std::string_view directory;
+};
+SortKeys SortKeysOf(const FileEntry& entry);
+
 struct ResultRow {
   const FileEntry* entry = nullptr;
+  SortKeys keys;
   int classNumber = 0;
   QString name;
   QString directory;
@@ -44,6 +53,8 @@ std::vector<ResultRow> BuildResultRows(const ClassList& classes, ProgressFactory
 // bits R, H, S, A read as one number; 5 the time. Negated when descending.
 // A column outside 0..5 compares equal (the dialog never asks for one).
 int CompareRows(const FileEntry& a, const FileEntry& b, int sortColumn, bool sortDescending);
+// The same with the rows' keys computed once.
+int CompareRows(const ResultRow& a, const ResultRow& b, int sortColumn, bool sortDescending);
 
 // The path that opening a row hands to the desktop: directory text, "/",
 // name text (a directory's row gives its path followed by "/.").
