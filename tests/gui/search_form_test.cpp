@@ -2,12 +2,15 @@
 // folder browsing, the number fields' check and the values it hands over.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFile>
-#include <QUrl>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimeEdit>
+#include <QTimer>
+#include <QUrl>
 
 #include "app/settings.h"
 #include "app/user_dialogs.h"
@@ -427,6 +430,31 @@ class SearchFormTest : public QObject {
     form_->OnHelp();
     QCOMPARE(dialogs_->calls().back().kind, UserDialogs::Kind::kError);
     QCOMPARE(dialogs_->calls().back().text, QString("Failed to launch help."));
+  }
+
+  void ContextMenuOffersTheAboutBox() {
+    QStringList items;
+    QString aboutTitle;
+    QTimer::singleShot(0, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu != nullptr);
+      for (QAction* a : menu->actions()) {
+        items << a->text();
+      }
+      QTimer::singleShot(0, [&] {
+        auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(about != nullptr);
+        aboutTitle = about->windowTitle();
+        about->findChild<QPushButton*>("1")->click();
+      });
+      menu->actions().first()->trigger();
+      menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            form_->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(form_, &event);
+    QCOMPARE(items, QStringList{QString::fromUtf8("&Info über Parlind...")});
+    QCOMPARE(aboutTitle, QString::fromUtf8("Info über vrx"));
   }
 
   void BeendenEndsTheFormWithoutWriting() {

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "app/CAboutDialog.h"
 #include "app/program_icon.h"
 #include "app/settings.h"
 #include "app/user_dialogs.h"
@@ -97,6 +98,14 @@ class WindowPicturesTest : public QObject {
     QCOMPARE(CutOffTexts(&window), QStringList{});
     QCOMPARE(window.windowTitle(), QString("Filtern [37%]"));
     Save(&window, "progress-window.png");
+  }
+
+  void AboutBox() {
+    CAboutDialog about(nullptr);
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    QCOMPARE(CutOffTexts(&about).join("|"), QString());
+    Save(&about, "about-box.png");
   }
 
   void ProgramIcons() {
