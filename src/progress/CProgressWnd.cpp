@@ -1,6 +1,7 @@
 #include "progress/CProgressWnd.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -104,6 +105,11 @@ void CProgressWnd::PlaceWindow() {
     frame.moveCenter(screen->geometry().center());
     move(frame.topLeft());
   }
+}
+
+void CProgressWnd::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  Cancel();
 }
 
 void CProgressWnd::OnCaptionChanged() {

@@ -38,6 +38,8 @@ class CProgressWnd : public QWidget, public Progress {
   QProgressBar* bar() const { return bar_; }
 
  protected:
+  // Closing the window from outside (the window manager) cancels the pass.
+  void closeEvent(QCloseEvent* event) override;
   void OnCaptionChanged() override;
   void OnTextChanged() override;
   void OnPositionChanged() override;

@@ -71,6 +71,14 @@ class ProgressWindowTest : public QObject {
     QVERIFY(!window.isVisible());
   }
 
+  void ClosingTheWindowCancels() {
+    Settings settings;
+    CProgressWnd window(settings, nullptr, "Filtern", false);
+    window.close();
+    QVERIFY(window.cancelled());
+    QVERIFY(!window.isVisible());
+  }
+
   void PumpDeliversTheButtonsClick() {
     Settings settings;
     CProgressWnd window(settings, nullptr, "Filtern", false);
