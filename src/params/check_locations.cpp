@@ -25,7 +25,7 @@ using LocationList = std::vector<Location>;
 // The path as the messages show it: the root, held as the empty path, shows
 // as "/".
 std::string_view Shown(const std::string& path) {
-  return path.empty() ? "/" : path;
+  return path.empty() ? std::string_view("/") : std::string_view(path);
 }
 
 void RemoveJokerPaths(CheckRun& run, std::vector<SourceEntry>* list) {

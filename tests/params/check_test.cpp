@@ -479,14 +479,16 @@ TEST_F(CheckTest, Attributes) {
     params_.attrIncl = c.incl;
     params_.attrExcl = c.excl;
     params_.sizeFilterText = c.sizeFilter;
-    params_.contentIncl = {"x"};  // draws a remark when the check goes on
+    // The last rule's warning shows whether the check went on.
+    params_.sizeCompare = true;
+    params_.contentCompare = true;
     messages_.clear();
     if (c.ends) {
       EXPECT_EQ(Check(), 2);
       EXPECT_EQ(messages_, c.messages);
     } else {
       EXPECT_EQ(Check(), 1);
-      EXPECT_EQ(messages_, c.messages + "x ist nicht durch '*' begrenzt.\n\r");
+      EXPECT_EQ(messages_, c.messages + "Vgl. auf identische Größe UND Inhalt unnötig.\n\r");
     }
   }
 }
