@@ -2,6 +2,7 @@
 // files given as locations, duplicates, contradictions between inclusion and
 // exclusion, and locations that another location already covers.
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -126,12 +127,9 @@ bool Covers(const SourceEntry& atParent, const Location& x, bool direct) {
 }
 
 bool AnyCovers(const LocationList& list, std::string_view parent, const Location& x, bool direct) {
-  for (const Location& l : list) {
-    if (l.entry.path == parent && Covers(l.entry, x, direct)) {
-      return true;
-    }
-  }
-  return false;
+  return std::ranges::any_of(list, [&](const Location& l) {
+    return l.entry.path == parent && Covers(l.entry, x, direct);
+  });
 }
 
 enum class Cover { kNone, kByExclude, kByInclude };
@@ -187,12 +185,7 @@ bool CheckIncludeOverlaps(CheckRun& run, LocationList* incl, const LocationList&
 }
 
 bool HasPath(const LocationList& list, const std::string& path) {
-  for (const Location& l : list) {
-    if (l.entry.path == path) {
-      return true;
-    }
-  }
-  return false;
+  return std::ranges::any_of(list, [&path](const Location& l) { return l.entry.path == path; });
 }
 
 // An exclusion is needed only where it cuts into a searched area: at an

@@ -164,6 +164,17 @@ TEST_F(CheckTest, TheRootCoversEverythingAndShowsAsSlash) {
   EXPECT_EQ(params_.sourcesExcl, (std::vector<SourceEntry>{{"", false}}));
 }
 
+TEST_F(CheckTest, APathBeyondPathMaxCannotBeReached) {
+  const std::string longPath = tree_.Path(std::string(5000, 'x'));
+  params_.sourcesIncl = {{tree_.Path("a"), true}, {longPath, false}};
+  params_.sourcesExcl = {{longPath + "/y", false}};
+  EXPECT_EQ(Check(), 1);
+  EXPECT_EQ(messages_, longPath + ": Zugriff fehlgeschlagen.\n\r" + longPath +
+                           "/y: Zugriff fehlgeschlagen.\n\r");
+  EXPECT_EQ(params_.sourcesIncl, Locations({"a+"}));
+  EXPECT_TRUE(params_.sourcesExcl.empty());
+}
+
 TEST_F(CheckTest, LocationComparisonNeedsMoreThanOneLocation) {
   struct Case {
     std::vector<std::string> incl;
