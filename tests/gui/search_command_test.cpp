@@ -26,6 +26,28 @@ namespace vrx {
 
 using namespace form_id;
 
+namespace {
+
+// Progress objects that cancel at their first Pump.
+class CancelAtOnce : public Progress {
+ public:
+  explicit CancelAtOnce(std::string caption) : Progress(std::move(caption)) {}
+
+ protected:
+  void DoPump(bool) override { Cancel(); }
+};
+
+class CancelAtOnceFactory : public ProgressFactory {
+ public:
+  std::unique_ptr<Progress> Create(const std::string& caption, bool) override {
+    ++made;
+    return std::make_unique<CancelAtOnce>(caption);
+  }
+  int made = 0;
+};
+
+}  // namespace
+
 class SearchCommandTest : public QObject {
   Q_OBJECT
 
@@ -177,8 +199,9 @@ class SearchCommandTest : public QObject {
     QCOMPARE(names, (QStringList{"a.txt", "b.txt"}));
     QCOMPARE(groups, (QStringList{"1", "1"}));
     QVERIFY(form_->isVisible());
-    QVERIFY(app_->classes.empty());                   // released after the dialog
-    QCOMPARE(app_->candidates.GetSize(), size_t{3});  // kept until the next search
+    QVERIFY(app_->classes.empty());  // released after the dialog
+    // The source's own record and its three files stay until the next search.
+    QCOMPARE(app_->candidates.GetSize(), size_t{4});
     QCOMPARE(settings_->ReadString("LocIncl", "LRU0", "?"), dir.path() + "+");
     QCOMPARE(form_->box(kSourceIncl)->currentText(), dir.path() + "+");
     QVERIFY(form_->check(kContentActive)->isChecked());
@@ -191,6 +214,33 @@ class SearchCommandTest : public QObject {
     QVERIFY(seen);
     QCOMPARE(form_->result(), int(QDialog::Accepted));
     QVERIFY(!form_->isVisible());
+  }
+
+  void CancelDuringTheRunShowsNoResults() {
+    QTemporaryDir dir;
+    for (const char* name : {"a.txt", "b.txt"}) {
+      QFile f(dir.filePath(name));
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write("gleich");
+    }
+    CancelAtOnceFactory cancelling;
+    command_.reset();
+    app_ = std::make_unique<CvrxApp>(cancelling, diagnostics_);
+    command_ = std::make_unique<SearchCommand>(*app_, *dialogs_, *factory_);
+    form_->box(kSourceIncl)->setEditText(dir.path() + "+");
+    form_->check(kSizeActive)->click();
+    bool seen = false;
+    WhenResultsShown([](CResultsDialog* results) { results->close(); }, &seen);
+    Search();
+    QVERIFY(cancelling.made > 0);
+    QVERIFY(app_->runCancelled);
+    QVERIFY(app_->classes.empty());
+    QTest::qWait(50);
+    QVERIFY(!seen);
+    QVERIFY(form_->isVisible());
+    QVERIFY(form_->isEnabled());
+    // The check had passed: the histories were stored before the run.
+    QCOMPARE(settings_->ReadString("LocIncl", "LRU0", "?"), dir.path() + "+");
   }
 
   void NothingFoundShowsAnEmptyList() {
