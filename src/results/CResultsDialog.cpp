@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QStyle>
 #include <QTableView>
 #include <QUrl>
 #include <cstdlib>
@@ -20,6 +21,13 @@ namespace {
 
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
+// Room beside a heading for the margins and the sort arrow, and beside a cell.
+constexpr int kHeaderPadding = 16;
+constexpr int kCellPadding = 12;
+// Each column's share of a tenth of the list's width.
+constexpr int kColumnShares[kResultColumns] = {1, 2, 3, 1, 1, 2};
+// The list's width in dialog units.
+constexpr int kListWidthUnits = 352;
 
 // A place of the dialog template, in dialog units.
 struct TemplateRect {
@@ -42,14 +50,27 @@ void CResultsDialog::BuildControls() {
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
   const QFontMetrics fm = fontMetrics();
-  const int baseX = std::max(1, fm.averageCharWidth());
   const int baseY = std::max(1, fm.height());
+  list_ = new QTableView(this);
+  // The template is widened where the font needs it, so that every column's
+  // share of the list holds its heading.
+  int listWidth = 0;
+  for (int c = 0; c < kResultColumns; ++c) {
+    listWidth = std::max(listWidth, (ColumnNeed(c) * 10 + kColumnShares[c] - 1) / kColumnShares[c]);
+  }
+  listWidth += 2 * list_->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const int baseX =
+      std::max({1, fm.averageCharWidth(), (listWidth * 4 + kListWidthUnits - 1) / kListWidthUnits});
+  // A button is never narrower than its text needs.
   auto place = [&](QWidget* w, TemplateRect r) {
-    w->setGeometry(r.x * baseX / 4, r.y * baseY / 8, r.w * baseX / 4, r.h * baseY / 8);
+    const int width = r.w * baseX / 4;
+    const bool button = qobject_cast<QPushButton*>(w) != nullptr;
+    w->setGeometry(r.x * baseX / 4, r.y * baseY / 8,
+                   button ? std::max(width, w->sizeHint().width()) : width,
+                   button ? std::max(r.h * baseY / 8, w->sizeHint().height()) : r.h * baseY / 8);
   };
   resize(383 * baseX / 4, 170 * baseY / 8);
 
-  list_ = new QTableView(this);
   list_->setObjectName(QStringLiteral("1038"));
   model_ = new ResultsModel(this);
   proxy_ = new ResultsSortProxy(this);
@@ -98,13 +119,26 @@ void CResultsDialog::BuildControls() {
   connect(list_, &QTableView::doubleClicked, this, &CResultsDialog::OnOpenRow);
 }
 
+// The width a column needs for its heading (and for a date).
+int CResultsDialog::ColumnNeed(int column) const {
+  const QString heading =
+      ResultsModel().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+  int need = list_->horizontalHeader()->fontMetrics().horizontalAdvance(heading) + kHeaderPadding;
+  if (column == kColDate) {
+    need =
+        std::max(need, list_->fontMetrics().horizontalAdvance(QStringLiteral("88.88.8888 88:88")) +
+                           kCellPadding);
+  }
+  return need;
+}
+
 bool CResultsDialog::Fill() {
   // Column widths from a tenth of the list's inner width, taken once.
   const int w = std::max(1, (list_->width() - 2 * list_->frameWidth()) / 10);
   model_->SetRows(BuildResultRows(app_.classes, progressFactory_, &app_.runCancelled));
-  const int widths[kResultColumns] = {w, 2 * w, 3 * w, w, w, 2 * w};
+  // A column is never so narrow that its heading or a date is cut off.
   for (int c = 0; c < kResultColumns; ++c) {
-    list_->setColumnWidth(c, widths[c]);
+    list_->setColumnWidth(c, std::max(kColumnShares[c] * w, ColumnNeed(c)));
   }
   return !app_.runCancelled;
 }

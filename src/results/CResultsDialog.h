@@ -56,6 +56,7 @@ class CResultsDialog : public QDialog {
 
  private:
   void BuildControls();
+  int ColumnNeed(int column) const;
   void LayOut(int cx, int cy);
 
   CvrxApp& app_;

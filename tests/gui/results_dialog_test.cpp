@@ -18,6 +18,7 @@
 #include "progress/progress.h"
 #include "results/CResultsDialog.h"
 #include "results/qt_results_model.h"
+#include "window_pictures.h"
 
 namespace vrx {
 
@@ -124,10 +125,13 @@ class ResultsDialogTest : public QObject {
     QCOMPARE(Column(dialog, kColName), (QStringList{"a", "b", "c", "d", "e", "f", "g"}));
     QCOMPARE(dialog.list()->model()->headerData(3, Qt::Horizontal).toString(),
              QString::fromUtf8("Größe / kB"));
-    // Column widths from a tenth of the list: 1, 2, 3, 1, 1, 2 parts.
-    const int w = dialog.list()->columnWidth(0);
+    // Column widths from a tenth of the list: 2 and 3 parts for "Name" and
+    // "Verzeichnis" (the others widen to their heading or a date if need be).
+    const int w = dialog.list()->columnWidth(2) / 3;
     QCOMPARE(dialog.list()->columnWidth(2), 3 * w);
-    QCOMPARE(dialog.list()->columnWidth(5), 2 * w);
+    QCOMPARE(dialog.list()->columnWidth(1), 2 * w);
+    QVERIFY(dialog.list()->columnWidth(0) >= w);
+    QVERIFY(dialog.list()->columnWidth(5) >= 2 * w);
   }
 
   void ColumnTexts_data() {
@@ -341,6 +345,27 @@ class ResultsDialogTest : public QObject {
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.list()->model()->rowCount(), 3);  // the row of the cancel is kept
     QCOMPARE(factory.captions, std::vector<std::string>{"Vorbereiten der Darstellung"});
+  }
+
+  void Picture() {
+    MakeClasses({File("/home/anna/Bilder/IMG_2041.jpg", 2'345'678, 0x01),
+                 File("/home/anna/Sicherung/IMG_2041.jpg", 2'345'678),
+                 File("/srv/daten/Rechnungen", 0, 0x10), File("/srv/alt/Rechnungen", 0, 0x10),
+                 File("/home/anna/.profil", 1023, 0x02)},
+                {{0, 1}, {2, 3}, {4, 1}});
+    CResultsDialog dialog(*app_, dialogs_, nullFactory_, nullptr);
+    QVERIFY(dialog.Fill());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(test::CutOffTexts(&dialog).join("|"), QString());
+    const QFontMetrics fm = dialog.list()->fontMetrics();
+    for (int c = 0; c < kResultColumns; ++c) {
+      const QString heading = dialog.list()->model()->headerData(c, Qt::Horizontal).toString();
+      QVERIFY2(dialog.list()->columnWidth(c) > fm.horizontalAdvance(heading), qPrintable(heading));
+    }
+    const QString date = dialog.list()->model()->index(0, kColDate).data().toString();
+    QVERIFY(dialog.list()->columnWidth(kColDate) > fm.horizontalAdvance(date));
+    QVERIFY(test::SavePicture(&dialog, "results-dialog.png"));
   }
 
   void LayoutAfterASizeChange() {

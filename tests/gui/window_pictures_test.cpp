@@ -1,13 +1,9 @@
-// Renders the windows to PNG files (into $PARLIND_PICTURE_DIR, else the
-// working folder) and checks what a look at them would: every label, check
-// box and button gets at least the room its text needs, and the grid's
-// columns line up.
-#include <QAbstractButton>
+// Renders the search form, the progress window and the about box to PNG
+// files and checks what a look at them would: every text gets the room it
+// needs, and the grid's columns line up. (The results dialog's picture is
+// made by its own test.)
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QLabel>
-#include <QPushButton>
 #include <QTest>
 
 #include "app/CAboutDialog.h"
@@ -17,49 +13,12 @@
 #include "form/CSearchDialog.h"
 #include "gui_test_main.h"
 #include "progress/CProgressWnd.h"
+#include "window_pictures.h"
 
 namespace vrx {
 
 class WindowPicturesTest : public QObject {
   Q_OBJECT
-
- private:
-  static QString PictureDir() {
-    const QString dir = QString::fromLocal8Bit(qgetenv("PARLIND_PICTURE_DIR"));
-    return dir.isEmpty() ? QDir::currentPath() : dir;
-  }
-
-  static void Save(QWidget* window, const QString& name) {
-    const QString path = QDir(PictureDir()).filePath(name);
-    QVERIFY2(window->grab().save(path), qPrintable(path));
-  }
-
-  // Texts that do not fit their widgets are cut off on screen.
-  static QStringList CutOffTexts(QWidget* window) {
-    QStringList cut;
-    for (QWidget* w : window->findChildren<QWidget*>()) {
-      if (!w->isVisible()) {
-        continue;
-      }
-      QString text;
-      if (auto* label = qobject_cast<QLabel*>(w)) {
-        text = label->text();
-      } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-        text = button->text();
-      }
-      if (text.isEmpty() || w->objectName() == QLatin1String("11")) {
-        continue;  // the progress window's text line is as wide as it is
-      }
-      // A push button's hint holds a style minimum; its text needs less.
-      const int need = qobject_cast<QPushButton*>(w) != nullptr
-                           ? w->fontMetrics().horizontalAdvance(text) + 8
-                           : w->sizeHint().width();
-      if (w->width() < need || w->height() < w->minimumSizeHint().height()) {
-        cut << QString("%1 (%2 < %3)").arg(text).arg(w->width()).arg(need);
-      }
-    }
-    return cut;
-  }
 
  private slots:
   void init() { Settings().Clear(); }
@@ -75,7 +34,7 @@ class WindowPicturesTest : public QObject {
     form.box(form_id::kNameIncl)->setEditText("*.jpg; *.png");
     form.check(form_id::kNameActive)->setChecked(true);
     form.check(form_id::kNameMax)->setChecked(true);
-    QCOMPARE(CutOffTexts(&form).join("|"), QString());
+    QCOMPARE(test::CutOffTexts(&form).join("|"), QString());
     // The comparison check boxes of all rows stand in one column.
     const int x = form.check(form_id::kSourceActive)->geometry().center().x();
     for (int id : {form_id::kNameActive, form_id::kDateActive, form_id::kAttrActive,
@@ -85,7 +44,7 @@ class WindowPicturesTest : public QObject {
     // The form fits a small screen.
     QVERIFY(form.width() <= 1280);
     QVERIFY(form.height() <= 720);
-    Save(&form, "search-form.png");
+    QVERIFY(test::SavePicture(&form, "search-form.png"));
   }
 
   void ProgressWindow() {
@@ -95,17 +54,17 @@ class WindowPicturesTest : public QObject {
     window.SetPos(74);
     window.SetText("%s", "/home/anna/Bilder/Urlaub 2026/IMG_2041.jpg");
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(CutOffTexts(&window), QStringList{});
+    QCOMPARE(test::CutOffTexts(&window), QStringList{});
     QCOMPARE(window.windowTitle(), QString("Filtern [37%]"));
-    Save(&window, "progress-window.png");
+    QVERIFY(test::SavePicture(&window, "progress-window.png"));
   }
 
   void AboutBox() {
     CAboutDialog about(nullptr);
     about.show();
     QVERIFY(QTest::qWaitForWindowExposed(&about));
-    QCOMPARE(CutOffTexts(&about).join("|"), QString());
-    Save(&about, "about-box.png");
+    QCOMPARE(test::CutOffTexts(&about).join("|"), QString());
+    QVERIFY(test::SavePicture(&about, "about-box.png"));
   }
 
   void ProgramIcons() {
@@ -115,7 +74,7 @@ class WindowPicturesTest : public QObject {
       // Drawn, with a transparent corner: not an empty or a filled square.
       QVERIFY(qAlpha(image.pixel(size / 2, size / 2)) == 255);
       QCOMPARE(qAlpha(image.pixel(size - 1, 0)), 0);
-      const QString path = QDir(PictureDir()).filePath(QString("parlind-%1.png").arg(size));
+      const QString path = QDir(test::PictureDir()).filePath(QString("parlind-%1.png").arg(size));
       QVERIFY(image.save(path));
     }
     QCOMPARE(ProgramIcon().availableSizes().size(), 3);
