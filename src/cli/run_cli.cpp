@@ -15,17 +15,23 @@
 namespace vrx {
 namespace {
 
-// Diagnostic lines of the collection and the comparison, on `err`.
+// Diagnostic lines of the collection and the comparison, on `err`. On a
+// terminal the progress line is wiped first, so that the message starts at
+// the beginning of a clean line; the progress line is drawn again below it.
 class StreamDiagnostics : public Diagnostics {
  public:
-  explicit StreamDiagnostics(std::FILE* stream) : stream_(stream) {}
+  StreamDiagnostics(std::FILE* stream, bool clearLine) : stream_(stream), clearLine_(clearLine) {}
   void Write(std::string_view message) override {
+    if (clearLine_) {
+      std::fputs("\r\x1b[K", stream_);
+    }
     std::fwrite(message.data(), 1, message.size(), stream_);
     std::fflush(stream_);
   }
 
  private:
   std::FILE* stream_;
+  bool clearLine_;
 };
 
 // The check's messages end with "\n\r" inside the program; a terminal gets a
@@ -143,7 +149,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
     std::fprintf(out, "%s\n", CliVersionText().c_str());
     return std::fflush(out) == 0 ? kExitOk : kExitError;
   }
-  StreamDiagnostics diagnostics(err);
+  StreamDiagnostics diagnostics(err, environment.errIsTerminal && !options.quiet);
   SearchParams params;
   FillSearchParams(options.form, &params, environment.homeDir);
   const int stop = CheckStage(options, &params, diagnostics, err);
