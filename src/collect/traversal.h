@@ -17,10 +17,10 @@ class CvrxApp;
 
 // Per-source state of the filtered walk.
 struct WalkState {
-  size_t exclCursor = 0;     // index into params.sourcesExcl; only moves forward
-  bool sourceMark = false;   // the source's first record has been appended
-  size_t sourceIndex = 0;    // 0-based index of the include source
-  bool filesFirst = false;   // list files before subdirectories
+  size_t exclCursor = 0;    // index into params.sourcesExcl; only moves forward
+  bool sourceMark = false;  // the source's first record has been appended
+  size_t sourceIndex = 0;   // 0-based index of the include source
+  bool filesFirst = false;  // list files before subdirectories
 };
 
 // Exclusion test of a path against the sorted exclude list. Moves the cursor

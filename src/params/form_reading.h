@@ -15,7 +15,8 @@ namespace vrx {
 // Fills every field except sizeIntervals, anyFilter and anyCompare. Lists and
 // sizeFilterText are replaced, not extended. `homeDir` stands for a leading
 // "~" of a location item (empty: taken from $HOME).
-void FillSearchParams(const FormValues& form, SearchParams* params, const std::string& homeDir = {});
+void FillSearchParams(const FormValues& form, SearchParams* params,
+                      const std::string& homeDir = {});
 
 // Splits a text into list items at ";" and "," (leading separators and blanks
 // of each item removed, trailing blanks kept).

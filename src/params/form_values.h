@@ -32,16 +32,16 @@ struct FormValues {
   bool sourceRanges = false;   // 4  1032 "[ ]"
   bool sourceInvert = false;   // 5  1031 "Inv."
 
-  std::string nameInclText;       // 6  box 1076
-  bool nameInclCase = false;      // 7  1056 "a<>A"
-  bool nameInclAll = false;       // 8  1052 "U"
-  std::string nameExclText;       // 9  box 1077
-  bool nameExclCase = false;      // 10 1064 "a<>A"
-  bool nameExclAll = false;       // 11 1053 "U"
-  bool nameActive = false;        // 12 1011 "aktiv"
-  bool nameMax = false;           // 13 1066 "max."
-  uint32_t nameDiff = 0;          // 14 1018
-  bool nameCompareCase = false;   // 15 1065 "a<>A"
+  std::string nameInclText;      // 6  box 1076
+  bool nameInclCase = false;     // 7  1056 "a<>A"
+  bool nameInclAll = false;      // 8  1052 "U"
+  std::string nameExclText;      // 9  box 1077
+  bool nameExclCase = false;     // 10 1064 "a<>A"
+  bool nameExclAll = false;      // 11 1053 "U"
+  bool nameActive = false;       // 12 1011 "aktiv"
+  bool nameMax = false;          // 13 1066 "max."
+  uint32_t nameDiff = 0;         // 14 1018
+  bool nameCompareCase = false;  // 15 1065 "a<>A"
 
   std::optional<PickedDate> startDate;  // 16 1059 (empty: no date)
   PickedTime startTime;                 // 17 1061
@@ -58,22 +58,22 @@ struct FormValues {
   bool attrMax = false;       // 27 1068 "max."
   uint32_t attrDiff = 0;      // 28 1034
 
-  std::string sizeText;       // 29 box 1078
-  bool sizeActive = false;    // 30 1016 "aktiv"
-  bool sizeMax = false;       // 31 1069 "max."
-  bool sizePercent = false;   // 32 unit 1073 (true: " %"; false when the difference is 0)
-  uint32_t sizeDiff = 0;      // 33 1007
+  std::string sizeText;      // 29 box 1078
+  bool sizeActive = false;   // 30 1016 "aktiv"
+  bool sizeMax = false;      // 31 1069 "max."
+  bool sizePercent = false;  // 32 unit 1073 (true: " %"; false when the difference is 0)
+  uint32_t sizeDiff = 0;     // 33 1007
 
-  std::string contentInclText;    // 34 box 1079
-  bool contentInclCase = false;   // 35 1057 "a<>A"
-  bool contentInclAll = false;    // 36 1047 "U"
-  std::string contentExclText;    // 37 box 1080
-  bool contentExclCase = false;   // 38 1071 "a<>A"
-  bool contentExclAll = false;    // 39 1048 "U"
-  bool contentActive = false;     // 40 1015 "aktiv"
-  bool contentMax = false;        // 41 1070 "max."
-  bool contentPercent = false;    // 42 unit 1081
-  uint32_t contentDiff = 0;       // 43 1012
+  std::string contentInclText;      // 34 box 1079
+  bool contentInclCase = false;     // 35 1057 "a<>A"
+  bool contentInclAll = false;      // 36 1047 "U"
+  std::string contentExclText;      // 37 box 1080
+  bool contentExclCase = false;     // 38 1071 "a<>A"
+  bool contentExclAll = false;      // 39 1048 "U"
+  bool contentActive = false;       // 40 1015 "aktiv"
+  bool contentMax = false;          // 41 1070 "max."
+  bool contentPercent = false;      // 42 unit 1081
+  uint32_t contentDiff = 0;         // 43 1012
   bool contentCompareCase = false;  // 44 1072 "a<>A"
 };
 

@@ -18,6 +18,7 @@ inline constexpr uint32_t kAttrDirectory = 0x10;
 inline constexpr uint32_t kAttrArchive = 0x20;
 
 // The four attributes that the attribute comparison counts (R, H, S, A).
-inline constexpr uint32_t kAttrComparable = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
+inline constexpr uint32_t kAttrComparable =
+    kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
 
 }  // namespace vrx

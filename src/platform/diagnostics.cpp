@@ -1,8 +1,8 @@
 #include "platform/diagnostics.h"
 
+#include <unistd.h>
 #include <cstdarg>
 #include <cstdio>
-#include <unistd.h>
 
 namespace vrx {
 

@@ -7,7 +7,9 @@ ScriptedProgress::ScriptedProgress(std::string caption, ProgressLog* log)
   log_->captions.push_back(captionBase());
 }
 
-void ScriptedProgress::OnTextChanged() { log_->texts.push_back(text()); }
+void ScriptedProgress::OnTextChanged() {
+  log_->texts.push_back(text());
+}
 
 void ScriptedProgress::DoPump(bool /*escapeCancels*/) {
   if (!log_->cancelInCaption.empty() && log_->cancelInCaption != captionBase()) {

@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 
 TempTree::TempTree() {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
-                        "/parlind-test-XXXXXX";
+  std::string pattern =
+      std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/parlind-test-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) {
     throw std::runtime_error("mkdtemp failed");
   }
@@ -29,7 +29,8 @@ TempTree::TempTree() {
 TempTree::~TempTree() {
   std::error_code ec;
   // Make everything writable and listable again so that removal cannot fail.
-  for (auto it = fs::recursive_directory_iterator(root_, fs::directory_options::skip_permission_denied, ec);
+  for (auto it = fs::recursive_directory_iterator(
+           root_, fs::directory_options::skip_permission_denied, ec);
        !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
     if (!it->is_symlink(ec)) {
       ::chmod(it->path().c_str(), 0755);
@@ -39,7 +40,9 @@ TempTree::~TempTree() {
   fs::remove_all(root_, ec);
 }
 
-std::string TempTree::Path(const std::string& relative) const { return root_ + "/" + relative; }
+std::string TempTree::Path(const std::string& relative) const {
+  return root_ + "/" + relative;
+}
 
 std::string TempTree::MakeDir(const std::string& relative) {
   const std::string path = Path(relative);
@@ -108,7 +111,9 @@ void TempTree::SetMode(const std::string& relative, unsigned mode) {
   }
 }
 
-void TempTree::Remove(const std::string& relative) { fs::remove_all(Path(relative)); }
+void TempTree::Remove(const std::string& relative) {
+  fs::remove_all(Path(relative));
+}
 
 bool PermissionsAreEnforced() {
   TempTree tree;

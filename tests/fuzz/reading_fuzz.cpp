@@ -1,0 +1,47 @@
+// Fuzz target: reading the location and pattern texts of the form. Any bytes
+// must give lists whose entries keep the reading's promises.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "params/form_reading.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) {
+    std::abort();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  vrx::FormValues form;
+  form.sourceInclText = text;
+  form.sourceExclText = text;
+  form.nameInclText = text;
+  form.contentExclText = text;
+  form.sizeText = text;
+  vrx::SearchParams params;
+  vrx::FillSearchParams(form, &params, "/home/fuzz");
+
+  for (size_t i = 0; i < params.sourcesIncl.size(); ++i) {
+    const std::string& path = params.sourcesIncl[i].path;
+    Require(path.find("//") == std::string::npos);
+    Require(path.empty() || (path.back() != ' ' && path.back() != '/'));
+    if (i > 0) {
+      Require(params.sourcesIncl[i - 1].path <= path);
+    }
+  }
+  Require(params.sourcesIncl == params.sourcesExcl);
+  for (const std::string& pattern : params.nameIncl) {
+    Require(!pattern.empty());
+    Require(pattern.find(';') == std::string::npos && pattern.find(',') == std::string::npos);
+    Require(pattern[0] != ' ');
+  }
+  Require(params.nameIncl == params.contentExcl);
+  Require(params.sizeFilterText == text);
+  return 0;
+}

@@ -1,0 +1,66 @@
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+#include <clocale>
+
+namespace vrx {
+namespace {
+
+TEST(TextTest, DecodeCountsCharactersAndKeepsInvalidBytes) {
+  EXPECT_EQ(Utf8Length("Bericht_M\xc3\xa4rz"), 12U);
+  const std::vector<char32_t> chars = DecodeUtf8("a\xff\xc3\xa4\xe2\x82");
+  ASSERT_EQ(chars.size(), 5U);
+  EXPECT_EQ(chars[0], U'a');
+  EXPECT_EQ(chars[1], 0x110000U + 0xFF);
+  EXPECT_EQ(chars[2], U'\u00e4');
+  EXPECT_EQ(chars[3], 0x110000U + 0xE2) << "a truncated sequence gives its bytes one by one";
+  EXPECT_EQ(chars[4], 0x110000U + 0x82);
+  EXPECT_EQ(DecodeUtf8("\xc0\xaf").size(), 2U) << "overlong form";
+  EXPECT_EQ(DecodeUtf8("\xed\xa0\x80").size(), 3U) << "surrogate";
+}
+
+TEST(TextTest, FoldUpperUsesTheUnicodeMappingWhateverTheLocale) {
+  std::setlocale(LC_ALL, "C");
+  EXPECT_EQ(FoldUpper("\xc3\xa4.doc"), "\xc3\x84.DOC");  // ä.doc -> Ä.DOC
+  EXPECT_EQ(FoldUpper("stra\xc3\x9f"
+                      "e"),
+            "STRA\xc3\x9f"
+            "E")
+      << "no simple mapping for ß";
+  EXPECT_EQ(FoldUpper("x\xffy"), "X\xffY");
+  EXPECT_EQ(FoldUpperChar(U'\u03b1'), U'\u0391');  // Greek alpha
+}
+
+TEST(TextTest, CompareNoCase) {
+  const struct {
+    const char* a;
+    const char* b;
+    int sign;
+  } cases[] = {
+      {"abc", "ABC", 0}, {"/Tmp/A", "/tmp/a", 0}, {"\xc3\xa4", "\xc3\x84", 0},
+      {"a", "b", -1},    {"B", "a", 1},           {"ab", "abc", -1},
+      {"", "", 0},       {"z", "\xc3\xa4", -1},
+  };
+  for (const auto& c : cases) {
+    const int result = CompareNoCase(c.a, c.b);
+    EXPECT_EQ((result > 0) - (result < 0), c.sign) << c.a << " vs " << c.b;
+  }
+}
+
+TEST(TextTest, HasFoldableChar) {
+  EXPECT_FALSE(HasFoldableChar("*ABC*"));
+  EXPECT_FALSE(HasFoldableChar(""));
+  EXPECT_FALSE(HasFoldableChar("123.?*"));
+  EXPECT_TRUE(HasFoldableChar("*abc*"));
+  EXPECT_TRUE(HasFoldableChar("\xc3\xa4"));
+}
+
+TEST(TextTest, AsciiUpperChangesOnlyAToZ) {
+  EXPECT_EQ(AsciiUpper('a'), 'A');
+  EXPECT_EQ(AsciiUpper('z'), 'Z');
+  EXPECT_EQ(AsciiUpper('{'), '{');
+  EXPECT_EQ(AsciiUpper(0xE4), 0xE4);
+}
+
+}  // namespace
+}  // namespace vrx
