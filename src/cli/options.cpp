@@ -318,6 +318,10 @@ std::string Join(const std::vector<std::string>& items) {
 }
 
 bool ApplyFilters(const RawOptions& raw, const Flags& f, FormValues* v, std::string* error) {
+  if (raw.sources.empty()) {
+    *error = "keine QUELLE angegeben: mindestens ein Pfad wie im Feld \"Quelle einschließen\".";
+    return false;
+  }
   v->sourceInclText = Join(raw.sources);
   v->sourceExclText = Join(raw.excludes);
   if (f.from->count() > 0 && !ApplyDate("--from", raw.from, &v->startDate, &v->startTime, error)) {

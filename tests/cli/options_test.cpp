@@ -184,6 +184,7 @@ TEST(CliOptionsTest, UsageErrorsNameTheOption) {
       {{"-n"}, "--name"},
       {{"-o", "", "/a"}, "--output"},
       {{"--csv", "-o", "x.txt", "/a"}, "--csv"},
+      {{"--same-content", "--csv"}, "QUELLE"},
   };
   for (const auto& c : cases) {
     CliOptions options;
