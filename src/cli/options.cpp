@@ -469,8 +469,9 @@ std::string CliHelpText() {
 Sucht ähnliche Dateien wie das Suchformular von Parlind, ohne Fenster. Jede
 QUELLE ist ein Eintrag wie im Feld "Quelle einschließen": ein Pfad, mit
 angehängtem "+" einschließlich der Unterverzeichnisse. Mehrere Quellen werden
-mit "; " verbunden. Jede Option steht für ein Feld des Formulars; TEXT wird
-genau so gelesen wie der Text des Formularfelds.
+mit "; " verbunden; eine QUELLE, die mit "-" beginnt, steht hinter "--".
+Jede Option steht für ein Feld des Formulars; TEXT wird genau so gelesen wie
+der Text des Formularfelds.
 
 Filter:
   -x, --exclude TEXT        "Quelle ausschließen" (mehrfach erlaubt, mit "; " verbunden)
