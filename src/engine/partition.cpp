@@ -5,10 +5,12 @@
 #include <iterator>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "engine/clique_finder.h"
+#include "engine/content_compare.h"
 #include "engine/memory_limits.h"
 #include "engine/vrx_app.h"
 #include "progress/progress.h"
@@ -53,6 +55,29 @@ class PassProgress {
   std::unique_ptr<Progress> progress_;
 };
 
+// While it lives, the content comparison reads each small member of the
+// class once instead of once per pair (other predicates need no cache).
+class ScopedContentCache {
+ public:
+  ScopedContentCache(CvrxApp& app, Predicate predicate) : app_(app) {
+    if (predicate == CompareContent && app.contentCache == nullptr) {
+      cache_.emplace();
+      app.contentCache = &*cache_;
+    }
+  }
+  ~ScopedContentCache() {
+    if (cache_) {
+      app_.contentCache = nullptr;
+    }
+  }
+  ScopedContentCache(const ScopedContentCache&) = delete;
+  ScopedContentCache& operator=(const ScopedContentCache&) = delete;
+
+ private:
+  CvrxApp& app_;
+  std::optional<ContentCache> cache_;
+};
+
 // The partition of one class: the members, the predicate, and where the new
 // classes go (before the class, in the order made).
 class ClassPartition {
@@ -71,6 +96,7 @@ class ClassPartition {
   void Clique();
 
  private:
+  bool BuildMatrix(std::vector<unsigned char>& matrix);
   bool Similar(size_t a, size_t b) const {
     return predicate_(app_, *members_[a], *members_[b]) == 0;
   }
@@ -120,6 +146,7 @@ void ClassPartition::Run() {
 void ClassPartition::Gather() {
   progress_.Tick();
   const size_t n = members_.size();
+  const ScopedContentCache cache(app_, predicate_);
   std::vector<bool> taken(n, false);
   for (size_t u = 0; u + 1 < n; ++u) {
     if (Cancelled()) {
@@ -176,16 +203,14 @@ void ClassPartition::Window() {
   }
 }
 
-// Maximal cliques of the similarity graph. The matrix is built row by row, one
-// tick per row; the predicate is called with the later member first. The
-// enumeration has no ticks of its own, but lets events through now and then,
-// so that a long one can be cancelled; the cliques found until then stay.
-void ClassPartition::Clique() {
+// Fills the similarity matrix row by row, one tick per row; false when the run
+// was cancelled.
+bool ClassPartition::BuildMatrix(std::vector<unsigned char>& matrix) {
   const size_t n = members_.size();
-  std::vector<unsigned char> matrix(n * n, 0);
+  const ScopedContentCache cache(app_, predicate_);
   for (size_t j = 0; j < n; ++j) {
     if (Cancelled()) {
-      return;
+      return false;
     }
     matrix[j * n + j] = 1;
     for (size_t k = 0; k < j; ++k) {
@@ -195,7 +220,17 @@ void ClassPartition::Clique() {
     }
     progress_.Tick();
   }
-  if (Cancelled()) {
+  return !Cancelled();
+}
+
+// Maximal cliques of the similarity graph. The matrix is built row by row, one
+// tick per row; the predicate is called with the later member first. The
+// enumeration has no ticks of its own, but lets events through now and then,
+// so that a long one can be cancelled; the cliques found until then stay.
+void ClassPartition::Clique() {
+  const size_t n = members_.size();
+  std::vector<unsigned char> matrix(n * n, 0);
+  if (!BuildMatrix(matrix)) {
     return;
   }
   const auto report = [this](const std::vector<uint32_t>& clique) {
