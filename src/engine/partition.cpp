@@ -96,7 +96,7 @@ class ClassPartition {
   void Clique();
 
  private:
-  bool BuildMatrix(std::vector<unsigned char>& matrix);
+  bool BuildMatrix(SimilarityBits& matrix);
   bool Similar(size_t a, size_t b) const {
     return predicate_(app_, *members_[a], *members_[b]) == 0;
   }
@@ -205,18 +205,18 @@ void ClassPartition::Window() {
 
 // Fills the similarity matrix row by row, one tick per row; false when the run
 // was cancelled.
-bool ClassPartition::BuildMatrix(std::vector<unsigned char>& matrix) {
+bool ClassPartition::BuildMatrix(SimilarityBits& matrix) {
   const size_t n = members_.size();
   const ScopedContentCache cache(app_, predicate_);
   for (size_t j = 0; j < n; ++j) {
     if (Cancelled()) {
       return false;
     }
-    matrix[j * n + j] = 1;
+    matrix.Connect(j, j);
     for (size_t k = 0; k < j; ++k) {
-      const unsigned char cell = Similar(j, k) ? 1 : 0;
-      matrix[j * n + k] = cell;
-      matrix[k * n + j] = cell;
+      if (Similar(j, k)) {
+        matrix.Connect(j, k);
+      }
     }
     progress_.Tick();
   }
@@ -229,7 +229,7 @@ bool ClassPartition::BuildMatrix(std::vector<unsigned char>& matrix) {
 // so that a long one can be cancelled; the cliques found until then stay.
 void ClassPartition::Clique() {
   const size_t n = members_.size();
-  std::vector<unsigned char> matrix(n * n, 0);
+  SimilarityBits matrix(n);
   if (!BuildMatrix(matrix)) {
     return;
   }
@@ -245,7 +245,7 @@ void ClassPartition::Clique() {
     progress_.Pump();
     return !Cancelled();
   };
-  FindMaximalCliques(matrix, n, report, keepGoing);
+  FindMaximalCliques(matrix, report, keepGoing);
 }
 
 // Partitions the class at `position` in the chosen behaviour. Memory that

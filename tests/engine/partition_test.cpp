@@ -405,6 +405,41 @@ TEST(CliqueFinderTest, AllMembersSimilarMakeOneClique) {
   EXPECT_EQ(largest, n);
 }
 
+TEST_F(PartitionTest, CliquePartitionFollowsTheEnumerationOverManyWords) {
+  // Names of four letters over "ab" within one character: 16 kinds of twins
+  // spread over more than 64 members, so rows of several words.
+  std::mt19937 random(2024);
+  app.params.nameDiff = 1;
+  for (const size_t n : {size_t{70}, size_t{150}, size_t{200}}) {
+    app.classes.clear();
+    SimilarityClass cls;
+    for (size_t i = 0; i < n; ++i) {
+      std::string name(4, 'a');
+      for (char& c : name) {
+        c = random() % 2 == 0 ? 'a' : 'b';
+      }
+      cls.push_back(Add(name));
+    }
+    std::vector<unsigned char> matrix(n * n, 0);
+    for (size_t j = 0; j < n; ++j) {
+      for (size_t k = 0; k <= j; ++k) {
+        matrix[j * n + k] = matrix[k * n + j] = NameWithin(app, *cls[j], *cls[k]) == 0 ? 1 : 0;
+      }
+    }
+    Names expected;
+    for (const std::vector<uint32_t>& clique : ReferenceCliques(matrix, n).found) {
+      expected.emplace_back();
+      for (const uint32_t vertex : clique) {
+        expected.back().push_back(cls[vertex]->name);
+      }
+    }
+    app.classes.push_back(cls);
+    ASSERT_TRUE(PartitionClasses(app, false, false, &NameWithin).ok());
+    ASSERT_GT(expected.size(), 1U);
+    EXPECT_EQ(Result(), expected) << n << " members";
+  }
+}
+
 class SplitTest : public PartitionTest {
  protected:
   // a1, a2 in /A and b1, b2, b3 in /B, in this order.
