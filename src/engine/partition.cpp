@@ -7,12 +7,15 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "engine/clique_finder.h"
+#include "engine/comparators.h"
 #include "engine/content_compare.h"
 #include "engine/memory_limits.h"
 #include "engine/vrx_app.h"
+#include "platform/text.h"
 #include "progress/progress.h"
 
 namespace vrx {
@@ -77,6 +80,81 @@ class ScopedContentCache {
   CvrxApp& app_;
   std::optional<ContentCache> cache_;
 };
+
+// Which earlier members of a class can be similar to a member under the name
+// comparisons within (or exactly) T characters, so that the similarity matrix
+// needs the predicate only for those. Two names that differ in at most T
+// positions and are cut alike into T + 2 blocks agree on at least two whole
+// blocks; so every pair of blocks, with a name's characters in them, makes a
+// key, and only names that share a key are candidates. The keys fold a to z
+// as the case-blind comparison does, which can only add candidates for the
+// case-sensitive one. Names of different lengths share no key, and are never
+// similar.
+class NameCandidates {
+ public:
+  // Up to T = 6: 28 keys a name; beyond, every pair is compared.
+  static constexpr uint64_t kMaxDiff = 6;
+  static bool Applies(Predicate predicate, uint64_t t, size_t members) {
+    const bool byName = predicate == NameWithin || predicate == NameWithinNoCase ||
+                        predicate == NameExactly || predicate == NameExactlyNoCase;
+    return byName && t <= kMaxDiff && members >= 64;
+  }
+
+  NameCandidates(const SimilarityClass& members, uint64_t t);
+
+  // The members before j that may be similar to it, in ascending order.
+  const std::vector<uint32_t>& Before(size_t j);
+
+ private:
+  std::unordered_map<std::u32string, std::vector<uint32_t>> buckets_;
+  std::vector<std::vector<const std::vector<uint32_t>*>> keysOf_;  // per member
+  std::vector<size_t> lastSeen_;  // per member: the j that last took it, plus one
+  std::vector<uint32_t> found_;
+};
+
+NameCandidates::NameCandidates(const SimilarityClass& members, uint64_t t)
+    : keysOf_(members.size()), lastSeen_(members.size(), 0) {
+  const size_t blocks = static_cast<size_t>(t) + 2;
+  std::vector<std::u32string> keys;
+  for (size_t m = 0; m < members.size(); ++m) {
+    std::vector<char32_t> name = DecodeUtf8(members[m]->name);
+    for (char32_t& c : name) {
+      c = (c >= U'a' && c <= U'z') ? static_cast<char32_t>(c - U'a' + U'A') : c;
+    }
+    const size_t length = name.size();
+    const auto cut = [&](size_t b) { return b * length / blocks; };
+    for (size_t first = 0; first < blocks; ++first) {
+      for (size_t second = first + 1; second < blocks; ++second) {
+        std::u32string key{static_cast<char32_t>(length), static_cast<char32_t>(first),
+                           static_cast<char32_t>(second)};
+        key.append(name.begin() + static_cast<ptrdiff_t>(cut(first)),
+                   name.begin() + static_cast<ptrdiff_t>(cut(first + 1)));
+        key.append(name.begin() + static_cast<ptrdiff_t>(cut(second)),
+                   name.begin() + static_cast<ptrdiff_t>(cut(second + 1)));
+        std::vector<uint32_t>& bucket = buckets_[key];
+        bucket.push_back(static_cast<uint32_t>(m));
+        keysOf_[m].push_back(&bucket);
+      }
+    }
+  }
+}
+
+const std::vector<uint32_t>& NameCandidates::Before(size_t j) {
+  found_.clear();
+  for (const std::vector<uint32_t>* bucket : keysOf_[j]) {
+    for (const uint32_t k : *bucket) {
+      if (k >= j) {
+        break;  // buckets hold their members in ascending order
+      }
+      if (lastSeen_[k] != j + 1) {
+        lastSeen_[k] = j + 1;
+        found_.push_back(k);
+      }
+    }
+  }
+  std::sort(found_.begin(), found_.end());
+  return found_;
+}
 
 // The partition of one class: the members, the predicate, and where the new
 // classes go (before the class, in the order made).
@@ -204,18 +282,30 @@ void ClassPartition::Window() {
 }
 
 // Fills the similarity matrix row by row, one tick per row; false when the run
-// was cancelled.
+// was cancelled. Pairs that cannot be similar by their names are not asked.
 bool ClassPartition::BuildMatrix(SimilarityBits& matrix) {
   const size_t n = members_.size();
   const ScopedContentCache cache(app_, predicate_);
+  std::optional<NameCandidates> names;
+  if (NameCandidates::Applies(predicate_, app_.params.nameDiff, n)) {
+    names.emplace(members_, app_.params.nameDiff);
+  }
   for (size_t j = 0; j < n; ++j) {
     if (Cancelled()) {
       return false;
     }
     matrix.Connect(j, j);
-    for (size_t k = 0; k < j; ++k) {
-      if (Similar(j, k)) {
-        matrix.Connect(j, k);
+    if (names) {
+      for (const uint32_t k : names->Before(j)) {
+        if (Similar(j, k)) {
+          matrix.Connect(j, k);
+        }
+      }
+    } else {
+      for (size_t k = 0; k < j; ++k) {
+        if (Similar(j, k)) {
+          matrix.Connect(j, k);
+        }
       }
     }
     progress_.Tick();
