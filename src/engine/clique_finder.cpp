@@ -1,12 +1,20 @@
 #include "engine/clique_finder.h"
 
-#include <bit>
 #include <numeric>
 #include <utility>
 
 namespace vrx {
 
 namespace {
+
+// Bits set in a word. Counted in place: for processors without a bit-count
+// instruction std::popcount becomes a library call per word.
+inline size_t CountBits(uint64_t w) {
+  w -= (w >> 1) & 0x5555555555555555ULL;
+  w = (w & 0x3333333333333333ULL) + ((w >> 2) & 0x3333333333333333ULL);
+  w = (w + (w >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+  return static_cast<size_t>((w * 0x0101010101010101ULL) >> 56);
+}
 
 // One step of the enumeration. `old` holds the set "not" in its first `ne`
 // entries and the candidates in the entries ne..ce-1.
@@ -87,7 +95,7 @@ size_t CliqueFinder::CountNonNeighbours(uint32_t p, const Step& step, bool useBi
   }
   const uint64_t* row = matrix_.Row(p);
   for (size_t w = 0; w < words_; ++w) {
-    count += static_cast<size_t>(std::popcount(candidateBits_[w] & ~row[w]));
+    count += CountBits(candidateBits_[w] & ~row[w]);
   }
   Work(words_);
   if (count < minimum) {

@@ -152,7 +152,16 @@ const std::vector<uint32_t>& NameCandidates::Before(size_t j) {
       }
     }
   }
-  std::sort(found_.begin(), found_.end());
+  if (found_.size() > j / 16) {  // many: a pass over the marks beats a sort
+    found_.clear();
+    for (size_t k = 0; k < j; ++k) {
+      if (lastSeen_[k] == j + 1) {
+        found_.push_back(static_cast<uint32_t>(k));
+      }
+    }
+  } else {
+    std::sort(found_.begin(), found_.end());
+  }
   return found_;
 }
 
