@@ -233,7 +233,6 @@ void ClassPartition::Run() {
 void ClassPartition::Gather() {
   progress_.Tick();
   const size_t n = members_.size();
-  const ScopedContentCache cache(app_, predicate_);
   std::vector<bool> taken(n, false);
   for (size_t u = 0; u + 1 < n; ++u) {
     if (Cancelled()) {
