@@ -112,15 +112,20 @@ class NameCandidates {
   std::vector<uint32_t> found_;
 };
 
+// The characters of a name as the comparison counts them, a to z folded.
+std::vector<char32_t> FoldedName(const FileEntry& entry) {
+  std::vector<char32_t> name = DecodeUtf8(entry.name);
+  for (char32_t& c : name) {
+    c = (c >= U'a' && c <= U'z') ? static_cast<char32_t>(c - U'a' + U'A') : c;
+  }
+  return name;
+}
+
 NameCandidates::NameCandidates(const SimilarityClass& members, uint64_t t)
     : keysOf_(members.size()), lastSeen_(members.size(), 0) {
   const size_t blocks = static_cast<size_t>(t) + 2;
-  std::vector<std::u32string> keys;
   for (size_t m = 0; m < members.size(); ++m) {
-    std::vector<char32_t> name = DecodeUtf8(members[m]->name);
-    for (char32_t& c : name) {
-      c = (c >= U'a' && c <= U'z') ? static_cast<char32_t>(c - U'a' + U'A') : c;
-    }
+    const std::vector<char32_t> name = FoldedName(*members[m]);
     const size_t length = name.size();
     const auto cut = [&](size_t b) { return b * length / blocks; };
     for (size_t first = 0; first < blocks; ++first) {
