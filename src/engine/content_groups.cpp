@@ -12,6 +12,7 @@
 
 #include "engine/similarity_class.h"
 #include "engine/vrx_app.h"
+#include "platform/attributes.h"
 #include "platform/diagnostics.h"
 #include "platform/file_reader.h"
 #include "progress/progress.h"
@@ -450,9 +451,12 @@ bool ContentGatherer::HashMember(uint32_t member, Split kind, uint64_t* hash) {
   return true;
 }
 
-// Opens a member's file; it must still have its recorded size.
+// Opens a member's file; it must still have its recorded size. Folders and
+// special files are never opened: they have no content to compare, and
+// opening a device may have effects of its own.
 bool ContentGatherer::Open(uint32_t member, FileReader& reader) {
-  if (!reader.Open((*cls_)[member]->path)) {
+  const FileEntry& entry = *(*cls_)[member];
+  if ((entry.attributes & (kAttrDirectory | kAttrSystem)) != 0 || !reader.Open(entry.path)) {
     Drop(member, Trouble::kOpen);
     return false;
   }

@@ -31,7 +31,8 @@ Sizes RecordSizes(const test::TempTree& tree, const Groups& classes) {
     for (const std::string& relative : cls) {
       struct stat st {};
       EXPECT_EQ(::stat(tree.Path(relative).c_str(), &st), 0) << relative;
-      sizes[relative] = static_cast<uint64_t>(st.st_size);
+      // A folder's size is 0, as the listing records it.
+      sizes[relative] = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
     }
   }
   return sizes;
@@ -50,6 +51,10 @@ class Search {
         entry.path = tree.Path(relative);
         entry.name = relative.substr(relative.rfind('/') + 1);
         entry.size = sizes.at(relative);
+        struct stat st {};
+        if (::lstat(entry.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+          entry.attributes = S_ISDIR(st.st_mode) ? 0x10 : 0x4;
+        }
         app.candidates.Add(entry);
       }
     }
@@ -295,7 +300,7 @@ TEST(GatherEqualContentTest, FindsADifferenceAtEveryPieceBoundary) {
 
 TEST(GatherEqualContentTest, ReportsEachUnreadableFileOnceAndLeavesItOut) {
   const Paths names = {"a", "gone", "b", "dir", "shrunk", "grown", "c"};
-  const Groups classes = {names, {"e1", "e2", "e3"}};
+  const Groups classes = {names, {"e1", "e2", "folder", "fifo", "e3"}};
   for (const size_t maxOpen : {size_t{256}, size_t{2}}) {
     SCOPED_TRACE("open " + std::to_string(maxOpen));
     test::TempTree tree;
@@ -305,6 +310,8 @@ TEST(GatherEqualContentTest, ReportsEachUnreadableFileOnceAndLeavesItOut) {
     for (const char* name : {"e1", "e2", "e3"}) {
       tree.MakeFile(name);
     }
+    tree.MakeDir("folder");
+    tree.MakeFifo("fifo");
     Search search;
     search.SetClasses(tree, classes, RecordSizes(tree, classes));
     tree.Remove("gone");
@@ -318,11 +325,12 @@ TEST(GatherEqualContentTest, ReportsEachUnreadableFileOnceAndLeavesItOut) {
     const std::string root = tree.root() + "/";
     std::vector<std::string> messages = search.diagnostics.messages;
     std::sort(messages.begin(), messages.end());
-    EXPECT_EQ(messages,
-              (std::vector<std::string>{
-                  "Cannot open file " + root + "dir\n", "Cannot open file " + root + "e2\n",
-                  "Cannot open file " + root + "gone\n", "Cannot read file " + root + "grown\n",
-                  "Cannot read file " + root + "shrunk\n"}));
+    const std::vector<std::string> expected = {
+        "Cannot open file " + root + "dir\n",   "Cannot open file " + root + "e2\n",
+        "Cannot open file " + root + "fifo\n",  "Cannot open file " + root + "folder\n",
+        "Cannot open file " + root + "gone\n",  "Cannot read file " + root + "grown\n",
+        "Cannot read file " + root + "shrunk\n"};
+    EXPECT_EQ(messages, expected);
   }
 }
 
