@@ -134,8 +134,10 @@ std::vector<SimilarityClass> ContentGatherer::Gather(const SimilarityClass& cls)
   }
   // The size step hands over classes of one size; should a class mix sizes,
   // each size is split on its own.
-  std::stable_sort(members.begin(), members.end(),
-                   [&cls](uint32_t a, uint32_t b) { return cls[a]->size < cls[b]->size; });
+  auto bySize = [&cls](uint32_t a, uint32_t b) { return cls[a]->size < cls[b]->size; };
+  if (!std::is_sorted(members.begin(), members.end(), bySize)) {
+    std::stable_sort(members.begin(), members.end(), bySize);
+  }
   for (size_t first = 0; first < members.size() && !Stopped();) {
     size_t last = first + 1;
     while (last < members.size() && cls[members[last]]->size == cls[members[first]]->size) {

@@ -362,6 +362,23 @@ TEST(GatherEqualContentTest, SplitsClassesLargerThanTheOpenFileBound) {
   EXPECT_TRUE(search.diagnostics.messages.empty());
 }
 
+// The size step always hands over one size per class; a class that mixes
+// sizes is split by size first, so a file never matches a longer one that
+// begins with its content.
+TEST(GatherEqualContentTest, ClassesOfMixedSizesSplitBySizeFirst) {
+  test::TempTree tree;
+  const Groups classes = {{"long1", "short1", "long2", "short2", "other"}};
+  tree.MakeFile("long1", "abcdef");
+  tree.MakeFile("short1", "abc");
+  tree.MakeFile("long2", "abcdef");
+  tree.MakeFile("short2", "abc");
+  tree.MakeFile("other", "abcd");
+  Search search;
+  search.SetClasses(tree, classes, RecordSizes(tree, classes));
+  ASSERT_TRUE(GatherEqualContent(search.app).ok());
+  EXPECT_EQ(search.Result(), (Groups{{"long1", "long2"}, {"short1", "short2"}}));
+}
+
 TEST(GatherEqualContentTest, CancellingKeepsTheClassesMadeSoFar) {
   const Groups classes = {{"a1", "a2"}, {"b0", "b1", "b2", "b3", "b4"}, {"c1", "c2"}};
   struct Case {
