@@ -18,6 +18,14 @@ class Diagnostics;
 
 bool ContentTest(const FileEntry& entry, const SearchParams& params, Diagnostics& diagnostics);
 
+// Bytes read per piece by ContentTest.
+inline constexpr size_t kContentChunkSize = size_t{1} << 20;
+
+// ContentTest with a chosen piece size (at least 1); for tests of matches
+// that straddle two pieces.
+bool ContentTest(const FileEntry& entry, const SearchParams& params, Diagnostics& diagnostics,
+                 size_t chunkSize);
+
 // At least two characters, "*" first and last, no "*" or "?" in between.
 bool IsPlainContains(std::string_view pattern);
 

@@ -29,4 +29,9 @@ inline bool MatchWildNoCase(std::string_view pattern, std::string_view text) {
 // invalid byte counts as one character.
 bool MatchWildName(std::string_view pattern, std::string_view name);
 
+// The same over characters already decoded (DecodeUtf8), for callers that
+// match one name against several patterns.
+bool MatchWildChars(const char32_t* pattern, size_t patternLength, const char32_t* text,
+                    size_t textLength);
+
 }  // namespace vrx

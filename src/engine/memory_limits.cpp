@@ -1,0 +1,47 @@
+#include "engine/memory_limits.h"
+
+#include <string>
+
+namespace vrx {
+
+namespace {
+
+// 1234567 -> "1.234.567", the German way of grouping digits.
+std::string FormatCount(uint64_t value) {
+  std::string digits = std::to_string(value);
+  for (size_t i = digits.size(); i > 3; i -= 3) {
+    digits.insert(i - 3, ".");
+  }
+  return digits;
+}
+
+}  // namespace
+
+RunStatus CliqueTooLarge(size_t members) {
+  const uint64_t cells = uint64_t{members} * members;
+  return RunStatus::Fail(
+      RunCode::kTooLarge,
+      "Zu viele Dateien für den Vergleich mit Abweichung: eine Ähnlichkeitsklasse hat " +
+          FormatCount(members) + " Mitglieder, ihre Vergleichstabelle bräuchte " +
+          FormatCount(cells) + " Bytes Arbeitsspeicher (höchstens " +
+          FormatCount(kMaxCliqueMembers) + " Mitglieder je Klasse).");
+}
+
+RunStatus CombinationsTooLarge(uint64_t classes, bool overflow, size_t areas) {
+  const std::string count = overflow ? "mehr als " + FormatCount(UINT64_MAX) : FormatCount(classes);
+  return RunStatus::Fail(
+      RunCode::kTooLarge,
+      "Zu viele Kombinationen für den umgekehrten Ortsvergleich: es entstünden " + count +
+          " Ähnlichkeitsklassen mit je " + FormatCount(areas) + " Mitgliedern (höchstens " +
+          FormatCount(kMaxCombinedClasses) + " Klassen und " + FormatCount(kMaxCombinedMembers) +
+          " Einträge).");
+}
+
+RunStatus OutOfMemory(size_t members) {
+  return RunStatus::Fail(RunCode::kTooLarge,
+                         "Nicht genug Arbeitsspeicher für den Vergleich: eine Ähnlichkeitsklasse "
+                         "mit " +
+                             FormatCount(members) + " Mitgliedern konnte nicht aufgeteilt werden.");
+}
+
+}  // namespace vrx

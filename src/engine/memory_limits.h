@@ -1,0 +1,33 @@
+// How much the partitions may take, and the messages with which a step that
+// would take more is refused (RunCode::kTooLarge). A refusal comes before the
+// memory is allocated; memory that still cannot be had ends the step with the
+// same code instead of ending the process.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/run_status.h"
+
+namespace vrx {
+
+// The clique partition holds an n x n byte matrix, the enumeration a copy of
+// it as bits, and index buffers of up to n^2 / 2 four-byte entries when one
+// clique takes nearly all members. 32,768 members give a 1 GiB matrix, 128 MiB
+// of bits and at most 2 GiB of buffers (46,341 members would already need
+// 2 GiB for the matrix alone).
+inline constexpr size_t kMaxCliqueMembers = 32'768;
+
+// The inverted location comparison makes the product of the area sizes in
+// classes (two areas of 100,000 records give 10^10). It may make at most
+// 10,000,000 classes holding at most 100,000,000 member references (some
+// 2 GB with the list nodes).
+inline constexpr uint64_t kMaxCombinedClasses = 10'000'000;
+inline constexpr uint64_t kMaxCombinedMembers = 100'000'000;
+
+RunStatus CliqueTooLarge(size_t members);
+// `overflow`: the count does not fit in 64 bits.
+RunStatus CombinationsTooLarge(uint64_t classes, bool overflow, size_t areas);
+RunStatus OutOfMemory(size_t members);
+
+}  // namespace vrx

@@ -1,0 +1,283 @@
+#include "engine/partition.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <memory>
+#include <new>
+#include <string>
+#include <utility>
+
+#include "engine/clique_finder.h"
+#include "engine/memory_limits.h"
+#include "engine/vrx_app.h"
+#include "progress/progress.h"
+
+namespace vrx {
+
+namespace {
+
+// The "Vergleichen" progress object of one partition, held in progressWnd
+// while the partition runs.
+class PassProgress {
+ public:
+  PassProgress(CvrxApp& app, size_t total)
+      : app_(app), progress_(app.progressFactory().Create("Vergleichen", false)) {
+    app_.progressWnd = progress_.get();
+    progress_->SetRange(0, static_cast<int64_t>(total), 1);
+    progress_->Pump(true);
+    if (progress_->cancelled()) {
+      app_.runCancelled = true;
+    }
+  }
+  ~PassProgress() { app_.progressWnd = nullptr; }
+  PassProgress(const PassProgress&) = delete;
+  PassProgress& operator=(const PassProgress&) = delete;
+
+  // One unit of work done: advance, let events through, take over a cancel.
+  void Tick() {
+    progress_->StepIt();
+    Pump();
+  }
+
+  // Lets events through during long work that has no units of its own.
+  void Pump() {
+    progress_->Pump(true);
+    if (progress_->cancelled()) {
+      app_.runCancelled = true;
+    }
+  }
+
+ private:
+  CvrxApp& app_;
+  std::unique_ptr<Progress> progress_;
+};
+
+// The partition of one class: the members, the predicate, and where the new
+// classes go (before the class, in the order made).
+class ClassPartition {
+ public:
+  ClassPartition(CvrxApp& app, ClassList::iterator position, Predicate predicate,
+                 PassProgress& progress)
+      : app_(app),
+        position_(position),
+        members_(*position),
+        predicate_(predicate),
+        progress_(progress) {}
+
+  void Run();
+  void Gather();
+  void Window();
+  void Clique();
+
+ private:
+  bool Similar(size_t a, size_t b) const {
+    return predicate_(app_, *members_[a], *members_[b]) == 0;
+  }
+  bool Cancelled() const { return app_.runCancelled; }
+  // Makes a class of the members first..last, in order.
+  void EmitRange(size_t first, size_t last) {
+    app_.classes.insert(position_,
+                        SimilarityClass(members_.begin() + static_cast<ptrdiff_t>(first),
+                                        members_.begin() + static_cast<ptrdiff_t>(last) + 1));
+  }
+
+  CvrxApp& app_;
+  ClassList::iterator position_;
+  const SimilarityClass& members_;
+  Predicate predicate_;
+  PassProgress& progress_;
+};
+
+// Equal neighbours after a sort: each maximal run of members similar to the
+// run's first member.
+void ClassPartition::Run() {
+  progress_.Tick();
+  const size_t n = members_.size();
+  size_t u = 0;
+  while (n >= 2 && u < n - 1) {
+    if (Cancelled()) {
+      return;
+    }
+    size_t last = u;
+    for (size_t j = u + 1; j < n; ++j) {
+      const bool similar = Similar(u, j);
+      progress_.Tick();
+      if (!similar) {
+        break;
+      }
+      last = j;
+    }
+    if (last > u) {
+      EmitRange(u, last);
+    }
+    u = last + 1;
+  }
+}
+
+// Equal members in any order: each untaken member gathers every later
+// untaken member that is similar to it.
+void ClassPartition::Gather() {
+  progress_.Tick();
+  const size_t n = members_.size();
+  std::vector<bool> taken(n, false);
+  for (size_t u = 0; u + 1 < n; ++u) {
+    if (Cancelled()) {
+      return;
+    }
+    if (!taken[u]) {
+      SimilarityClass made;
+      for (size_t v = u + 1; v < n; ++v) {
+        if (!taken[v] && Similar(u, v)) {
+          if (made.empty()) {
+            made.push_back(members_[u]);
+          }
+          made.push_back(members_[v]);
+          taken[v] = true;
+        }
+      }
+      if (!made.empty()) {
+        app_.classes.insert(position_, std::move(made));
+        taken[u] = true;
+      }
+    }
+    progress_.Tick();
+  }
+}
+
+// Maximal windows of sorted members: each pivot extends the last window as far
+// as the members stay similar to it. Members up to the end of the last window
+// counted as similar for an earlier pivot and are not compared again.
+void ClassPartition::Window() {
+  progress_.Tick();
+  const size_t n = members_.size();
+  if (n < 2) {
+    return;
+  }
+  size_t end = 0;  // last index of the last class made
+  size_t u = 0;
+  while (end < n - 1) {
+    if (Cancelled()) {
+      return;
+    }
+    progress_.Tick();
+    size_t last = end;
+    for (size_t j = end + 1; j < n && Similar(u, j); ++j) {
+      last = j;
+    }
+    if (last > end) {
+      EmitRange(u, last);
+      end = last;
+    }
+    if (end == u) {
+      end = u + 1;
+    }
+    ++u;
+  }
+}
+
+// Maximal cliques of the similarity graph. The matrix is built row by row, one
+// tick per row; the predicate is called with the later member first. The
+// enumeration has no ticks of its own, but lets events through now and then,
+// so that a long one can be cancelled; the cliques found until then stay.
+void ClassPartition::Clique() {
+  const size_t n = members_.size();
+  std::vector<unsigned char> matrix(n * n, 0);
+  for (size_t j = 0; j < n; ++j) {
+    if (Cancelled()) {
+      return;
+    }
+    matrix[j * n + j] = 1;
+    for (size_t k = 0; k < j; ++k) {
+      const unsigned char cell = Similar(j, k) ? 1 : 0;
+      matrix[j * n + k] = cell;
+      matrix[k * n + j] = cell;
+    }
+    progress_.Tick();
+  }
+  if (Cancelled()) {
+    return;
+  }
+  const auto report = [this](const std::vector<uint32_t>& clique) {
+    SimilarityClass made;
+    made.reserve(clique.size());
+    for (const uint32_t vertex : clique) {
+      made.push_back(members_[vertex]);
+    }
+    app_.classes.insert(position_, std::move(made));
+  };
+  const auto keepGoing = [this] {
+    progress_.Pump();
+    return !Cancelled();
+  };
+  FindMaximalCliques(matrix, n, report, keepGoing);
+}
+
+// Partitions the class at `position` in the chosen behaviour. Memory that
+// cannot be had stops the partition with kTooLarge.
+RunStatus PartitionOne(CvrxApp& app, ClassList::iterator position, bool equivalence, bool sorted,
+                       Predicate predicate, PassProgress& progress) {
+  ClassPartition partition(app, position, predicate, progress);
+  try {
+    if (equivalence && sorted) {
+      partition.Run();
+    } else if (equivalence) {
+      partition.Gather();
+    } else if (sorted) {
+      partition.Window();
+    } else {
+      partition.Clique();
+    }
+  } catch (const std::bad_alloc&) {
+    return OutOfMemory(position->size());
+  }
+  return RunStatus::Ok();
+}
+
+// Refuses a clique partition whose similarity matrix would be too large,
+// before any class is touched.
+RunStatus CheckCliqueSizes(const ClassList& classes) {
+  for (const SimilarityClass& cls : classes) {
+    if (cls.size() > kMaxCliqueMembers) {
+      return CliqueTooLarge(cls.size());
+    }
+  }
+  return RunStatus::Ok();
+}
+
+}  // namespace
+
+void SortClasses(CvrxApp& app, Comparator comparator) {
+  for (SimilarityClass& cls : app.classes) {
+    std::stable_sort(cls.begin(), cls.end(), [comparator](const FileEntry* a, const FileEntry* b) {
+      return comparator(*a, *b) < 0;
+    });
+  }
+}
+
+RunStatus PartitionClasses(CvrxApp& app, bool equivalence, bool sorted, Predicate predicate) {
+  if (!equivalence && !sorted && !app.runCancelled) {
+    RunStatus status = CheckCliqueSizes(app.classes);
+    if (!status.ok()) {
+      return status;
+    }
+  }
+  PassProgress progress(app, CountMembers(app.classes));
+  auto it = app.classes.begin();
+  while (it != app.classes.end() && !app.runCancelled) {
+    const auto next = std::next(it);
+    RunStatus status = PartitionOne(app, it, equivalence, sorted, predicate, progress);
+    if (!status.ok()) {
+      return status;
+    }
+    app.classes.erase(it);
+    it = next;
+  }
+  return RunStatus::Ok();
+}
+
+void ClearClasses(CvrxApp& app) {
+  app.ClearClasses();
+}
+
+}  // namespace vrx
