@@ -6,7 +6,9 @@
 // ignored, and a folder's trailing "+" is dropped, so it can stand in for
 // vrx-cli in run-peers.sh. With -t it prints instead the times of the walk and
 // of the step, the group count and the heap bytes per collected record; -w
-// leaves the content step out (to see the memory the records take alone).
+// leaves the content step out (to see the memory the records take alone); -p
+// runs the gather partition with the pairwise content comparison instead; -i
+// compares letters without regard to case.
 #include <malloc.h>
 
 #include <algorithm>
@@ -16,7 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/content_compare.h"
 #include "engine/content_groups.h"
+#include "engine/partition.h"
 #include "engine/vrx_app.h"
 #include "platform/diagnostics.h"
 #include "platform/dir_listing.h"
@@ -57,12 +61,18 @@ double Seconds(std::chrono::steady_clock::time_point from) {
 int main(int argc, char** argv) {
   bool timesOnly = false;
   bool walkOnly = false;
+  bool pairwise = false;
+  bool ignoreCase = false;
   std::vector<std::string> dirs;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "-t") == 0) {
       timesOnly = true;
     } else if (std::strcmp(argv[i], "-w") == 0) {
       walkOnly = true;
+    } else if (std::strcmp(argv[i], "-p") == 0) {
+      pairwise = true;
+    } else if (std::strcmp(argv[i], "-i") == 0) {
+      ignoreCase = true;
     } else if (std::strcmp(argv[i], "--size") == 0) {
       ++i;
     } else if (std::strncmp(argv[i], "--", 2) != 0) {
@@ -79,6 +89,7 @@ int main(int argc, char** argv) {
   vrx::NullProgressFactory progress;
   vrx::StderrDiagnostics diagnostics;
   vrx::CvrxApp app(progress, diagnostics);
+  app.params.contentCompareIgnoreCase = ignoreCase;
   const size_t heapBefore = HeapInUse();
   const auto start = std::chrono::steady_clock::now();
   for (const std::string& dir : dirs) {
@@ -104,7 +115,11 @@ int main(int argc, char** argv) {
     i = j;
   }
   const auto gatherStart = std::chrono::steady_clock::now();
-  if (!walkOnly && !vrx::GatherEqualContent(app).ok()) {
+  const vrx::RunStatus status = walkOnly ? vrx::RunStatus::Ok()
+                                : pairwise
+                                    ? vrx::PartitionClasses(app, true, false, vrx::CompareContent)
+                                    : vrx::GatherEqualContent(app);
+  if (!status.ok()) {
     return 1;
   }
   const double gather = Seconds(gatherStart);
