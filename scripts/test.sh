@@ -2,7 +2,8 @@
 # Installs what is missing, builds everything and runs every test: once in a
 # normal build (with the desktop program), once with AddressSanitizer and
 # UndefinedBehaviorSanitizer and without Qt (so a Qt include in the engine
-# breaks the build). Warnings are errors in both builds.
+# breaks the build), and runs the fuzz targets briefly. Warnings are errors in
+# every build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -15,6 +16,14 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARLIND_WERROR=ON \
       -DPARLIND_SANITIZE=ON -DPARLIND_GUI=OFF
 cmake --build build/asan -j "$jobs"
 
+# The fuzz targets (libFuzzer, clang): each runs a few seconds here;
+# scripts/fuzz.sh runs them for long.
+CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DPARLIND_FUZZ=ON -DPARLIND_WERROR=ON -DPARLIND_FUZZ_SECONDS=4
+cmake --build build/fuzz -j "$jobs"
+
+echo "== Fuzz targets (a few seconds each) =="
+ctest --test-dir build/fuzz --output-on-failure
 echo "== Tests (normal build) =="
 ctest --test-dir build/test -j "$jobs" --output-on-failure
 echo "== Tests (AddressSanitizer + UndefinedBehaviorSanitizer, no Qt) =="

@@ -25,6 +25,11 @@ void Diagnostics::Printf(const char* format, ...) {
 
 void StderrDiagnostics::Write(std::string_view message) {
   std::fwrite(message.data(), 1, message.size(), stderr);
+  // Some diagnostics carry no line end of their own; on a terminal the next
+  // line must not run into them.
+  if (message.empty() || message.back() != '\n') {
+    std::fputc('\n', stderr);
+  }
   std::fflush(stderr);
 }
 
