@@ -63,8 +63,8 @@ g++ -std=c++20 -O2 -I"$REPO/src" "$HERE/gather_bench.cpp" "$BUILD/src/libparlind
   "$BUILD/src/libparlind_platform.a" -lxxhash -o "$BUILD/gather_bench"
 if [ $GATHER = 1 ]; then
   export VRX_CLI=$BUILD/gather_bench
-elif [ -x "$BUILD/vrx-cli" ]; then
-  export VRX_CLI=$BUILD/vrx-cli
+elif [ -x "$BUILD/src/vrx-cli" ]; then
+  export VRX_CLI=$BUILD/src/vrx-cli
 else
   echo "run-bench.sh: vrx-cli was not built (not on this branch yet?); use -g" >&2
   exit 2
