@@ -54,12 +54,55 @@ class Buffer {
   size_t capacity_ = 0;
 };
 
+// ASCII case folding (A-Z to a-z), eight bytes at a time: a byte is an
+// upper-case letter when its low seven bits lie in 'A'..'Z' and its high bit
+// is clear; adding to the low seven bits of every byte never carries into the
+// next byte.
+constexpr uint64_t kOnes = 0x0101010101010101;
+
+uint64_t FoldWord(uint64_t x) {
+  const uint64_t low7 = x & (0x7F * kOnes);
+  const uint64_t atLeastA = low7 + (0x80 - 'A') * kOnes;
+  const uint64_t beyondZ = low7 + (0x80 - 'Z' - 1) * kOnes;
+  const uint64_t upper = atLeastA & ~beyondZ & ~x & (0x80 * kOnes);
+  return x | (upper >> 2);
+}
+
+unsigned char FoldByte(unsigned char c) {
+  return static_cast<unsigned char>(c - 'A') < 26 ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
 void FoldAscii(unsigned char* bytes, size_t length) {
-  for (size_t i = 0; i < length; ++i) {
-    if (static_cast<unsigned char>(bytes[i] - 'A') < 26) {
-      bytes[i] = static_cast<unsigned char>(bytes[i] + ('a' - 'A'));
+  size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes + i, 8);
+    word = FoldWord(word);
+    std::memcpy(bytes + i, &word, 8);
+  }
+  for (; i < length; ++i) {
+    bytes[i] = FoldByte(bytes[i]);
+  }
+}
+
+// Equal without regard to the case of ASCII letters.
+bool EqualFolded(const unsigned char* a, const unsigned char* b, size_t length) {
+  size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t x;
+    uint64_t y;
+    std::memcpy(&x, a + i, 8);
+    std::memcpy(&y, b + i, 8);
+    if (x != y && FoldWord(x) != FoldWord(y)) {
+      return false;
     }
   }
+  for (; i < length; ++i) {
+    if (FoldByte(a[i]) != FoldByte(b[i])) {
+      return false;
+    }
+  }
+  return true;
 }
 
 struct StateDeleter {
@@ -106,6 +149,8 @@ class ContentGatherer {
   void Drop(uint32_t member, Trouble trouble);
   void Resolve(const Bucket& part);
   unsigned char* BufferAt(size_t index, size_t length);
+  // The hash of the bytes, folded first when case does not count.
+  uint64_t HashOf(unsigned char* data, size_t length, uint64_t seed) const;
   void Tick();
   void Pump();
   void NoteRead(size_t bytes);
@@ -348,7 +393,9 @@ std::vector<Bucket> ContentGatherer::CompareTogether(const Bucket& bucket) {
 
 // Reads the piece of every member of the group and splits the group by its
 // bytes. Each distinct piece is kept in its own buffer; members compare
-// against those (by hash first in larger groups, always by every byte).
+// against those (by hash first in larger groups, always by every byte). When
+// case does not count, a piece is compared exactly first and case-blind only
+// when that fails, so identical files are never folded.
 std::vector<Bucket> ContentGatherer::SplitGroup(const Bucket& group,
                                                 std::vector<FileReader>& readers,
                                                 const Bucket& bucket, uint64_t offset,
@@ -369,9 +416,13 @@ std::vector<Bucket> ContentGatherer::SplitGroup(const Bucket& group,
       }
       continue;
     }
-    const uint64_t hash = hashed ? XXH3_64bits(data, length) : 0;
+    uint64_t hash = 0;
+    if (hashed) {
+      hash = HashOf(data, length, 0);
+    }
     auto same = std::find_if(pieces.begin(), pieces.end(), [&](const Piece& piece) {
-      return piece.hash == hash && std::memcmp(piece.data, data, length) == 0;
+      return piece.hash == hash && (std::memcmp(piece.data, data, length) == 0 ||
+                                    (ignoreCase_ && EqualFolded(piece.data, data, length)));
     });
     if (same != pieces.end()) {
       same->positions.push_back(pos);
@@ -427,13 +478,13 @@ bool ContentGatherer::HashMember(uint32_t member, Split kind, uint64_t* hash) {
     if (!Read(member, reader, 0, headEnd, data)) {
       return false;
     }
-    *hash = XXH3_64bits(data, headEnd);
+    *hash = HashOf(data, headEnd, 0);
     const uint64_t tailStart = std::max(headEnd, size_ > kTailBytes ? size_ - kTailBytes : 0);
     if (tailStart < size_) {
       if (!Read(member, reader, tailStart, size_ - tailStart, data)) {
         return false;
       }
-      *hash = XXH3_64bits_withSeed(data, size_ - tailStart, *hash);
+      *hash = HashOf(data, size_ - tailStart, *hash);
     }
     return true;
   }
@@ -446,6 +497,9 @@ bool ContentGatherer::HashMember(uint32_t member, Split kind, uint64_t* hash) {
     const size_t length = static_cast<size_t>(std::min<uint64_t>(kMaxChunk, size_ - offset));
     if (!Read(member, reader, offset, length, data) || Stopped()) {
       return false;
+    }
+    if (ignoreCase_) {
+      FoldAscii(data, length);
     }
     XXH3_64bits_update(hashState_.get(), data, length);
   }
@@ -476,9 +530,6 @@ bool ContentGatherer::Read(uint32_t member, const FileReader& reader, uint64_t o
     Drop(member, Trouble::kRead);
     return false;
   }
-  if (ignoreCase_) {
-    FoldAscii(data, length);
-  }
   NoteRead(length);
   return true;
 }
@@ -506,6 +557,13 @@ void ContentGatherer::Resolve(const Bucket& part) {
   for (size_t i = 0; i < part.size() && !Stopped(); ++i) {
     Tick();
   }
+}
+
+uint64_t ContentGatherer::HashOf(unsigned char* data, size_t length, uint64_t seed) const {
+  if (ignoreCase_) {
+    FoldAscii(data, length);
+  }
+  return XXH3_64bits_withSeed(data, length, seed);
 }
 
 unsigned char* ContentGatherer::BufferAt(size_t index, size_t length) {

@@ -329,6 +329,67 @@ TEST(GatherEqualContentTest, SplitsClassesLargerThanTheOpenFileBound) {
   EXPECT_TRUE(search.diagnostics.messages.empty());
 }
 
+// Case-blind equality folds A-Z only: bytes that differ by 0x20 but are not
+// ASCII letters ('@' and '`', '[' and '{', Latin-1 letters) stay different.
+TEST(GatherEqualContentTest, CaseBlindFoldsAsciiLettersOnly) {
+  struct Variant {
+    const char* name;
+    unsigned char from;
+    unsigned char to;
+    bool equalCaseBlind;
+  };
+  const Variant variants[] = {
+      {"A-a", 'A', 'a', true},
+      {"Z-z", 'Z', 'z', true},
+      {"m-M", 'm', 'M', true},
+      {"at-grave", '@', '`', false},
+      {"bracket-brace", '[', '{', false},
+      {"latin", 0xC1, 0xE1, false},
+      {"high-z", 0xDA, 0xFA, false},
+  };
+  std::string base;
+  for (int round = 0; round < 3; ++round) {
+    for (int c = 0; c < 256; ++c) {
+      base.push_back(static_cast<char>(c));
+    }
+    base.push_back('x');  // shifts the next round against the 8-byte words
+  }
+  test::TempTree tree;
+  tree.MakeFile("base", base);
+  Paths cls = {"base"};
+  Paths caseBlind = {"base"};
+  for (const Variant& v : variants) {
+    std::string changed = base;
+    std::replace(changed.begin(), changed.end(), static_cast<char>(v.from),
+                 static_cast<char>(v.to));
+    tree.MakeFile(v.name, changed);
+    cls.push_back(v.name);
+    if (v.equalCaseBlind) {
+      caseBlind.push_back(v.name);
+    }
+  }
+  // All together (compared by hash first), and each variant alone with the
+  // base (compared directly).
+  Groups classes = {cls};
+  Groups expected = {caseBlind};
+  for (const Variant& v : variants) {
+    classes.push_back({"base", v.name});
+    if (v.equalCaseBlind) {
+      expected.push_back(classes.back());
+    }
+  }
+  for (const bool ignoreCase : {false, true}) {
+    SCOPED_TRACE(ignoreCase ? "case-blind" : "exact");
+    Search search;
+    search.SetClasses(tree, classes, RecordSizes(tree, classes));
+    search.app.params.contentCompareIgnoreCase = ignoreCase;
+    ASSERT_TRUE(GatherEqualContent(search.app).ok());
+    EXPECT_EQ(search.Result(), ignoreCase ? expected : Groups{});
+    EXPECT_EQ(search.Result(),
+              PairwiseGather(tree, classes, RecordSizes(tree, classes), ignoreCase));
+  }
+}
+
 // The size step always hands over one size per class; a class that mixes
 // sizes is split by size first, so a file never matches a longer one that
 // begins with its content.
