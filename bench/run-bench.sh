@@ -15,6 +15,9 @@
 #   -g       time bench/gather_bench (the walk plus the content step alone,
 #            printing vrx-cli's CSV) in the vrx row instead of vrx-cli
 #   -P       also time vrx-cli with its progress line (without --quiet)
+#   -B       compare letters case-blind, as vrx-cli does by default; without
+#            -B the vrx row adds --same-content-case, so that vrx-cli, like
+#            the peers and expected.json, looks for byte-identical files
 #
 # The peers' rows come from run-peers.sh of the shared bench folder, run from
 # a copy in OUT whose vrx row is switched on. Each corpus gets OUT/<corpus>/
@@ -33,10 +36,11 @@ BUILD=
 OUT=
 GATHER=0
 PROGRESS=0
+CASE_BLIND=0
 
 usage() { sed -n '2,/^$/p' "$0" | sed 's/^# \{0,1\}//'; exit "${1:-2}"; }
 
-while getopts "r:R:b:o:gPh" opt; do
+while getopts "r:R:b:o:gPBh" opt; do
   case $opt in
     r) RUNS=$OPTARG ;;
     R) ROOT=$OPTARG ;;
@@ -44,6 +48,7 @@ while getopts "r:R:b:o:gPh" opt; do
     o) OUT=$OPTARG ;;
     g) GATHER=1 ;;
     P) PROGRESS=1 ;;
+    B) CASE_BLIND=1 ;;
     h) usage 0 ;;
     *) usage ;;
   esac
@@ -70,9 +75,12 @@ else
   exit 2
 fi
 
-# run-peers.sh with Parlind's row switched on.
+# run-peers.sh with Parlind's row switched on (byte-identical unless -B).
 PEERS=$OUT/run-peers-vrx.sh
-sed 's/^    # vrx)  /    vrx)  /' "$SHARED/run-peers.sh" > "$PEERS"
+CASE_OPT=--same-content-case
+[ $CASE_BLIND = 1 ] && CASE_OPT=
+sed -e 's/^    # vrx)  /    vrx)  /' \
+    -e "/^    vrx)  /s/--same-content /--same-content $CASE_OPT /" "$SHARED/run-peers.sh" > "$PEERS"
 chmod +x "$PEERS"
 grep -q '^    vrx) ' "$PEERS" || { echo "run-bench.sh: cannot switch on the vrx row" >&2; exit 2; }
 
@@ -94,7 +102,7 @@ for corpus in "${CORPORA[@]}"; do
   if [ $PROGRESS = 1 ] && [ $GATHER = 0 ]; then
     # The same run with the progress line on a terminal-less standard error.
     hyperfine -S bash -i --runs "$runs" --warmup 1 --export-json "$OUT/$corpus/vrx-progress.json" \
-      -n vrx-progress "$(printf '%q ' "$VRX_CLI" --same-content --size '>0' --csv "$dir+") \
+      -n vrx-progress "$(printf '%q ' "$VRX_CLI" --same-content $CASE_OPT --size '>0' --csv "$dir+") \
       > /dev/null 2> $(printf '%q' "$OUT/$corpus/vrx-progress.stderr")" > /dev/null 2>&1
   fi
 done
