@@ -18,6 +18,9 @@ std::string MemberDirectoryText(const FileEntry& entry);
 std::string AttributeLetters(uint32_t attributes);
 // The results list's size column: 0 for 0 bytes, else bytes / 1024 + 1.
 uint64_t SizeInKilobytes(uint64_t size);
+// Local calendar fields written with the numeric strftime conversions %d, %m,
+// %Y, %y, %H, %M, %S and %% (two digits each, four for %Y).
+std::string FormatCalendarFields(const CalendarFields& fields, const char* format);
 // The record's time in local time with the given strftime format; a time that
 // cannot be converted or lies before 1900 gives the epoch in local time.
 std::string LocalDateText(FileTime time, const char* strftimeFormat);

@@ -155,3 +155,26 @@ TEST_F(ContentCompareTest, FilesLargerThanOneChunk) {
 
 }  // namespace
 }  // namespace vrx
+
+namespace vrx {
+namespace {
+
+TEST(ContentCompareDirectoryTest, DirectoryRecordsDifferWithoutAMessage) {
+  test::TempTree tree;
+  NullProgressFactory factory;
+  CapturingDiagnostics diagnostics;
+  CvrxApp app{factory, diagnostics};
+  FileEntry first;
+  first.path = tree.MakeDir("one");
+  first.attributes = 0x10;
+  FileEntry second = first;
+  second.path = tree.MakeDir("two");
+  FileEntry empty;
+  empty.path = tree.MakeFile("empty", "");
+  EXPECT_EQ(CompareContent(app, first, second), 1);
+  EXPECT_EQ(CompareContent(app, empty, first), 1) << "an empty file is not a directory's twin";
+  EXPECT_TRUE(diagnostics.messages.empty());
+}
+
+}  // namespace
+}  // namespace vrx

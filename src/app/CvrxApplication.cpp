@@ -1,0 +1,47 @@
+#include "app/CvrxApplication.h"
+
+#include <QScreen>
+
+#include "app/program_icon.h"
+#include "form/CSearchDialog.h"
+#include "form/search_command.h"
+
+namespace vrx {
+
+CvrxApplication::CvrxApplication(int& argc, char** argv)
+    : QApplication(argc, argv),
+      progressFactory_(settings_),
+      engine_(progressFactory_, diagnostics_) {
+  setApplicationName(QStringLiteral("Parlind"));
+  setOrganizationName(QStringLiteral("Parlind"));
+  setApplicationVersion(QStringLiteral(PARLIND_VERSION));
+  setApplicationDisplayName(QStringLiteral("Parlind"));
+  setDesktopFileName(QStringLiteral("parlind-vrx"));
+  setWindowIcon(ProgramIcon());
+  installEventFilter(&escapeFilter_);
+}
+
+CvrxApplication::~CvrxApplication() {
+  removeEventFilter(&escapeFilter_);
+}
+
+int CvrxApplication::Run() {
+  CSearchDialog form(settings_, dialogs_);
+  SearchCommand command(engine_, dialogs_, progressFactory_);
+  form.SetSearchHandler([&command, &form] { command.Run(form); });
+  // The form opens centred on the screen.
+  form.adjustSize();
+  if (QScreen* screen = primaryScreen()) {
+    QRect frame(QPoint(0, 0), form.size());
+    frame.moveCenter(screen->availableGeometry().center());
+    form.move(frame.topLeft());
+  }
+  form.show();
+  form.exec();
+  return 0;
+}
+
+}  // namespace vrx
+
+// The class's meta-object code, kept in this object file.
+#include "moc_CvrxApplication.cpp"

@@ -1,0 +1,41 @@
+// The program's one application object: the Qt application with the engine's
+// application object CvrxApp, the settings, the dialogs, the diagnostics sink
+// (standard error), the progress windows' factory and the Escape filter. Run
+// shows the search form modally; when the form closes, the program ends.
+#pragma once
+
+#include <QApplication>
+
+#include "app/escape_filter.h"
+#include "app/settings.h"
+#include "app/user_dialogs.h"
+#include "engine/vrx_app.h"
+#include "platform/diagnostics.h"
+#include "progress/CProgressWnd.h"
+
+namespace vrx {
+
+class CvrxApplication : public QApplication {
+  Q_OBJECT
+
+ public:
+  CvrxApplication(int& argc, char** argv);
+  ~CvrxApplication() override;
+
+  // Shows the search form until it closes. Returns the exit status.
+  int Run();
+
+  CvrxApp& engine() { return engine_; }
+  Settings& settings() { return settings_; }
+  UserDialogs& dialogs() { return dialogs_; }
+
+ private:
+  Settings settings_;
+  UserDialogs dialogs_;
+  StderrDiagnostics diagnostics_;
+  CProgressWndFactory progressFactory_;
+  CvrxApp engine_;
+  EscapeFilter escapeFilter_;
+};
+
+}  // namespace vrx

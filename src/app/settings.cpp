@@ -1,0 +1,86 @@
+#include "app/settings.h"
+
+namespace vrx {
+
+namespace {
+
+const char* const kOrganization = "Parlind";
+const char* const kLruPrefix = "LRU";
+const char* const kSettingsGroup = "Settings";
+const char* const kPositionX = "X";
+const char* const kPositionY = "Y";
+
+QString Key(const QString& group, const QString& name) {
+  return group + QLatin1Char('/') + name;
+}
+
+}  // namespace
+
+Settings::Settings()
+    : settings_(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(kOrganization)) {
+}
+
+QString Settings::HistoryGroup(HistoryKind kind) {
+  switch (kind) {
+    case HistoryKind::kLocIncl:
+      return QStringLiteral("LocIncl");
+    case HistoryKind::kLocExcl:
+      return QStringLiteral("LocExcl");
+    case HistoryKind::kNameIncl:
+      return QStringLiteral("NameIncl");
+    case HistoryKind::kNameExcl:
+      return QStringLiteral("NameExcl");
+    case HistoryKind::kSize:
+      return QStringLiteral("Size");
+    case HistoryKind::kContentIncl:
+      return QStringLiteral("ContentIncl");
+    case HistoryKind::kContentExcl:
+      return QStringLiteral("ContentExcl");
+  }
+  return {};
+}
+
+QString Settings::HistoryValueName(int index) {
+  return QString::fromLatin1(kLruPrefix) + QString::number(index);
+}
+
+QString Settings::ReadString(const QString& group, const QString& name, const QString& fallback) {
+  const QVariant value = settings_.value(Key(group, name));
+  return value.isValid() ? value.toString() : fallback;
+}
+
+bool Settings::WriteString(const QString& group, const QString& name, const QString& value) {
+  if (!settings_.isWritable()) {
+    return false;
+  }
+  settings_.setValue(Key(group, name), value);
+  return true;
+}
+
+QPoint Settings::ProgressPosition() {
+  const QString group = QString::fromLatin1(kSettingsGroup);
+  bool okX = false;
+  bool okY = false;
+  const int x = settings_.value(Key(group, QString::fromLatin1(kPositionX))).toInt(&okX);
+  const int y = settings_.value(Key(group, QString::fromLatin1(kPositionY))).toInt(&okY);
+  return {okX ? x : -1, okY ? y : -1};
+}
+
+bool Settings::SaveProgressPosition(QPoint position) {
+  const QString group = QString::fromLatin1(kSettingsGroup);
+  settings_.setValue(Key(group, QString::fromLatin1(kPositionX)), position.x());
+  settings_.setValue(Key(group, QString::fromLatin1(kPositionY)), position.y());
+  return Sync();
+}
+
+void Settings::Clear() {
+  settings_.clear();
+  Sync();
+}
+
+bool Settings::Sync() {
+  settings_.sync();
+  return settings_.status() == QSettings::NoError && settings_.isWritable();
+}
+
+}  // namespace vrx

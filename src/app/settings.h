@@ -1,0 +1,63 @@
+// The program's persisted settings in Qt's QSettings (native format, user
+// scope, organization "Parlind"): the seven form histories (groups "LocIncl"
+// ... "ContentExcl", string values "LRU0" to "LRU4") and the progress window's
+// position (group "Settings", integers "X" and "Y"). This class owns every
+// group and value name; no other code spells them.
+#pragma once
+
+#include <QPoint>
+#include <QSettings>
+#include <QString>
+#include <array>
+
+namespace vrx {
+
+// The seven histories of the search form, in the order the form holds them.
+enum class HistoryKind {
+  kLocIncl,
+  kLocExcl,
+  kNameIncl,
+  kNameExcl,
+  kSize,
+  kContentIncl,
+  kContentExcl
+};
+inline constexpr int kHistoryKinds = 7;
+inline constexpr std::array<HistoryKind, kHistoryKinds> kAllHistories = {
+    HistoryKind::kLocIncl,    HistoryKind::kLocExcl, HistoryKind::kNameIncl,
+    HistoryKind::kNameExcl,   HistoryKind::kSize,    HistoryKind::kContentIncl,
+    HistoryKind::kContentExcl};
+
+class Settings {
+ public:
+  Settings();
+  Settings(const Settings&) = delete;
+  Settings& operator=(const Settings&) = delete;
+
+  // The registry group of a history ("LocIncl", ...).
+  static QString HistoryGroup(HistoryKind kind);
+  // The value name of history entry `index`: "LRU" followed by the index.
+  static QString HistoryValueName(int index);
+
+  // Reads a string value; `fallback` when it does not exist.
+  QString ReadString(const QString& group, const QString& name, const QString& fallback);
+  // Writes a string value (creating group and value). False when the
+  // configuration file cannot be written. Sync() stores the written values.
+  bool WriteString(const QString& group, const QString& name, const QString& value);
+  // Writes pending changes to the file; false when that failed.
+  bool Sync();
+
+  // The progress window's remembered top-left corner; -1 for a missing value.
+  QPoint ProgressPosition();
+  bool SaveProgressPosition(QPoint position);
+
+  // Where the values are kept (the configuration file).
+  QString FileName() const { return settings_.fileName(); }
+  // Removes every value; for tests.
+  void Clear();
+
+ private:
+  QSettings settings_;
+};
+
+}  // namespace vrx

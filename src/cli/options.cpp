@@ -1,0 +1,552 @@
+#include "cli/options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+
+#include "results/result_file.h"
+
+namespace vrx {
+namespace {
+
+// The raw texts of the command line, before they are judged.
+struct RawOptions {
+  std::vector<std::string> sources;
+  std::vector<std::string> excludes;
+  std::string from, to, dateKind, attr, attrExclude;
+  std::string sameName, sameDate, sameAttr, sameSize, sameContent;
+  bool nameExact = false, sameNameCase = false, dateExact = false, attrExact = false;
+  bool contentExact = false, sameContentCase = false;
+  bool sameLocation = false, otherLocation = false, locationRanges = false;
+};
+
+struct Flags {
+  CLI::Option* from = nullptr;
+  CLI::Option* to = nullptr;
+  CLI::Option* dateKind = nullptr;
+  CLI::Option* attr = nullptr;
+  CLI::Option* attrExclude = nullptr;
+  CLI::Option* sameName = nullptr;
+  CLI::Option* sameDate = nullptr;
+  CLI::Option* sameAttr = nullptr;
+  CLI::Option* sameSize = nullptr;
+  CLI::Option* sameContent = nullptr;
+  CLI::Option* output = nullptr;
+};
+
+std::string Quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
+// An unsigned decimal number that the form's 32-bit fields can hold.
+std::optional<uint32_t> ParseNumber(const std::string& text) {
+  if (text.empty() || text.size() > 10) {
+    return std::nullopt;
+  }
+  uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') {
+      return std::nullopt;
+    }
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (value > UINT32_MAX) {
+    return std::nullopt;
+  }
+  return static_cast<uint32_t>(value);
+}
+
+// Splits "N" + unit into its digits and the rest.
+void SplitNumberAndUnit(const std::string& text, std::string* number, std::string* unit) {
+  size_t digits = 0;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') {
+    ++digits;
+  }
+  *number = text.substr(0, digits);
+  *unit = text.substr(digits);
+}
+
+bool NumberError(const std::string& option, const std::string& text, std::string* error) {
+  *error = option + ": " + Quoted(text) +
+           " ist keine ganze Zahl von 0 bis 4294967295 (erwartet wird z.B. " + option + "=2).";
+  return false;
+}
+
+bool ParseCount(const std::string& option, const std::string& text, uint32_t* value,
+                std::string* error) {
+  const std::optional<uint32_t> number = ParseNumber(text);
+  if (!number) {
+    return NumberError(option, text, error);
+  }
+  *value = *number;
+  return true;
+}
+
+// N or N% (bytes or percent) of --same-size and --same-content. As in the form,
+// the unit flag stays clear while the difference is 0.
+bool ParseBytesOrPercent(const std::string& option, const std::string& text, uint32_t* value,
+                         bool* percent, std::string* error) {
+  std::string number;
+  std::string unit;
+  SplitNumberAndUnit(text, &number, &unit);
+  if (unit != "" && unit != "%") {
+    *error = option + ": unbekannte Einheit " + Quoted(unit) +
+             " (erlaubt: keine für Byte, % für Prozent).";
+    return false;
+  }
+  if (!ParseCount(option, number.empty() ? text : number, value, error)) {
+    return false;
+  }
+  *percent = unit == "%" && *value != 0;
+  return true;
+}
+
+bool ParseDateDifference(const std::string& text, uint32_t* seconds, std::string* error) {
+  static const std::string kUnits = "smhdwy";
+  std::string number;
+  std::string unit;
+  SplitNumberAndUnit(text, &number, &unit);
+  int unitIndex = 0;
+  if (!unit.empty()) {
+    const size_t at = unit.size() == 1 ? kUnits.find(unit[0]) : std::string::npos;
+    if (at == std::string::npos) {
+      *error = "--same-date: unbekannte Einheit " + Quoted(unit) + " (erlaubt: s m h d w y).";
+      return false;
+    }
+    unitIndex = static_cast<int>(at);
+  }
+  uint32_t count = 0;
+  if (!ParseCount("--same-date", number.empty() ? text : number, &count, error)) {
+    return false;
+  }
+  const std::optional<uint32_t> product = DateToleranceSeconds(count, unitIndex);
+  if (!product) {
+    *error = "--same-date: " + Quoted(text) +
+             " ergibt mehr als 4294967295 Sekunden und passt nicht in das Formular.";
+    return false;
+  }
+  *seconds = *product;
+  return true;
+}
+
+bool ParseAttributeLetters(const std::string& option, const std::string& text, uint32_t* mask,
+                           std::string* error) {
+  *mask = 0;
+  for (char c : text) {
+    switch (c) {
+      case 'R':
+      case 'r':
+        *mask |= 0x01;
+        break;
+      case 'H':
+      case 'h':
+        *mask |= 0x02;
+        break;
+      case 'S':
+      case 's':
+        *mask |= 0x04;
+        break;
+      case 'A':
+      case 'a':
+        *mask |= 0x20;
+        break;
+      case 'D':
+      case 'd':
+        *mask |= 0x10;
+        break;
+      default:
+        *error = option + ": unbekannter Buchstabe " + Quoted(std::string(1, c)) +
+                 " (erlaubt: R H S A D).";
+        return false;
+    }
+  }
+  return true;
+}
+
+bool ParseDateKind(const std::string& text, int32_t* kind, std::string* error) {
+  if (text == "M" || text == "m") {
+    *kind = 0;
+  } else if (text == "Z" || text == "z") {
+    *kind = 1;
+  } else if (text == "E" || text == "e") {
+    *kind = 2;
+  } else {
+    *error = "--date-kind: unbekannte Art " + Quoted(text) +
+             " (erlaubt: M Modifikation, Z Zugriff, E Erstellung).";
+    return false;
+  }
+  return true;
+}
+
+// Reads exactly `width` digits at `*pos`.
+bool ReadDigits(const std::string& text, size_t* pos, size_t width, int* value) {
+  if (*pos + width > text.size()) {
+    return false;
+  }
+  int result = 0;
+  for (size_t i = 0; i < width; ++i) {
+    const char c = text[*pos + i];
+    if (c < '0' || c > '9') {
+      return false;
+    }
+    result = result * 10 + (c - '0');
+  }
+  *pos += width;
+  *value = result;
+  return true;
+}
+
+bool ReadChar(const std::string& text, size_t* pos, char expected) {
+  if (*pos < text.size() && text[*pos] == expected) {
+    ++*pos;
+    return true;
+  }
+  return false;
+}
+
+int DaysInMonth(int year, int month) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+bool ReadDate(const std::string& text, size_t* pos, PickedDate* date) {
+  if (text.size() >= 5 && text[4] == '-') {
+    return ReadDigits(text, pos, 4, &date->year) && ReadChar(text, pos, '-') &&
+           ReadDigits(text, pos, 2, &date->month) && ReadChar(text, pos, '-') &&
+           ReadDigits(text, pos, 2, &date->day);
+  }
+  return ReadDigits(text, pos, 2, &date->day) && ReadChar(text, pos, '.') &&
+         ReadDigits(text, pos, 2, &date->month) && ReadChar(text, pos, '.') &&
+         ReadDigits(text, pos, 4, &date->year);
+}
+
+bool ReadTime(const std::string& text, size_t* pos, PickedTime* time) {
+  if (*pos == text.size()) {
+    return true;  // no time: 00:00:00, as the form's time box
+  }
+  if (!ReadChar(text, pos, ' ') && !ReadChar(text, pos, 'T')) {
+    return false;
+  }
+  if (!ReadDigits(text, pos, 2, &time->hour) || !ReadChar(text, pos, ':') ||
+      !ReadDigits(text, pos, 2, &time->minute)) {
+    return false;
+  }
+  if (ReadChar(text, pos, ':') && !ReadDigits(text, pos, 2, &time->second)) {
+    return false;
+  }
+  return *pos == text.size();
+}
+
+bool ApplyDate(const std::string& option, const std::string& text, std::optional<PickedDate>* date,
+               PickedTime* time, std::string* error) {
+  const std::optional<CliDate> parsed = ParseCliDate(text);
+  if (!parsed) {
+    *error = option + ": " + Quoted(text) +
+             " ist kein gültiges Datum (JJJJ-MM-TT oder TT.MM.JJJJ, optional mit HH:MM[:SS]).";
+    return false;
+  }
+  *date = parsed->date;
+  *time = parsed->time;
+  return true;
+}
+
+// An option of a comparison row given without the comparison itself.
+bool NeedsRow(bool given, const char* option, const CLI::Option* row, const char* rowOption,
+              std::string* error) {
+  if (given && row->count() == 0) {
+    *error = std::string(option) + " gilt nur zusammen mit " + rowOption + ".";
+    return false;
+  }
+  return true;
+}
+
+void AddOptions(CLI::App* app, CliOptions* o, RawOptions* raw, Flags* f) {
+  FormValues& v = o->form;
+  app->set_help_flag();
+  app->add_flag("-h,--help", o->help);
+  app->add_flag("--version", o->version);
+  app->add_option("sources", raw->sources);
+  app->add_option("-x,--exclude", raw->excludes)->allow_extra_args(false);
+  app->add_option("-n,--name", v.nameInclText);
+  app->add_flag("--name-case", v.nameInclCase);
+  app->add_flag("--name-all", v.nameInclAll);
+  app->add_option("-N,--name-exclude", v.nameExclText);
+  app->add_flag("--name-exclude-case", v.nameExclCase);
+  app->add_flag("--name-exclude-all", v.nameExclAll);
+  f->from = app->add_option("--from", raw->from);
+  f->to = app->add_option("--to", raw->to);
+  f->dateKind = app->add_option("--date-kind", raw->dateKind);
+  f->attr = app->add_option("--attr", raw->attr);
+  f->attrExclude = app->add_option("--attr-exclude", raw->attrExclude);
+  app->add_option("-s,--size", v.sizeText);
+  app->add_option("-c,--content", v.contentInclText);
+  app->add_flag("--content-case", v.contentInclCase);
+  app->add_flag("--content-all", v.contentInclAll);
+  app->add_option("-C,--content-exclude", v.contentExclText);
+  app->add_flag("--content-exclude-case", v.contentExclCase);
+  app->add_flag("--content-exclude-all", v.contentExclAll);
+  app->add_flag("--same-location", raw->sameLocation);
+  app->add_flag("--other-location", raw->otherLocation);
+  app->add_flag("--location-ranges", raw->locationRanges);
+  // Flags with an optional "=N": given alone they stand for the difference 0,
+  // and they never take the next argument (that is a source).
+  f->sameName = app->add_flag("--same-name{0}", raw->sameName);
+  app->add_flag("--name-exact", raw->nameExact);
+  app->add_flag("--same-name-case", raw->sameNameCase);
+  f->sameDate = app->add_flag("--same-date{0}", raw->sameDate);
+  app->add_flag("--date-exact", raw->dateExact);
+  f->sameAttr = app->add_flag("--same-attr{0}", raw->sameAttr);
+  app->add_flag("--attr-exact", raw->attrExact);
+  f->sameSize = app->add_flag("--same-size{0}", raw->sameSize);
+  f->sameContent = app->add_flag("--same-content{0}", raw->sameContent);
+  app->add_flag("--content-exact", raw->contentExact);
+  app->add_flag("--same-content-case", raw->sameContentCase);
+  app->add_flag("--csv", o->csv);
+  f->output = app->add_option("-o,--output", o->outputPath);
+  app->add_flag("--check", o->checkOnly);
+  app->add_flag("--strict", o->strict);
+  app->add_flag("-q,--quiet", o->quiet);
+}
+
+std::string Join(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) {
+    text += (text.empty() ? "" : "; ") + item;
+  }
+  return text;
+}
+
+bool ApplyFilters(const RawOptions& raw, const Flags& f, FormValues* v, std::string* error) {
+  if (raw.sources.empty()) {
+    *error = "keine QUELLE angegeben: mindestens ein Pfad wie im Feld \"Quelle einschließen\".";
+    return false;
+  }
+  v->sourceInclText = Join(raw.sources);
+  v->sourceExclText = Join(raw.excludes);
+  if (f.from->count() > 0 && !ApplyDate("--from", raw.from, &v->startDate, &v->startTime, error)) {
+    return false;
+  }
+  if (f.to->count() > 0 && !ApplyDate("--to", raw.to, &v->endDate, &v->endTime, error)) {
+    return false;
+  }
+  if (f.dateKind->count() > 0 && !ParseDateKind(raw.dateKind, &v->dateKind, error)) {
+    return false;
+  }
+  if (!ParseAttributeLetters("--attr", raw.attr, &v->attrInclMask, error) ||
+      !ParseAttributeLetters("--attr-exclude", raw.attrExclude, &v->attrExclMask, error)) {
+    return false;
+  }
+  if ((v->attrInclMask & v->attrExclMask) != 0) {
+    *error =
+        "--attr und --attr-exclude: ein Attribut kann nicht zugleich ein- und "
+        "ausgeschlossen werden.";
+    return false;
+  }
+  return true;
+}
+
+// The comparison rows. A difference ticks "aktiv" and "max." as typing it
+// into the form does; "-exact" clears "max." again.
+bool ApplyComparisons(const RawOptions& raw, const Flags& f, FormValues* v, std::string* error) {
+  if (raw.locationRanges && !raw.otherLocation) {
+    *error = "--location-ranges gilt nur zusammen mit --other-location.";
+    return false;
+  }
+  v->sourceActive = raw.sameLocation || raw.otherLocation;
+  v->sourceInvert = raw.otherLocation;
+  v->sourceRanges = raw.locationRanges;
+  if (!NeedsRow(raw.nameExact, "--name-exact", f.sameName, "--same-name", error) ||
+      !NeedsRow(raw.sameNameCase, "--same-name-case", f.sameName, "--same-name", error) ||
+      !NeedsRow(raw.dateExact, "--date-exact", f.sameDate, "--same-date", error) ||
+      !NeedsRow(raw.attrExact, "--attr-exact", f.sameAttr, "--same-attr", error) ||
+      !NeedsRow(raw.contentExact, "--content-exact", f.sameContent, "--same-content", error) ||
+      !NeedsRow(raw.sameContentCase, "--same-content-case", f.sameContent, "--same-content",
+                error)) {
+    return false;
+  }
+  if (f.sameName->count() > 0) {
+    if (!ParseCount("--same-name", raw.sameName, &v->nameDiff, error)) {
+      return false;
+    }
+    v->nameActive = true;
+    v->nameMax = !raw.nameExact;
+    v->nameCompareCase = raw.sameNameCase;
+  }
+  if (f.sameDate->count() > 0) {
+    if (!ParseDateDifference(raw.sameDate, &v->dateSeconds, error)) {
+      return false;
+    }
+    v->dateActive = true;
+    v->dateMax = !raw.dateExact;
+  }
+  if (f.sameAttr->count() > 0) {
+    if (!ParseCount("--same-attr", raw.sameAttr, &v->attrDiff, error)) {
+      return false;
+    }
+    v->attrActive = true;
+    v->attrMax = !raw.attrExact;
+  }
+  if (f.sameSize->count() > 0) {
+    if (!ParseBytesOrPercent("--same-size", raw.sameSize, &v->sizeDiff, &v->sizePercent, error)) {
+      return false;
+    }
+    v->sizeActive = true;
+    v->sizeMax = true;  // the size row's "max." cannot be cleared
+  }
+  if (f.sameContent->count() > 0) {
+    if (!ParseBytesOrPercent("--same-content", raw.sameContent, &v->contentDiff, &v->contentPercent,
+                             error)) {
+      return false;
+    }
+    v->contentActive = true;
+    v->contentMax = !raw.contentExact;
+    v->contentCompareCase = raw.sameContentCase;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<CliDate> ParseCliDate(const std::string& text) {
+  CliDate result;
+  size_t pos = 0;
+  if (!ReadDate(text, &pos, &result.date) || !ReadTime(text, &pos, &result.time)) {
+    return std::nullopt;
+  }
+  const PickedDate& d = result.date;
+  const PickedTime& t = result.time;
+  if (d.year < 1601 || d.month < 1 || d.month > 12 || d.day < 1 ||
+      d.day > DaysInMonth(d.year, d.month) || t.hour > 23 || t.minute > 59 || t.second > 59) {
+    return std::nullopt;
+  }
+  return result;
+}
+
+bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
+                     std::string* error) {
+  *options = CliOptions{};
+  RawOptions raw;
+  Flags flags;
+  CLI::App app("vrx-cli", "vrx-cli");
+  AddOptions(&app, options, &raw, &flags);
+  for (const std::string& arg : args) {
+    if (arg == "--") {
+      break;
+    }
+    // CLI11 would take an empty "=" value as the flag's default difference 0.
+    if (arg.size() > 1 && arg.back() == '=' && arg.rfind("--same-", 0) == 0) {
+      return NumberError(arg.substr(0, arg.size() - 1), "", error);
+    }
+  }
+  std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them back to front
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    *error = std::string("Aufruf nicht verwendbar: ") + e.what();
+    return false;
+  }
+  if (options->help || options->version) {
+    return true;
+  }
+  if (flags.output->count() > 0 && options->outputPath.empty()) {
+    *error = "-o/--output: kein Dateiname angegeben.";
+    return false;
+  }
+  if (options->csv && !options->outputPath.empty() &&
+      FormatForPath(options->outputPath) != ResultFormat::kCsv) {
+    *error = "--csv passt nicht zu -o " + options->outputPath +
+             ": mit -o bestimmt die Endung das Format (.csv für die kommagetrennte Liste).";
+    return false;
+  }
+  return ApplyFilters(raw, flags, &options->form, error) &&
+         ApplyComparisons(raw, flags, &options->form, error);
+}
+
+std::string CliHelpText() {
+  return R"(Aufruf: vrx-cli [OPTION...] QUELLE...
+
+Sucht ähnliche Dateien wie das Suchformular von Parlind, ohne Fenster. Jede
+QUELLE ist ein Eintrag wie im Feld "Quelle einschließen": ein Pfad, mit
+angehängtem "+" einschließlich der Unterverzeichnisse. Mehrere Quellen werden
+mit "; " verbunden; eine QUELLE, die mit "-" beginnt, steht hinter "--".
+Jede Option steht für ein Feld des Formulars; TEXT wird genau so gelesen wie
+der Text des Formularfelds.
+
+Filter:
+  -x, --exclude TEXT        "Quelle ausschließen" (mehrfach erlaubt, mit "; " verbunden)
+  -n, --name TEXT           Name "einschließen"
+      --name-case           "a<>A" bei Name einschließen (Groß-/Kleinschreibung unterscheiden)
+      --name-all            "U" bei Name einschließen (alle Muster statt mindestens eines)
+  -N, --name-exclude TEXT   Name "ausschließen"
+      --name-exclude-case   "a<>A" bei Name ausschließen
+      --name-exclude-all    "U" bei Name ausschließen
+      --from DATUM          Datum, erstes Feld "ab": Beginn des Zeitraums (Ortszeit)
+      --to DATUM            Datum, zweites Feld: Ende des Zeitraums (Ortszeit)
+      --date-kind M|Z|E     "Art": (M)odifikation (Vorgabe), (Z)ugriff, (E)rstellung
+      --attr BUCHSTABEN     Attribut "einschließen": R H S A und D für "Verz."
+      --attr-exclude BUCHSTABEN
+                            Attribut "ausschließen": R H S A D
+  -s, --size TEXT           "Größe" in Byte, z.B. "<12; >123456, >=1024<2048"
+  -c, --content TEXT        Inhalt "einschließen"
+      --content-case        "a<>A" bei Inhalt einschließen
+      --content-all         "U" bei Inhalt einschließen
+  -C, --content-exclude TEXT
+                            Inhalt "ausschließen"
+      --content-exclude-case
+                            "a<>A" bei Inhalt ausschließen
+      --content-exclude-all "U" bei Inhalt ausschließen
+
+  DATUM: JJJJ-MM-TT oder TT.MM.JJJJ, optional mit Uhrzeit HH:MM oder HH:MM:SS
+  (durch Leerzeichen oder "T" getrennt); ohne Uhrzeit gilt 00:00:00.
+
+Vergleich:
+      --same-location       Quelle "aktiv"
+      --other-location      Quelle "Inv." (setzt auch "aktiv")
+      --location-ranges     Quelle "[ ]" (nur mit --other-location)
+      --same-name[=N]       Name "aktiv", "Unterschied" N Zeichen (Vorgabe 0), "max."
+      --name-exact          Name "max." aus: genau N statt höchstens N
+      --same-name-case      Name "a<>A" im Vergleich
+      --same-date[=N[E]]    Datum "aktiv", "Unterschied" N mit Einheit E aus s m h d w y
+                            (Vorgabe s), "max."
+      --date-exact          Datum "max." aus
+      --same-attr[=N]       Attribut "aktiv", "Unterschied" N Attribute, "max."
+      --attr-exact          Attribut "max." aus
+      --same-size[=N[%]]    Größe "aktiv", "Unterschied" N Byte, mit % in Prozent
+      --same-content[=N[%]] Inhalt "aktiv", "Unterschied" N Byte, mit % in Prozent, "max."
+      --content-exact       Inhalt "max." aus
+      --same-content-case   Inhalt "a<>A" im Vergleich
+
+  -exact und -case gelten nur zusammen mit ihrem Vergleich. Zahlen über
+  4294967295 und Datumstoleranzen über 4294967295 Sekunden passen nicht in das
+  Formular und werden abgelehnt.
+
+Ausgabe und Steuerung:
+      --csv                 kommagetrennte Liste statt des Textberichts
+  -o, --output DATEI        Ergebnisdatei DATEI statt der Standardausgabe; Endung
+                            csv (gleich in welcher Schreibung) gibt die Liste,
+                            jede andere den Textbericht
+      --check               nur die Plausibilitätsprüfung: Meldungen ausgeben, mit
+                            ihrer Bewertung (0, 1, 2) enden; es wird nichts gesucht
+      --strict              Warnungen der Prüfung brechen die Suche ab
+  -q, --quiet               keine Fortschrittsanzeige, keine Warnungen
+  -h, --help                diese Hilfe
+      --version             Version ausgeben
+
+Die Meldungen der Prüfung und Hinweise zu einzelnen Dateien erscheinen auf der
+Standardfehlerausgabe. Strg-C bricht die Suche ab; dann wird nichts geschrieben.
+
+Rückgabewert:
+  0    Suche ausgeführt und Ergebnis geschrieben, oder --check ohne Bemerkung
+  1    --check fand nur Warnungen, oder --strict brach wegen Warnungen ab
+  2    die Prüfung fand Fehler, der Aufruf ist nicht verwendbar, die Suche
+       scheiterte, oder das Ergebnis konnte nicht geschrieben werden
+  130  mit Strg-C abgebrochen
+)";
+}
+
+std::string CliVersionText() {
+  return std::string("Parlind Version 1.0 (Build ") + PARLIND_VERSION + ")";
+}
+
+}  // namespace vrx

@@ -1,0 +1,166 @@
+#include "cli/run_cli.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+
+#include "cli/options.h"
+#include "cli/terminal_progress.h"
+#include "engine/vrx_app.h"
+#include "params/check.h"
+#include "params/form_reading.h"
+#include "platform/diagnostics.h"
+#include "results/result_file.h"
+
+namespace vrx {
+namespace {
+
+// Diagnostic lines of the collection and the comparison, on `err`. On a
+// terminal the progress line is wiped first, so that the message starts at
+// the beginning of a clean line; the progress line is drawn again below it.
+class StreamDiagnostics : public Diagnostics {
+ public:
+  StreamDiagnostics(std::FILE* stream, bool clearLine) : stream_(stream), clearLine_(clearLine) {}
+  void Write(std::string_view message) override {
+    if (clearLine_) {
+      std::fputs("\r\x1b[K", stream_);
+    }
+    std::fwrite(message.data(), 1, message.size(), stream_);
+    std::fflush(stream_);
+  }
+
+ private:
+  std::FILE* stream_;
+  bool clearLine_;
+};
+
+// The check's messages end with "\n\r" inside the program; a terminal gets a
+// plain line end.
+std::string PlainLineEnds(const std::string& messages) {
+  std::string text;
+  for (size_t i = 0; i < messages.size(); ++i) {
+    text += messages[i];
+    if (messages[i] == '\n' && i + 1 < messages.size() && messages[i + 1] == '\r') {
+      ++i;
+    }
+  }
+  return text;
+}
+
+void PrintLine(std::FILE* err, const std::string& message) {
+  std::fprintf(err, "vrx-cli: %s\n", message.c_str());
+  std::fflush(err);
+}
+
+bool Interrupted(const CliEnvironment& environment) {
+  return environment.interrupted != nullptr && *environment.interrupted != 0;
+}
+
+// Runs the check; returns the exit status that ends the program there, or -1
+// when the search goes on.
+int CheckStage(const CliOptions& options, SearchParams* params, Diagnostics& diagnostics,
+               std::FILE* err) {
+  std::string messages;
+  const int grade = CheckSearchParams(params, &messages, diagnostics);
+  const bool stops = grade >= 2 || options.checkOnly || (grade == 1 && options.strict);
+  if (!messages.empty() && (grade >= 2 || !options.quiet || stops)) {
+    std::fputs(PlainLineEnds(messages).c_str(), err);
+    std::fflush(err);
+  }
+  if (options.checkOnly) {
+    return grade >= 2 ? kExitError : grade;
+  }
+  if (grade >= 2) {
+    return kExitError;
+  }
+  if (grade == 1 && options.strict) {
+    PrintLine(err, "Suche wegen Warnungen nicht gestartet (--strict).");
+    return kExitWarnings;
+  }
+  return -1;
+}
+
+int WriteStage(const CvrxApp& app, const CliOptions& options, std::FILE* out, std::FILE* err) {
+  if (!options.outputPath.empty()) {
+    std::string error;
+    if (!SaveResultFile(app, options.outputPath, &error)) {
+      PrintLine(err, error);
+      return kExitError;
+    }
+    return kExitOk;
+  }
+  errno = 0;
+  const bool written = options.csv ? WriteResultCsv(app, out) : WriteResultText(app, out);
+  if (!written) {
+    const int error = errno != 0 ? errno : EIO;
+    PrintLine(err, std::string("Das Ergebnis konnte nicht auf die Standardausgabe geschrieben "
+                               "werden: ") +
+                       std::strerror(error));
+    return kExitError;
+  }
+  return kExitOk;
+}
+
+int Search(const CliOptions& options, const SearchParams& params, std::FILE* out, std::FILE* err,
+           const CliEnvironment& environment, Diagnostics& diagnostics) {
+  TerminalProgressSettings settings;
+  settings.stream = environment.errIsTerminal && !options.quiet ? err : nullptr;
+  settings.width = environment.terminalWidth;
+  settings.interrupted = environment.interrupted;
+  TerminalProgressFactory progress(settings);
+  CvrxApp app(progress, diagnostics);
+  app.params = params;
+  app.runCancelled = false;
+  const RunStatus status = app.RunSearch();
+  if (app.runCancelled || Interrupted(environment)) {
+    app.ClearClasses();
+    return kExitInterrupted;
+  }
+  if (!status.ok()) {
+    PrintLine(err, status.message.empty() ? "Die Suche ist gescheitert." : status.message);
+    app.ClearClasses();
+    return kExitError;
+  }
+  const int result = WriteStage(app, options, out, err);
+  app.ClearClasses();
+  return result;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+  return RunCli(args, out, err, CliEnvironment{});
+}
+
+int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
+           const CliEnvironment& environment) {
+  CliOptions options;
+  std::string error;
+  if (!ParseCliOptions(args, &options, &error)) {
+    PrintLine(err, error);
+    std::fputs("Hilfe: vrx-cli --help\n", err);
+    return kExitError;
+  }
+  if (options.help) {
+    std::fputs(CliHelpText().c_str(), out);
+    return std::fflush(out) == 0 ? kExitOk : kExitError;
+  }
+  if (options.version) {
+    std::fprintf(out, "%s\n", CliVersionText().c_str());
+    return std::fflush(out) == 0 ? kExitOk : kExitError;
+  }
+  StreamDiagnostics diagnostics(err, environment.errIsTerminal && !options.quiet);
+  SearchParams params;
+  FillSearchParams(options.form, &params, environment.homeDir);
+  const int stop = CheckStage(options, &params, diagnostics, err);
+  if (stop >= 0) {
+    return stop;
+  }
+  if (Interrupted(environment)) {
+    return kExitInterrupted;
+  }
+  params.UpdateSummaryFlags();
+  return Search(options, params, out, err, environment, diagnostics);
+}
+
+}  // namespace vrx

@@ -1,0 +1,95 @@
+#include "form/search_command.h"
+
+#include "app/user_dialogs.h"
+#include "engine/vrx_app.h"
+#include "form/CSearchDialog.h"
+#include "params/check.h"
+#include "params/form_reading.h"
+#include "params/form_values.h"
+#include "results/CResultsDialog.h"
+
+namespace vrx {
+
+namespace {
+
+const char* const kDateToleranceTooLarge =
+    "Der Unterschied beim Datum ist zu groß: höchstens 4294967295 Sekunden (etwa 136 Jahre) "
+    "sind möglich.";
+
+}  // namespace
+
+QString CheckMessagesForDisplay(const std::string& messages) {
+  QString text = QString::fromStdString(messages);
+  text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+  text.remove(QLatin1Char('\r'));
+  while (text.endsWith(QLatin1Char('\n'))) {
+    text.chop(1);
+  }
+  return text;
+}
+
+// Steps 1 to 7: the controls, the history boxes, the derived values and the
+// filled record. False when the date tolerance does not fit in seconds.
+bool SearchCommand::PrepareParams(CSearchDialog& form) {
+  form.ReadControls();
+  form.UpdateHistoryBoxes();
+  FormValues values = form.CollectFormValues();
+  const std::optional<uint32_t> seconds =
+      DateToleranceSeconds(values.dateSeconds, form.SelectionIndex(form_id::kDateUnit));
+  if (!seconds) {
+    dialogs_.Message(&form, UserDialogs::Kind::kError, QString::fromUtf8(kDateToleranceTooLarge));
+    return false;
+  }
+  values.dateSeconds = *seconds;
+  FillSearchParams(values, &form.params());
+  return true;
+}
+
+// Step 8: the check; errors stop, warnings ask.
+bool SearchCommand::ConfirmCheck(CSearchDialog& form) {
+  std::string messages;
+  const int grade = CheckSearchParams(&form.params(), &messages, app_.diagnostics());
+  if (grade == 0) {
+    return true;
+  }
+  const QString text = CheckMessagesForDisplay(messages);
+  if (grade == 1) {
+    return dialogs_.AskOkCancel(&form, text);
+  }
+  dialogs_.Message(&form, UserDialogs::Kind::kError, text);
+  return false;
+}
+
+// Steps 12 and 13. True when the user left the results with "Beenden".
+bool SearchCommand::RunAndShowResults(CSearchDialog& form) {
+  app_.runCancelled = false;
+  const RunStatus status = app_.RunSearch();
+  if (!status.ok()) {
+    dialogs_.Message(&form, UserDialogs::Kind::kError, QString::fromStdString(status.message));
+    return false;
+  }
+  if (app_.runCancelled) {
+    return false;
+  }
+  CResultsDialog results(app_, dialogs_, progressFactory_, &form);
+  results.Run();
+  return results.exitRequested();
+}
+
+void SearchCommand::Run(CSearchDialog& form) {
+  if (!PrepareParams(form) || !ConfirmCheck(form)) {
+    return;
+  }
+  form.SaveHistories();
+  form.params().UpdateSummaryFlags();
+  app_.params = form.params();
+  const bool quit = RunAndShowResults(form);
+  app_.ClearClasses();
+  // "Beenden" ends the form the way its OK command does: the controls are
+  // read once more, and a field without a number keeps the form open.
+  if (quit && form.ReadControls()) {
+    form.accept();
+  }
+}
+
+}  // namespace vrx

@@ -1,0 +1,44 @@
+// The search command behind "Suchen": one whole search from the form to the
+// results and back. The form reads its controls, puts the typed texts on top
+// of the history boxes and hands over its 44 values; the command converts the
+// date tolerance to seconds, fills and checks the form's SearchParams (errors
+// stop, warnings ask OK or Cancel), stores the histories, copies the record to
+// the application object, runs the search, shows the results dialog and
+// releases the classes. "Beenden" in the results ends the form as well.
+//
+// This is the only file of the form that calls the engine's run.
+#pragma once
+
+#include <QString>
+#include <string>
+
+namespace vrx {
+
+class CSearchDialog;
+class CvrxApp;
+class ProgressFactory;
+class UserDialogs;
+
+class SearchCommand {
+ public:
+  SearchCommand(CvrxApp& app, UserDialogs& dialogs, ProgressFactory& progressFactory)
+      : app_(app), dialogs_(dialogs), progressFactory_(progressFactory) {}
+
+  // OnSearch of the form.
+  void Run(CSearchDialog& form);
+
+ private:
+  bool PrepareParams(CSearchDialog& form);
+  bool ConfirmCheck(CSearchDialog& form);
+  bool RunAndShowResults(CSearchDialog& form);
+
+  CvrxApp& app_;
+  UserDialogs& dialogs_;
+  ProgressFactory& progressFactory_;
+};
+
+// The check's collected text as shown in a message box: its "\n\r" line ends
+// become plain line breaks, and the last one is dropped.
+QString CheckMessagesForDisplay(const std::string& messages);
+
+}  // namespace vrx

@@ -1,0 +1,105 @@
+#include "results/member_texts.h"
+
+#include <cstdio>
+
+#include "platform/attributes.h"
+
+namespace vrx {
+
+std::string MemberNameText(const FileEntry& entry) {
+  return entry.IsDirectory() ? std::string(".") : entry.name;
+}
+
+std::string MemberDirectoryText(const FileEntry& entry) {
+  if (entry.IsDirectory()) {
+    return entry.path;
+  }
+  const size_t slash = entry.path.rfind('/');
+  return slash == std::string::npos ? std::string() : entry.path.substr(0, slash);
+}
+
+std::string AttributeLetters(uint32_t attributes) {
+  std::string letters;
+  if ((attributes & kAttrReadOnly) != 0) {
+    letters += 'R';
+  }
+  if ((attributes & kAttrHidden) != 0) {
+    letters += 'H';
+  }
+  if ((attributes & kAttrSystem) != 0) {
+    letters += 'S';
+  }
+  if ((attributes & kAttrArchive) != 0) {
+    letters += 'A';
+  }
+  return letters;
+}
+
+// The numeric conversions of strftime that the results use (%d %m %Y %y %H
+// %M %S %%), without its dependence on the C locale; other characters are
+// copied.
+std::string FormatCalendarFields(const CalendarFields& f, const char* format) {
+  std::string text;
+  char buffer[24];
+  for (const char* p = format; *p != '\0'; ++p) {
+    if (*p != '%' || p[1] == '\0') {
+      text += *p;
+      continue;
+    }
+    ++p;
+    int value = 0;
+    bool plain = false;
+    switch (*p) {
+      case 'd':
+        value = f.day;
+        break;
+      case 'm':
+        value = f.month;
+        break;
+      case 'Y':
+        value = f.year;
+        plain = true;
+        break;
+      case 'y':
+        value = (f.year % 100 + 100) % 100;
+        break;
+      case 'H':
+        value = f.hour;
+        break;
+      case 'M':
+        value = f.minute;
+        break;
+      case 'S':
+        value = f.second;
+        break;
+      default:
+        text += (*p == '%') ? std::string("%") : std::string("%") + *p;
+        continue;
+    }
+    if (plain) {
+      std::snprintf(buffer, sizeof buffer, "%d", value);
+    } else {
+      std::snprintf(buffer, sizeof buffer, "%02d", value);
+    }
+    text += buffer;
+  }
+  return text;
+}
+
+uint64_t SizeInKilobytes(uint64_t size) {
+  return size == 0 ? 0 : size / 1024 + 1;
+}
+
+std::string LocalDateText(FileTime time, const char* strftimeFormat) {
+  CalendarFields fields;
+  if (!FileTimeToLocalFields(time, &fields) || fields.year < 1900) {
+    // Not convertible or before 1900: the epoch, shown in local time.
+    fields = CalendarFields{};
+    if (!UnixSecondsToLocalFields(0, &fields)) {
+      fields = CalendarFields{};
+    }
+  }
+  return FormatCalendarFields(fields, strftimeFormat);
+}
+
+}  // namespace vrx

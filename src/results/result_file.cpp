@@ -1,0 +1,226 @@
+#include "results/result_file.h"
+
+#include <cerrno>
+#include <cinttypes>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+
+#include "engine/vrx_app.h"
+#include "params/report.h"
+#include "platform/text.h"
+#include "results/member_texts.h"
+
+namespace vrx {
+namespace {
+
+constexpr const char* kDateFormat = "%d.%m.%Y %H:%M:%S";
+
+// Collects the outcome of many writes: once one failed, the stream is bad.
+class Writer {
+ public:
+  explicit Writer(std::FILE* out) : out_(out) {}
+
+  void Put(std::string_view text) {
+    if (ok_ && !text.empty() && std::fwrite(text.data(), 1, text.size(), out_) != text.size()) {
+      ok_ = false;
+    }
+  }
+
+  // Right-aligns `text` in at least `width` characters (UTF-8 characters, not
+  // bytes); a longer text is written whole.
+  void PutRight(std::string_view text, size_t width) {
+    const size_t length = Utf8Length(text);
+    if (length < width) {
+      Put(std::string(width - length, ' '));
+    }
+    Put(text);
+  }
+
+  void PutNumber(uint64_t value) { Put(std::to_string(value)); }
+
+  // Flushes and reports whether every write so far went through.
+  bool Finish() {
+    if (ok_ && (std::fflush(out_) != 0 || std::ferror(out_) != 0)) {
+      ok_ = false;
+    }
+    return ok_;
+  }
+
+ private:
+  std::FILE* out_;
+  bool ok_ = true;
+};
+
+CalendarFields CaptureFields(int64_t seconds) {
+  CalendarFields fields;
+  if (!UnixSecondsToLocalFields(seconds, &fields) && !UnixSecondsToLocalFields(0, &fields)) {
+    fields = CalendarFields{};
+  }
+  return fields;
+}
+
+// "07.12.26, 14:03:05 Uhr bis 14:03:09 Uhr." with the end date only when the
+// search ended on another calendar day than it began.
+std::string PeriodLine(int64_t start, int64_t end) {
+  const CalendarFields from = CaptureFields(start);
+  const CalendarFields to = CaptureFields(end);
+  std::string line = FormatCalendarFields(from, "%d.%m.%y, %H:%M:%S Uhr bis ");
+  if (from.year != to.year || from.month != to.month || from.day != to.day) {
+    line += FormatCalendarFields(to, "%d.%m.%y, ");
+  }
+  return line + FormatCalendarFields(to, "%H:%M:%S Uhr.");
+}
+
+// The bytes that all members but the last of every class occupy.
+uint64_t Redundancy(const ClassList& classes) {
+  uint64_t sum = 0;
+  for (const SimilarityClass& cls : classes) {
+    for (size_t i = 0; i + 1 < cls.size(); ++i) {
+      sum += cls[i]->size;
+    }
+  }
+  return sum;
+}
+
+void PutSummary(const CvrxApp& app, Writer* w) {
+  if (app.classes.empty()) {
+    w->Put("Keine ähnlichen Dateien gefunden.");
+    return;
+  }
+  w->PutNumber(app.classes.size());
+  w->Put(" Ähnlichkeitsklassen (mit insgesamt ");
+  w->PutNumber(CountMembers(app.classes));
+  w->Put(" Objekten");
+  if (app.params.contentCompare && app.params.contentDiff == 0) {
+    w->Put(", ");
+    w->PutNumber(Redundancy(app.classes));
+    w->Put(" B Redundanz");
+  }
+  w->Put(").\n");
+}
+
+void PutMemberLine(const FileEntry& entry, Writer* w) {
+  w->PutRight(MemberNameText(entry), 20);
+  w->Put(" ");
+  w->PutRight(MemberDirectoryText(entry), 35);
+  w->Put(" ");
+  w->PutRight(std::to_string(entry.size), 10);
+  w->Put(" ");
+  w->PutRight(AttributeLetters(entry.attributes), 4);
+  w->Put(" ");
+  w->Put(LocalDateText(entry.time, kDateFormat));
+  w->Put("\n");
+}
+
+std::string Extension(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+    return {};
+  }
+  return path.substr(dot + 1);
+}
+
+std::string ErrorText(const std::string& path, const char* what, int error) {
+  return "Die Ergebnisdatei " + path + " konnte nicht " + what + ": " + std::strerror(error);
+}
+
+// A result file that could not be written completely is removed, so that no
+// truncated file is mistaken for a result. Only regular files are removed:
+// the path may name a device or a pipe.
+void RemovePartialFile(const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec))) {
+    std::filesystem::remove(path, ec);
+  }
+}
+
+}  // namespace
+
+ResultFormat FormatForPath(const std::string& path) {
+  const std::string ext = Extension(path);
+  if (ext.size() == 3 && (ext[0] | 0x20) == 'c' && (ext[1] | 0x20) == 's' &&
+      (ext[2] | 0x20) == 'v') {
+    return ResultFormat::kCsv;
+  }
+  return ResultFormat::kText;
+}
+
+bool WriteResultText(const CvrxApp& app, std::FILE* out) {
+  Writer w(out);
+  w.Put("Parlind (v.1.0.1):\n\n");
+  w.Put("Erfassungszeitraum:\n");
+  w.Put(PeriodLine(app.captureStart, app.captureEnd));
+  w.Put("\n\n");
+  std::string report;
+  Report(app.params, &report);
+  w.Put(report);
+  w.Put("\n");
+  w.Put("Ergebnis:\n");
+  const size_t count = app.candidates.GetSize();
+  w.PutNumber(count);
+  w.Put(" Objekte entsprechen den Filterkriterien.\n");
+  if (count == 0) {
+    return w.Finish();
+  }
+  if (app.params.anyCompare && count > 1) {
+    PutSummary(app, &w);
+  }
+  w.Put("\n");
+  for (const SimilarityClass& cls : app.classes) {
+    for (const FileEntry* member : cls) {
+      PutMemberLine(*member, &w);
+    }
+    w.Put("\n");
+  }
+  return w.Finish();
+}
+
+bool WriteResultCsv(const CvrxApp& app, std::FILE* out) {
+  Writer w(out);
+  uint64_t number = 0;
+  for (const SimilarityClass& cls : app.classes) {
+    ++number;
+    for (const FileEntry* member : cls) {
+      w.PutNumber(number);
+      w.Put(",");
+      w.Put(MemberNameText(*member));
+      w.Put(",");
+      w.Put(MemberDirectoryText(*member));
+      w.Put(",");
+      w.PutNumber(member->size);
+      w.Put(",");
+      w.Put(AttributeLetters(member->attributes));
+      w.Put(",");
+      w.Put(LocalDateText(member->time, kDateFormat));
+      w.Put("\n");
+    }
+  }
+  return w.Finish();
+}
+
+bool SaveResultFile(const CvrxApp& app, const std::string& path, std::string* error) {
+  errno = 0;
+  std::FILE* out = std::fopen(path.c_str(), "w");
+  if (out == nullptr) {
+    *error = ErrorText(path, "angelegt werden", errno);
+    return false;
+  }
+  errno = 0;
+  const bool written = FormatForPath(path) == ResultFormat::kCsv ? WriteResultCsv(app, out)
+                                                                 : WriteResultText(app, out);
+  int failure = written ? 0 : (errno != 0 ? errno : EIO);
+  errno = 0;
+  if (std::fclose(out) != 0 && failure == 0) {
+    failure = errno != 0 ? errno : EIO;
+  }
+  if (failure != 0) {
+    RemovePartialFile(path);
+    *error = ErrorText(path, "geschrieben werden", failure);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vrx

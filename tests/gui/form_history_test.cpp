@@ -1,0 +1,154 @@
+// The seven form histories in the settings, and the Escape filter.
+#include <QComboBox>
+#include <QDialog>
+#include <QSettings>
+#include <QTest>
+
+#include "app/escape_filter.h"
+#include "app/form_history.h"
+#include "app/settings.h"
+#include "gui_test_main.h"
+
+namespace vrx {
+
+class FormHistoryTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QStringList Items(const QComboBox& box) {
+    QStringList items;
+    for (int i = 0; i < box.count(); ++i) {
+      items << box.itemText(i);
+    }
+    return items;
+  }
+
+  QString Stored(Settings& settings, const char* group, int index) {
+    return settings.ReadString(QString::fromLatin1(group), Settings::HistoryValueName(index),
+                               QStringLiteral("<missing>"));
+  }
+
+ private slots:
+  void init() { Settings().Clear(); }
+
+  void ConfigurationIsNotTheUsersOwn() {
+    Settings settings;
+    QVERIFY(settings.FileName().startsWith(QString::fromUtf8(qgetenv("XDG_CONFIG_HOME"))));
+    QVERIFY(settings.FileName().endsWith(QStringLiteral("/Parlind.conf")));
+  }
+
+  void FirstStartCreatesFiveEmptyValuesPerHistory() {
+    Settings settings;
+    for (HistoryKind kind : kAllHistories) {
+      QComboBox box;
+      FormHistory history(settings, kind, &box);
+      QVERIFY(history.LoadHistory());
+      QCOMPARE(box.count(), 0);
+    }
+    QSettings raw(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Parlind"));
+    const QStringList groups = {"LocIncl", "LocExcl",     "NameIncl",   "NameExcl",
+                                "Size",    "ContentIncl", "ContentExcl"};
+    QCOMPARE(raw.childGroups().size(), groups.size());
+    for (const QString& group : groups) {
+      raw.beginGroup(group);
+      QCOMPARE(raw.childKeys(), (QStringList{"LRU0", "LRU1", "LRU2", "LRU3", "LRU4"}));
+      for (const QString& key : raw.childKeys()) {
+        QCOMPARE(raw.value(key).toString(), QString());
+      }
+      raw.endGroup();
+    }
+  }
+
+  void EmptyValuesAreSkippedAndTheEditTextStays() {
+    Settings settings;
+    settings.WriteString("LocIncl", "LRU0", "/a");
+    settings.WriteString("LocIncl", "LRU1", "");
+    settings.WriteString("LocIncl", "LRU2", "/b");
+    settings.WriteString("LocIncl", "LRU3", "ERR_NOTFOUND");
+    QComboBox box;
+    box.setEditable(true);
+    box.setEditText("typed");
+    FormHistory history(settings, HistoryKind::kLocIncl, &box);
+    QVERIFY(history.LoadHistory());
+    QCOMPARE(Items(box), (QStringList{"/a", "/b"}));
+    QCOMPARE(box.currentText(), QString("typed"));
+    // A stored "ERR_NOTFOUND" counts as missing and is overwritten.
+    QCOMPARE(Stored(settings, "LocIncl", 3), QString());
+    QCOMPARE(Stored(settings, "LocIncl", 4), QString());
+  }
+
+  void SavingWritesTheListAndLeavesLaterValues() {
+    Settings settings;
+    for (int i = 0; i < 5; ++i) {
+      settings.WriteString("LocIncl", Settings::HistoryValueName(i), QString("old%1").arg(i));
+    }
+    QComboBox box;
+    box.setEditable(true);
+    box.addItems({"/older1", "/older2"});
+    FormHistory::PushEntry(&box, "/x");
+    FormHistory history(settings, HistoryKind::kLocIncl, &box);
+    QVERIFY(history.SaveHistory());
+    QCOMPARE(Stored(settings, "LocIncl", 0), QString("/x"));
+    QCOMPARE(Stored(settings, "LocIncl", 1), QString("/older1"));
+    QCOMPARE(Stored(settings, "LocIncl", 2), QString("/older2"));
+    QCOMPARE(Stored(settings, "LocIncl", 3), QString("old3"));
+    QCOMPARE(Stored(settings, "LocIncl", 4), QString("old4"));
+  }
+
+  void FirstStoredEntry() {
+    Settings settings;
+    QComboBox box;
+    FormHistory history(settings, HistoryKind::kLocExcl, &box);
+    QCOMPARE(history.FirstStoredEntry(), QString());
+    QCOMPARE(Stored(settings, "LocExcl", 0), QString());  // created
+    settings.WriteString("LocExcl", "LRU0", "/daten; /x");
+    QCOMPARE(history.FirstStoredEntry(), QString("/daten; /x"));
+  }
+
+  void PushEntry_data() {
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("after");
+    QTest::newRow("same text in other case replaces the entry")
+        << QStringList{"/a", "/x"} << "/X" << QStringList{"/X", "/a"};
+    QTest::newRow("sixth text drops the last entry")
+        << QStringList{"1", "2", "3", "4", "5"} << "6" << QStringList{"6", "1", "2", "3", "4"};
+    QTest::newRow("third entry moves to the top")
+        << QStringList{"1", "2", "3", "4", "5"} << "3" << QStringList{"3", "1", "2", "4", "5"};
+    QTest::newRow("empty text changes nothing")
+        << QStringList{"1", "2"} << "" << QStringList{"1", "2"};
+    QTest::newRow("first entry into an empty list") << QStringList{} << "/n" << QStringList{"/n"};
+  }
+
+  void PushEntry() {
+    QFETCH(QStringList, before);
+    QFETCH(QString, text);
+    QFETCH(QStringList, after);
+    QComboBox box;
+    box.setEditable(true);
+    box.addItems(before);
+    box.setEditText(text);
+    FormHistory::PushEntry(&box, text);
+    QCOMPARE(Items(box), after);
+    QCOMPARE(box.currentText(), text);
+  }
+
+  void EscapeIsSwallowed() {
+    EscapeFilter filter;
+    qApp->installEventFilter(&filter);
+    QDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(dialog.isVisible());
+    qApp->removeEventFilter(&filter);
+    // Without the filter the same key closes the dialog: the test can fail.
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(!dialog.isVisible());
+  }
+};
+
+}  // namespace vrx
+
+PARLIND_GUI_TEST_MAIN(vrx::FormHistoryTest)
+#include "form_history_test.moc"

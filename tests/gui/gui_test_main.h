@@ -1,0 +1,19 @@
+// The main function of a window test: the user's configuration and cache
+// folders are replaced by a temporary folder before Qt starts, so that no
+// test reads or writes the user's own settings.
+#pragma once
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+#define PARLIND_GUI_TEST_MAIN(TestClass)                            \
+  int main(int argc, char** argv) {                                 \
+    QTemporaryDir home;                                             \
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8()); \
+    qputenv("XDG_CACHE_HOME", (home.path() + "/cache").toUtf8());   \
+    QApplication app(argc, argv);                                   \
+    app.setAttribute(Qt::AA_Use96Dpi, true);                        \
+    TestClass test;                                                 \
+    return QTest::qExec(&test, argc, argv);                         \
+  }

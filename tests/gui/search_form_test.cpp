@@ -1,0 +1,472 @@
+// The search form: the rules of the linked boxes, the date boxes, Reset,
+// folder browsing, the number fields' check and the values it hands over.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QUrl>
+
+#include "app/settings.h"
+#include "app/user_dialogs.h"
+#include "form/CSearchDialog.h"
+#include "form/date_box.h"
+#include "gui_test_main.h"
+
+namespace vrx {
+
+using namespace form_id;
+
+namespace {
+
+// "1018=3,1012=" -> {1018: "3", 1012: ""}
+QList<std::pair<int, QString>> ParseNumbers(const QString& spec) {
+  QList<std::pair<int, QString>> result;
+  for (const QString& item : spec.split(',', Qt::SkipEmptyParts)) {
+    const QStringList parts = item.split('=');
+    result.append({parts[0].toInt(), parts.value(1)});
+  }
+  return result;
+}
+
+}  // namespace
+
+class SearchFormTest : public QObject {
+  Q_OBJECT
+
+ private:
+  Settings* settings_ = nullptr;
+  UserDialogs* dialogs_ = nullptr;
+  CSearchDialog* form_ = nullptr;
+
+  QList<int> Ticked() const {
+    QList<int> ticked;
+    for (int id : CSearchDialog::kCheckIds) {
+      if (form_->check(id)->isChecked()) {
+        ticked << id;
+      }
+    }
+    std::sort(ticked.begin(), ticked.end());
+    return ticked;
+  }
+
+  QStringList Items(int boxId) const {
+    QStringList items;
+    for (int i = 0; i < form_->box(boxId)->count(); ++i) {
+      items << form_->box(boxId)->itemText(i);
+    }
+    return items;
+  }
+
+  QStringList Messages() const {
+    QStringList texts;
+    for (const auto& call : dialogs_->calls()) {
+      if (call.kind != UserDialogs::Kind::kDirectory) {
+        texts << call.text;
+      }
+    }
+    return texts;
+  }
+
+ private slots:
+  void init() {
+    settings_ = new Settings;
+    settings_->Clear();
+    for (int i = 0; i < 5; ++i) {
+      settings_->WriteString("NameIncl", Settings::HistoryValueName(i), QString("*.n%1").arg(i));
+    }
+    dialogs_ = new UserDialogs;
+    dialogs_->SetScripted(true);
+    form_ = new CSearchDialog(*settings_, *dialogs_);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_));
+  }
+
+  void cleanup() {
+    delete form_;
+    delete dialogs_;
+    delete settings_;
+  }
+
+  void InitialState() {
+    QCOMPARE(Ticked(), QList<int>{});
+    for (int id : CSearchDialog::kNumberIds) {
+      QCOMPARE(form_->numberField(id)->text(), QString("0"));
+    }
+    QVERIFY(!form_->check(kSourceRanges)->isEnabled());
+    QVERIFY(!form_->check(kSizeMax)->isEnabled());
+    QVERIFY(!form_->dateBox(kStartDate)->hasDate());
+    QVERIFY(!form_->timeBox(kStartTime)->isEnabled());
+    QCOMPARE(form_->timeBox(kEndTime)->time(), QTime(0, 0));
+    QCOMPARE(form_->box(kDateKind)->currentText(), QString(" M"));
+    QCOMPARE(form_->box(kDateUnit)->count(), 6);
+    QCOMPARE(Items(kNameIncl).size(), 5);
+    QCOMPARE(form_->box(kNameIncl)->currentText(), QString());
+    QCOMPARE(form_->findChild<QWidget*>("1074")->toolTip(),
+             QString::fromUtf8("Bsp.: c:\\users\\wolvek\\skript.txt, c:\\programme+ "
+                               "(\"+\" für: \"inkl. Unterverz.\")"));
+  }
+
+  void LinkedBoxes_data() {
+    QTest::addColumn<QList<int>>("ticked");
+    QTest::addColumn<bool>("rangesEnabled");
+    QTest::addColumn<QString>("numbers");
+    QTest::addColumn<int>("control");
+    QTest::addColumn<QString>("typed");  // empty: click the control
+    QTest::addColumn<QList<int>>("expectTicked");
+    QTest::addColumn<bool>("expectRangesEnabled");
+    QTest::addColumn<QString>("expectNumbers");
+
+    using L = QList<int>;
+    QTest::newRow("Inv. ticks aktiv and enables [ ]")
+        << L{} << false << "" << kSourceInvert << "" << L{kSourceActive, kSourceInvert} << true
+        << "";
+    QTest::newRow("clearing Quelle aktiv clears Inv. and [ ]")
+        << L{kSourceActive, kSourceInvert, kSourceRanges} << true << "" << kSourceActive << ""
+        << L{} << false << "";
+    QTest::newRow("ticking Quelle aktiv clears and disables [ ]")
+        << L{kSourceInvert, kSourceRanges} << true << "" << kSourceActive << ""
+        << L{kSourceActive, kSourceInvert} << false << "";
+    QTest::newRow("clearing Inv. clears [ ]")
+        << L{kSourceActive, kSourceInvert, kSourceRanges} << true << "" << kSourceInvert << ""
+        << L{kSourceActive} << false << "";
+    QTest::newRow("typing a name difference switches the comparison on")
+        << L{} << false << "1018=" << kNameDiff << "3" << L{kNameActive, kNameMax} << false
+        << "1018=3";
+    QTest::newRow("clearing name aktiv clears max., a<>A and the difference")
+        << L{kNameActive, kNameMax, kNameCase} << false << "1018=4" << kNameActive << "" << L{}
+        << false << "1018=0";
+    QTest::newRow("ticking name max. ticks aktiv")
+        << L{} << false << "" << kNameMax << "" << L{kNameActive, kNameMax} << false << "";
+    QTest::newRow("name a<>A while aktiv is clear")
+        << L{} << false << "" << kNameCase << "" << L{kNameActive, kNameMax, kNameCase} << false
+        << "";
+    QTest::newRow("name a<>A while aktiv is ticked")
+        << L{kNameActive} << false << "" << kNameCase << "" << L{kNameActive, kNameCase} << false
+        << "";
+    QTest::newRow("clearing Inhalt aktiv")
+        << L{kContentActive, kContentMax, kContentCase} << false << "1012=5" << kContentActive << ""
+        << L{} << false << "1012=0";
+    QTest::newRow("ticking Inhalt aktiv ticks max. only")
+        << L{} << false << "" << kContentActive << "" << L{kContentActive, kContentMax} << false
+        << "";
+    QTest::newRow("typing a content difference")
+        << L{} << false << "1012=" << kContentDiff << "12" << L{kContentActive, kContentMax}
+        << false << "1012=12";
+    QTest::newRow("typing a date difference")
+        << L{} << false << "" << kDateDiff << "2" << L{kDateActive, kDateMax} << false << "1035=2";
+    QTest::newRow("clearing a date max. changes nothing else")
+        << L{kDateActive, kDateMax} << false << "1035=9" << kDateMax << "" << L{kDateActive}
+        << false << "1035=9";
+    QTest::newRow("clearing Attribut aktiv") << L{kAttrActive, kAttrMax} << false << "1034=2"
+                                             << kAttrActive << "" << L{} << false << "1034=0";
+    QTest::newRow("typing a size difference ticks the disabled max.")
+        << L{} << false << "1007=" << kSizeDiff << "7" << L{kSizeActive, kSizeMax} << false
+        << "1007=7";
+    QTest::newRow("clearing Größe aktiv") << L{kSizeActive, kSizeMax} << false << "1007=7"
+                                          << kSizeActive << "" << L{} << false << "1007=0";
+    QTest::newRow("typing while aktiv is ticked leaves max. clear")
+        << L{kSizeActive} << false << "1007=" << kSizeDiff << "7" << L{kSizeActive} << false
+        << "1007=7";
+    QTest::newRow("R included clears R excluded")
+        << L{kExclR} << false << "" << kInclR << "" << L{kInclR} << false << "";
+    QTest::newRow("Verz. excluded clears Verz. included")
+        << L{kInclDir, kInclA} << false << "" << kExclDir << "" << L{kInclA, kExclDir} << false
+        << "";
+    QTest::newRow("clearing an attribute changes nothing else")
+        << L{kInclH} << false << "" << kInclH << "" << L{} << false << "";
+    QTest::newRow("U has no rule")
+        << L{} << false << "" << kNameInclAll << "" << L{kNameInclAll} << false << "";
+  }
+
+  void LinkedBoxes() {
+    QFETCH(QList<int>, ticked);
+    QFETCH(bool, rangesEnabled);
+    QFETCH(QString, numbers);
+    QFETCH(int, control);
+    QFETCH(QString, typed);
+    QFETCH(QList<int>, expectTicked);
+    QFETCH(bool, expectRangesEnabled);
+    QFETCH(QString, expectNumbers);
+
+    for (int id : ticked) {
+      form_->check(id)->setChecked(true);
+    }
+    form_->check(kSourceRanges)->setEnabled(rangesEnabled);
+    for (const auto& [id, text] : ParseNumbers(numbers)) {
+      form_->numberField(id)->setText(text);
+    }
+    if (typed.isEmpty()) {
+      form_->check(control)->click();
+    } else {
+      form_->numberField(control)->setFocus();
+      form_->numberField(control)->end(false);
+      QTest::keyClicks(form_->numberField(control), typed);
+    }
+    std::sort(expectTicked.begin(), expectTicked.end());
+    QCOMPARE(Ticked(), expectTicked);
+    QCOMPARE(form_->check(kSourceRanges)->isEnabled(), expectRangesEnabled);
+    for (const auto& [id, text] : ParseNumbers(expectNumbers)) {
+      QCOMPARE(form_->numberField(id)->text(), text);
+    }
+    QCOMPARE(Messages(), QStringList{});
+  }
+
+  void NumberFieldWithoutNumberShowsTheMessage() {
+    QLineEdit* field = form_->numberField(kNameDiff);
+    field->setFocus();
+    field->end(false);
+    QTest::keyClick(field, Qt::Key_Backspace);  // "0" -> ""
+    QCOMPARE(Messages(), QStringList{"Please enter a positive integer."});
+    QCOMPARE(field->text(), QString("0"));  // the field's previous value is written back
+    // The rule of the field still runs on the fields that could be read.
+    QCOMPARE(Ticked(), (QList<int>{kNameActive, kNameMax}));
+
+    dialogs_->ClearCalls();
+    form_->numberField(kContentDiff)->setText("x1");
+    form_->numberField(kNameDiff)->setText("5");
+    QVERIFY(!form_->ReadControls());
+    QCOMPARE(Messages(), QStringList{"Please enter a positive integer."});
+    QCOMPARE(form_->number(kNameDiff), 5u);  // read before the bad field
+
+    form_->numberField(kContentDiff)->setText("4294967296");
+    QVERIFY(!form_->ReadControls());
+    form_->numberField(kContentDiff)->setText(" 4294967295 ");
+    QVERIFY(form_->ReadControls());
+    QCOMPARE(form_->number(kContentDiff), 4294967295u);
+  }
+
+  void DateBoxEnablesItsTimeBox() {
+    form_->check(kDateActive)->setChecked(true);
+    form_->dateBox(kEndDate)->checkBox()->click();
+    QVERIFY(form_->timeBox(kEndTime)->isEnabled());
+    QVERIFY(!form_->timeBox(kStartTime)->isEnabled());
+    form_->dateBox(kEndDate)->checkBox()->click();
+    QVERIFY(!form_->timeBox(kEndTime)->isEnabled());
+    QCOMPARE(Ticked(), QList<int>{kDateActive});
+  }
+
+  void ResetClearsEverythingButTheHistories() {
+    for (int id : CSearchDialog::kCheckIds) {
+      form_->check(id)->setChecked(true);
+    }
+    form_->check(kSourceRanges)->setEnabled(true);
+    for (int id : CSearchDialog::kNumberIds) {
+      form_->numberField(id)->setText("7");
+    }
+    for (int id : CSearchDialog::kHistoryBoxIds) {
+      form_->box(id)->setEditText("text");
+    }
+    form_->dateBox(kStartDate)->setHasDate(true);
+    form_->timeBox(kStartTime)->setTime(QTime(12, 30));
+    for (int id : {kDateKind, kDateUnit, kSizeUnit, kContentUnit}) {
+      form_->box(id)->setCurrentIndex(1);
+    }
+    form_->findChild<QPushButton*>("1003")->click();
+
+    QCOMPARE(Ticked(), QList<int>{});
+    QVERIFY(!form_->check(kSourceRanges)->isEnabled());
+    for (int id : CSearchDialog::kNumberIds) {
+      QCOMPARE(form_->numberField(id)->text(), QString("0"));
+    }
+    for (int id : CSearchDialog::kHistoryBoxIds) {
+      QCOMPARE(form_->box(id)->currentText(), QString());
+    }
+    QCOMPARE(Items(kNameIncl).size(), 5);
+    QVERIFY(!form_->dateBox(kStartDate)->hasDate());
+    QCOMPARE(form_->timeBox(kStartTime)->time(), QTime(0, 0));
+    QVERIFY(!form_->timeBox(kStartTime)->isEnabled());
+    for (int id : {kDateKind, kDateUnit, kSizeUnit, kContentUnit}) {
+      QCOMPARE(form_->SelectionIndex(id), 0);
+    }
+  }
+
+  void Browse_data() {
+    QTest::addColumn<QString>("boxText");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("expectStart");
+    QTest::addColumn<QString>("expectText");
+    QTest::newRow("empty box starts at the stored entry") << ""
+                                                          << "/daten; /x"
+                                                          << "/tmp"
+                                                          << "/daten"
+                                                          << "/tmp";
+    QTest::newRow("a chosen folder is appended") << "/a"
+                                                 << ""
+                                                 << "/tmp"
+                                                 << "/a"
+                                                 << "/a, /tmp";
+    QTest::newRow("trailing slash removed") << "/daten/"
+                                            << ""
+                                            << "/t"
+                                            << "/daten"
+                                            << "/daten/, /t";
+    QTest::newRow("the root keeps its slash") << "/"
+                                              << ""
+                                              << "/t"
+                                              << "/"
+                                              << "/, /t";
+    QTest::newRow("first item, blanks and + removed") << "  /q+ , /r"
+                                                      << ""
+                                                      << "/z"
+                                                      << "/q"
+                                                      << "  /q+ , /r, /z";
+    QTest::newRow("cancel changes nothing") << "/a"
+                                            << ""
+                                            << ""
+                                            << "/a"
+                                            << "/a";
+    QTest::newRow("nothing anywhere") << ""
+                                      << ""
+                                      << ""
+                                      << ""
+                                      << "";
+  }
+
+  void Browse() {
+    QFETCH(QString, boxText);
+    QFETCH(QString, stored);
+    QFETCH(QString, chosen);
+    QFETCH(QString, expectStart);
+    QFETCH(QString, expectText);
+    settings_->WriteString("LocIncl", "LRU0", stored);
+    form_->box(kSourceIncl)->setEditText(boxText);
+    dialogs_->SetNextPath(chosen);
+    form_->findChild<QPushButton*>("1005")->click();
+    QCOMPARE(dialogs_->calls().size(), size_t{1});
+    QCOMPARE(dialogs_->calls()[0].text, expectStart);
+    QCOMPARE(form_->box(kSourceIncl)->currentText(), expectText);
+    QCOMPARE(Items(kSourceIncl), QStringList{});
+  }
+
+  void ValuesForTheSearch() {
+    for (int id : {kInclR, kInclA, kExclDir, kSizeActive}) {
+      form_->check(id)->setChecked(true);
+    }
+    form_->numberField(kSizeDiff)->setText("10");
+    form_->box(kSizeUnit)->setCurrentIndex(1);
+    form_->numberField(kContentDiff)->setText("0");
+    form_->box(kContentUnit)->setCurrentIndex(1);
+    form_->box(kDateKind)->setCurrentIndex(1);
+    form_->box(kNameIncl)->setEditText("*.TXT");
+    form_->dateBox(kStartDate)->setHasDate(true);
+    form_->dateBox(kStartDate)->setDate(QDate(2026, 12, 7));
+    form_->timeBox(kStartTime)->setTime(QTime(8, 15, 30));
+    QVERIFY(form_->ReadControls());
+    form_->UpdateHistoryBoxes();
+    const FormValues v = form_->CollectFormValues();
+    QCOMPARE(v.attrInclMask, 0x21u);
+    QCOMPARE(v.attrExclMask, 0x10u);
+    QVERIFY(v.sizePercent);
+    QVERIFY(!v.contentPercent);  // a difference of 0 never counts as percent
+    QCOMPARE(v.dateKind, 1);
+    QCOMPARE(v.nameInclText, std::string("*.TXT"));
+    QVERIFY(v.startDate.has_value());
+    QCOMPARE(v.startDate->day, 7);
+    QCOMPARE(v.startTime.minute, 15);
+    QVERIFY(!v.endDate.has_value());
+    QVERIFY(v.sizeActive);
+    QCOMPARE(v.sizeDiff, 10u);
+    QCOMPARE(Items(kNameIncl).first(), QString("*.TXT"));
+    QCOMPARE(Items(kNameIncl).size(), 5);
+  }
+
+  void TypedSmallBoxTexts_data() {
+    QTest::addColumn<int>("box");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("index");
+    QTest::newRow("entry") << kDateKind << " E" << 2;
+    QTest::newRow("letter without blank") << kDateUnit << "d" << 3;
+    QTest::newRow("other case") << kSizeUnit << "b" << 0;
+    QTest::newRow("own text") << kDateKind << "X" << -1;
+  }
+
+  void TypedSmallBoxTexts() {
+    QFETCH(int, box);
+    QFETCH(QString, text);
+    QFETCH(int, index);
+    form_->box(box)->setEditText(text);
+    QCOMPARE(form_->SelectionIndex(box), index);
+  }
+
+  void UpdatingTheHistoriesLeavesTheSettingsAlone() {
+    form_->box(kNameIncl)->setEditText("*.N2");
+    form_->UpdateHistoryBoxes();
+    QCOMPARE(Items(kNameIncl), (QStringList{"*.N2", "*.n0", "*.n1", "*.n3", "*.n4"}));
+    QCOMPARE(settings_->ReadString("NameIncl", "LRU0", ""), QString("*.n0"));
+    form_->SaveHistories();
+    QCOMPARE(settings_->ReadString("NameIncl", "LRU0", ""), QString("*.N2"));
+    QCOMPARE(settings_->ReadString("NameIncl", "LRU2", ""), QString("*.n1"));
+  }
+
+  void SuchenAndEnterRunTheSearchHandler() {
+    int runs = 0;
+    form_->SetSearchHandler([&runs] { ++runs; });
+    form_->findChild<QPushButton*>("1")->click();
+    QCOMPARE(runs, 1);
+    QWidget* edit = form_->box(kSourceIncl)->lineEdit();
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(runs, 2);
+    QVERIFY(form_->isVisible());
+  }
+
+  void HelpOpensTheFormsSectionOfThePage() {
+    form_->findChild<QPushButton*>("57670")->click();
+    QCOMPARE(dialogs_->calls().size(), size_t{1});
+    const QUrl url(dialogs_->calls()[0].text);
+    QCOMPARE(url.fragment(), QString("kontext-20066"));
+    QFile page(url.toLocalFile());
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    QVERIFY(page.readAll().contains("id=\"kontext-20066\""));
+
+    dialogs_->SetNextOpenResult(false);
+    form_->OnHelp();
+    QCOMPARE(dialogs_->calls().back().kind, UserDialogs::Kind::kError);
+    QCOMPARE(dialogs_->calls().back().text, QString("Failed to launch help."));
+  }
+
+  void ContextMenuOffersTheAboutBox() {
+    QStringList items;
+    QString aboutTitle;
+    QTimer::singleShot(0, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu != nullptr);
+      for (QAction* a : menu->actions()) {
+        items << a->text();
+      }
+      QTimer::singleShot(0, [&] {
+        auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(about != nullptr);
+        aboutTitle = about->windowTitle();
+        about->findChild<QPushButton*>("1")->click();
+      });
+      menu->actions().first()->trigger();
+      menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            form_->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(form_, &event);
+    QCOMPARE(items, QStringList{QString::fromUtf8("&Info über Parlind...")});
+    QCOMPARE(aboutTitle, QString::fromUtf8("Info über vrx"));
+  }
+
+  void BeendenEndsTheFormWithoutWriting() {
+    form_->box(kSourceIncl)->setEditText("/typed");
+    form_->findChild<QPushButton*>("2")->click();
+    QVERIFY(!form_->isVisible());
+    QCOMPARE(form_->result(), int(QDialog::Rejected));
+    QCOMPARE(settings_->ReadString("LocIncl", "LRU0", "?"), QString());
+  }
+};
+
+}  // namespace vrx
+
+PARLIND_GUI_TEST_MAIN(vrx::SearchFormTest)
+#include "search_form_test.moc"
