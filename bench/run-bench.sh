@@ -62,12 +62,10 @@ mkdir -p "$OUT"
 
 # Build vrx-cli (Release) and the measuring aid.
 cmake -S "$REPO" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPARLIND_GUI=OFF \
-  -DPARLIND_TESTS=OFF > "$OUT/cmake.log"
+  -DPARLIND_TESTS=OFF -DPARLIND_BENCH=ON > "$OUT/cmake.log"
 cmake --build "$BUILD" -j2 >> "$OUT/cmake.log"
-g++ -std=c++20 -O2 -I"$REPO/src" "$HERE/gather_bench.cpp" "$BUILD/src/libparlind_engine.a" \
-  "$BUILD/src/libparlind_platform.a" -lxxhash -o "$BUILD/gather_bench"
 if [ $GATHER = 1 ]; then
-  export VRX_CLI=$BUILD/gather_bench
+  export VRX_CLI=$BUILD/bench/gather_bench
 elif [ -x "$BUILD/src/vrx-cli" ]; then
   export VRX_CLI=$BUILD/src/vrx-cli
 else
