@@ -109,7 +109,7 @@ struct StateDeleter {
   void operator()(XXH3_state_t* state) const { XXH3_freeState(state); }
 };
 
-enum class Trouble { kOpen, kRead };
+enum class Trouble { kOpen, kRead, kNoContent };
 enum class Split { kSample, kWhole, kNone };
 
 // Splits the classes of one search, one class at a time. Every member gets
@@ -509,10 +509,16 @@ bool ContentGatherer::HashMember(uint32_t member, Split kind, uint64_t* hash) {
 
 // Opens a member's file; it must still have its recorded size. Folders and
 // special files are never opened: they have no content to compare, and
-// opening a device may have effects of its own.
+// opening a device may have effects of its own. A folder is left out
+// silently, as the pairwise comparison does: every folder has the size 0,
+// so a line for each would bury the real diagnostics.
 bool ContentGatherer::Open(uint32_t member, FileReader& reader) {
   const FileEntry& entry = *(*cls_)[member];
-  if ((entry.attributes & (kAttrDirectory | kAttrSystem)) != 0 || !reader.Open(entry.path)) {
+  if ((entry.attributes & kAttrDirectory) != 0) {
+    Drop(member, Trouble::kNoContent);
+    return false;
+  }
+  if ((entry.attributes & kAttrSystem) != 0 || !reader.Open(entry.path)) {
     Drop(member, Trouble::kOpen);
     return false;
   }
@@ -540,7 +546,9 @@ void ContentGatherer::Drop(uint32_t member, Trouble trouble) {
   if (!reported_[member]) {
     reported_[member] = true;
     const char* path = (*cls_)[member]->path.c_str();
-    if (trouble == Trouble::kOpen) {
+    if (trouble == Trouble::kNoContent) {
+      // nothing to say: a folder has no content
+    } else if (trouble == Trouble::kOpen) {
       app_.diagnostics().Printf("Cannot open file %s\n", path);
     } else {
       app_.diagnostics().Printf("Cannot read file %s\n", path);

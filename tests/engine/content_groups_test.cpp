@@ -194,6 +194,10 @@ TEST(GatherEqualContentTest, EqualsThePairwiseGatherOnRandomTrees) {
                      " open " + std::to_string(maxOpen));
         Search search;
         search.SetClasses(tree, made.classes, sizes);
+        // The damaged members were files when they were collected.
+        for (size_t k = 0; k < search.app.candidates.GetSize(); ++k) {
+          search.app.candidates.ElementAt(k).attributes = 0;
+        }
         search.app.params.contentCompareIgnoreCase = ignoreCase;
         ASSERT_TRUE(GatherEqualContent(search.app, maxOpen).ok());
         EXPECT_EQ(search.Result(), expected);
@@ -294,10 +298,10 @@ TEST(GatherEqualContentTest, ReportsEachUnreadableFileOnceAndLeavesItOut) {
     std::sort(messages.begin(), messages.end());
     const std::vector<std::string> expected = {
         "Cannot open file " + root + "dir\n",   "Cannot open file " + root + "e2\n",
-        "Cannot open file " + root + "fifo\n",  "Cannot open file " + root + "folder\n",
+        "Cannot open file " + root + "fifo\n",
         "Cannot open file " + root + "gone\n",  "Cannot read file " + root + "grown\n",
         "Cannot read file " + root + "shrunk\n"};
-    EXPECT_EQ(messages, expected);
+    EXPECT_EQ(messages, expected) << "a folder record is left out without a message";
   }
 }
 
