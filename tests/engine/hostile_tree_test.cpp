@@ -23,6 +23,7 @@
 #include "engine/vrx_app.h"
 #include "platform/attributes.h"
 #include "platform/diagnostics.h"
+#include "support/deep_chain.h"
 #include "support/scripted_progress.h"
 #include "support/temp_tree.h"
 
@@ -417,68 +418,11 @@ TEST_F(HostileTreeTest, LinkCyclesAndALinkToTheRootAreNotFollowed) {
                                    }));
 }
 
-// A chain of directories whose path outgrows PATH_MAX, made and removed
-// relative to directory descriptors (paths that long cannot be used whole).
-class DeepChain {
- public:
-  static constexpr int kLevels = 24;  // 24 * 201 bytes: beyond 4096 at level 20
-
-  explicit DeepChain(const std::string& base) : base_(base) {
-    int fd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (int level = 0; level < kLevels && fd >= 0; ++level) {
-      const std::string name = Name(level);
-      if (::mkdirat(fd, name.c_str(), 0755) != 0) {
-        break;
-      }
-      const int file = ::openat(fd, "file", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-      if (file >= 0) {
-        ::close(file);
-      }
-      const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      ::close(fd);
-      fd = next;
-      ++made_;
-    }
-    if (fd >= 0) {
-      ::close(fd);
-    }
-  }
-  ~DeepChain() { RemoveBelow(base_); }
-  DeepChain(const DeepChain&) = delete;
-  DeepChain& operator=(const DeepChain&) = delete;
-
-  static std::string Name(int level) { return std::string(200, static_cast<char>('a' + level)); }
-  int made() const { return made_; }
-
-  // Removes levels and their files, deepest first.
-  void RemoveBelow(const std::string& base) {
-    std::vector<int> fds = {::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    for (int level = 0; level < made_ && fds.back() >= 0; ++level) {
-      fds.push_back(::openat(fds.back(), Name(level).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    }
-    for (int level = static_cast<int>(fds.size()) - 1; level >= 0; --level) {
-      if (fds[level] < 0) {
-        continue;
-      }
-      ::unlinkat(fds[level], "file", 0);
-      if (level + 1 < static_cast<int>(fds.size())) {
-        ::unlinkat(fds[level], Name(level).c_str(), AT_REMOVEDIR);
-      }
-      ::close(fds[level]);
-    }
-    made_ = 0;
-  }
-
- private:
-  std::string base_;
-  int made_ = 0;
-};
-
 TEST_F(HostileTreeTest, PathsBeyondPathMaxEndTheWalkThereOnly) {
   tree_.MakeDir("s/deep");
   tree_.MakeFile("s/z/after", "x");
-  DeepChain chain(tree_.Path("s/deep"));
-  ASSERT_EQ(chain.made(), DeepChain::kLevels);
+  test::DeepChain chain(tree_.Path("s/deep"));
+  ASSERT_EQ(chain.made(), test::DeepChain::kLevels);
   SetSource("s");
   for (const bool filtered : {false, true}) {
     SCOPED_TRACE(filtered ? "filtered walk" : "walk of everything");
@@ -503,7 +447,7 @@ TEST_F(HostileTreeTest, PathsBeyondPathMaxEndTheWalkThereOnly) {
     EXPECT_EQ(Recorded().back(), "s/z/after");
     ASSERT_FALSE(app_.classes.empty());
   }
-  chain.RemoveBelow(tree_.Path("s/deep"));
+  chain.Remove();
   EXPECT_TRUE(std::filesystem::is_empty(tree_.Path("s/deep")));
 }
 
