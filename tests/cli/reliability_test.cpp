@@ -282,7 +282,8 @@ TEST_F(OutputTest, StandardOutputOnAFullDevice) {
                          std::strerror(ENOSPC) + "\n");
 }
 
-// A small file system of its own, filled to the last block.
+// A small file system of its own, filled up to one free block, so that a
+// result file of more than a block is cut off in the middle.
 class FullFileSystem {
  public:
   explicit FullFileSystem(const std::string& dir) : dir_(dir) {
@@ -300,6 +301,8 @@ class FullFileSystem {
     if (filler != nullptr) {
       std::fclose(filler);
     }
+    const std::string path = dir + "/filler";
+    ::truncate(path.c_str(), static_cast<off_t>(std::filesystem::file_size(path)) - 4096);
   }
   ~FullFileSystem() {
     if (mounted_) {
@@ -323,6 +326,9 @@ TEST_F(OutputTest, FullFileSystemLeavesNoResultFile) {
   FullFileSystem fs(dir);
   if (!fs.mounted()) {
     GTEST_SKIP() << fs.why();
+  }
+  for (int i = 0; i < 150; ++i) {  // a result of some 10 KB
+    File("s/copy" + std::to_string(i), "same");
   }
   for (const char* name : {"result.csv", "result.txt"}) {
     SCOPED_TRACE(name);
