@@ -183,9 +183,8 @@ TEST_F(ChangedFileTest, FileChangedBetweenCollectionAndComparison) {
 
 // The file that the other is measured against became shorter: it must not be
 // taken as equal to the other file's first bytes (an emptied file is not
-// equal to every file of its former size). Disabled until the comparison with
-// a tolerance checks the measuring file against its recorded size too (the
-// step for identical contents does).
+// equal to every file of its former size). Disabled until the content
+// comparison checks the measuring file against its recorded size as well.
 TEST_F(ChangedFileTest, DISABLED_MeasuringFileThatShrankIsNotEqual) {
   const ChangeCase cases[] = {
       {"truncated first", 0, "a", TruncateToFour, "Cannot read file "},
