@@ -16,6 +16,7 @@
 // every later partition ends at once without work.
 #include "engine/comparators.h"
 #include "engine/content_compare.h"
+#include "engine/content_groups.h"
 #include "engine/partition.h"
 #include "engine/vrx_app.h"
 #include "platform/file_time.h"
@@ -123,9 +124,13 @@ RunStatus ContentStage(CvrxApp& app) {
   if (!p.contentCompare) {
     return RunStatus::Ok();
   }
-  // Equality gathers over the members as the size stage left them.
-  const bool equivalence = p.contentDiff == 0;
-  return PartitionClasses(app, equivalence, false, CompareContent);
+  // Equality gathers over the members as the size stage left them; the
+  // classes of identical content are found in linear time, with the result
+  // of the pairwise gather.
+  if (p.contentDiff == 0) {
+    return GatherEqualContent(app);
+  }
+  return PartitionClasses(app, false, false, CompareContent);
 }
 
 }  // namespace

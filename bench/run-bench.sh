@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# run-bench.sh - times Parlind's identical-file search
+#     vrx-cli --quiet --same-content --size '>0' --csv DIR+
+# next to the installed duplicate finders, on the generated corpora and on a
+# real tree, all in one sitting, and writes one summary table.
+#
+# Usage: bench/run-bench.sh [-r RUNS] [-R ROOT] [-b BUILD] [-o OUT] [-g] [CORPUS...]
+#   CORPUS   mixed samesize large names usr (default: all five; usr is /usr/share)
+#   -r RUNS  timed runs per tool (default 5; the large corpus takes at most 3)
+#   -R ROOT  where the corpora are (default /tmp/parlind-bench); a missing
+#            corpus is generated there with make-corpus.py
+#   -b BUILD Release build folder (default ROOT/build-release); vrx-cli is
+#            built there from this worktree
+#   -o OUT   outputs and tables (default ROOT/out-bench)
+#   -g       time bench/gather_bench (the walk plus the content step alone,
+#            printing vrx-cli's CSV) in the vrx row instead of vrx-cli
+#   -P       also time vrx-cli with its progress line (without --quiet)
+#   -B       compare letters case-blind, as vrx-cli does by default; without
+#            -B the vrx row adds --same-content-case, so that vrx-cli, like
+#            the peers and expected.json, looks for byte-identical files
+#
+# The peers' rows come from run-peers.sh of the shared bench folder, run from
+# a copy in OUT whose vrx row is switched on. Each corpus gets OUT/<corpus>/
+# table.txt; the summary goes to standard output and OUT/summary.md. For the
+# generated corpora the match column compares the groups with expected.json;
+# for /usr/share, vrx-cli's groups are compared with jdupes' groups.
+
+set -euo pipefail
+
+HERE=$(cd "$(dirname "$0")" && pwd)
+REPO=$(cd "$HERE/.." && pwd)
+SHARED=${PARLIND_SHARED_BENCH:-/work/shared/bench}
+RUNS=5
+ROOT=/tmp/parlind-bench
+BUILD=
+OUT=
+GATHER=0
+PROGRESS=0
+CASE_BLIND=0
+
+usage() { sed -n '2,/^$/p' "$0" | sed 's/^# \{0,1\}//'; exit "${1:-2}"; }
+
+while getopts "r:R:b:o:gPBh" opt; do
+  case $opt in
+    r) RUNS=$OPTARG ;;
+    R) ROOT=$OPTARG ;;
+    b) BUILD=$OPTARG ;;
+    o) OUT=$OPTARG ;;
+    g) GATHER=1 ;;
+    P) PROGRESS=1 ;;
+    B) CASE_BLIND=1 ;;
+    h) usage 0 ;;
+    *) usage ;;
+  esac
+done
+shift $((OPTIND - 1))
+CORPORA=("$@")
+[ ${#CORPORA[@]} -gt 0 ] || CORPORA=(mixed samesize large names usr)
+BUILD=${BUILD:-$ROOT/build-release}
+OUT=${OUT:-$ROOT/out-bench}
+mkdir -p "$OUT"
+
+# Build vrx-cli (Release) and the measuring aid.
+cmake -S "$REPO" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPARLIND_GUI=OFF \
+  -DPARLIND_TESTS=OFF -DPARLIND_BENCH=ON > "$OUT/cmake.log"
+cmake --build "$BUILD" -j2 >> "$OUT/cmake.log"
+if [ $GATHER = 1 ]; then
+  export VRX_CLI=$BUILD/bench/gather_bench
+elif [ -x "$BUILD/src/vrx-cli" ]; then
+  export VRX_CLI=$BUILD/src/vrx-cli
+else
+  echo "run-bench.sh: vrx-cli was not built (not on this branch yet?); use -g" >&2
+  exit 2
+fi
+
+# run-peers.sh with Parlind's row switched on (byte-identical unless -B).
+PEERS=$OUT/run-peers-vrx.sh
+CASE_OPT=--same-content-case
+[ $CASE_BLIND = 1 ] && CASE_OPT=
+sed -e 's/^    # vrx)  /    vrx)  /' \
+    -e "/^    vrx)  /s/--same-content /--same-content $CASE_OPT /" "$SHARED/run-peers.sh" > "$PEERS"
+chmod +x "$PEERS"
+grep -q '^    vrx) ' "$PEERS" || { echo "run-bench.sh: cannot switch on the vrx row" >&2; exit 2; }
+
+TOOLS="find cat fdupes jdupes rdfind rmlint vrx"
+for corpus in "${CORPORA[@]}"; do
+  runs=$RUNS
+  expected=()
+  if [ "$corpus" = usr ]; then
+    dir=/usr/share
+  else
+    dir=$ROOT/$corpus/tree
+    if [ ! -d "$dir" ]; then
+      python3 "$SHARED/make-corpus.py" --root "$ROOT" "$corpus" >&2
+    fi
+    expected=(-e "$ROOT/$corpus/expected.json")
+    [ "$corpus" = large ] && [ "$runs" -gt 3 ] && runs=3
+  fi
+  "$PEERS" -r "$runs" -o "$OUT/$corpus" "${expected[@]}" -t "$TOOLS" "$dir" > /dev/null
+  if [ $PROGRESS = 1 ] && [ $GATHER = 0 ]; then
+    # The same run with the progress line on a terminal-less standard error.
+    hyperfine -S bash -i --runs "$runs" --warmup 1 --export-json "$OUT/$corpus/vrx-progress.json" \
+      -n vrx-progress "$(printf '%q ' "$VRX_CLI" --same-content $CASE_OPT --size '>0' --csv "$dir+") \
+      > /dev/null 2> $(printf '%q' "$OUT/$corpus/vrx-progress.stderr")" > /dev/null 2>&1
+  fi
+done
+
+# The summary: medians per tool and corpus, vrx's peak memory, its ratio to the
+# fastest peer and whether its groups are the expected ones.
+python3 - "$OUT" "${CORPORA[@]}" <<'EOF' | tee "$OUT/summary.md"
+import json, os, re, sys
+out, corpora = sys.argv[1], sys.argv[2:]
+peers = ["fdupes", "jdupes", "rdfind", "rmlint"]
+cols = ["find", "cat"] + peers + ["vrx"]
+
+def rows(corpus):
+    got = {}
+    for line in open(os.path.join(out, corpus, "table.txt")):
+        f = line.split()
+        if len(f) >= 9 and f[0] in cols:
+            got[f[0]] = {"median": float(f[1]), "rss": f[4], "exit": f[5], "groups": f[6],
+                         "match": f[8]}
+    return got
+
+def groups_vrx(path):
+    by = {}
+    for line in open(path, encoding="utf-8", errors="surrogateescape"):
+        line = line.rstrip("\n")
+        if not line:
+            continue
+        cls, _, rest = line.partition(",")
+        mid, size, _, _ = rest.rsplit(",", 3)
+        i = mid.find("/")
+        k = i - 1 if i > 0 and mid[i - 1] == "," else mid.find(",")
+        name, d = mid[:k], mid[k + 1:]
+        if name != "." and int(size) > 0:
+            by.setdefault(cls, set()).add(os.path.join(d, name))
+    return {frozenset(g) for g in by.values() if len(g) > 1}
+
+def groups_jdupes(path):
+    sets, cur = set(), set()
+    for line in open(path, encoding="utf-8", errors="surrogateescape").read().split("\n") + [""]:
+        if line:
+            cur.add(line)
+        elif cur:
+            if len(cur) > 1:
+                sets.add(frozenset(cur))
+            cur = set()
+    return sets
+
+notes = []
+print("| corpus | " + " | ".join(cols) + " | vrx / fastest peer | vrx RSS MiB | leanest peer RSS MiB | groups | match |")
+print("|---" * (len(cols) + 6) + "|")
+for corpus in corpora:
+    r = rows(corpus)
+    cells = ["%.3f" % r[c]["median"] if c in r else "-" for c in cols]
+    fastest = min((r[p]["median"] for p in peers if p in r), default=None)
+    lean = min((float(r[p]["rss"]) for p in peers if p in r), default=None)
+    v = r.get("vrx")
+    ratio = "%.2f" % (v["median"] / fastest) if v and fastest else "-"
+    match = v["match"] if v else "-"
+    if corpus == "usr" and v:
+        a = groups_vrx(os.path.join(out, corpus, "vrx.out"))
+        b = groups_jdupes(os.path.join(out, corpus, "jdupes.out"))
+        match = "= jdupes" if a == b else "jdupes -%d/+%d" % (len(b - a), len(a - b))
+    name = "/usr/share" if corpus == "usr" else corpus
+    print("| %s | %s | %s | %s | %s | %s | %s |" % (
+        name, " | ".join(cells), ratio, v["rss"] if v else "-",
+        "%.1f" % lean if lean is not None else "-", v["groups"] if v else "-", match))
+    prog = os.path.join(out, corpus, "vrx-progress.json")
+    if os.path.exists(prog):
+        m = json.load(open(prog))["results"][0]["median"]
+        notes.append("%s: vrx-cli with its progress line: median %.3f s (quiet: %s s)" % (
+            name, m, "%.3f" % v["median"] if v else "-"))
+for note in notes:
+    print()
+    print(note)
+EOF

@@ -1,0 +1,628 @@
+#include "engine/content_groups.h"
+
+#include <xxhash.h>
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "engine/similarity_class.h"
+#include "engine/vrx_app.h"
+#include "platform/attributes.h"
+#include "platform/diagnostics.h"
+#include "platform/file_reader.h"
+#include "progress/progress.h"
+
+namespace vrx {
+namespace {
+
+// How a bucket is read. A bucket of at most maxOpenFiles_ members is compared
+// with all its files open; a larger one is first split by a hash of its
+// samples, then by a hash of the whole content, then in batches against one
+// representative.
+constexpr size_t kDefaultMaxOpenFiles = 256;
+constexpr uint64_t kHeadBytes = 4096;             // the head sample, also the first chunk
+constexpr uint64_t kTailBytes = 4096;             // the tail sample of longer files
+constexpr size_t kChunkBudget = size_t{2} << 20;  // chunk buffers of one group together
+constexpr size_t kMinChunk = size_t{16} << 10;
+constexpr size_t kMaxChunk = size_t{256} << 10;
+constexpr size_t kHashedGroup = 4;                   // larger groups find matches by hash first
+constexpr uint64_t kPumpBytes = uint64_t{64} << 20;  // pump at least this often while reading
+constexpr size_t kPumpFiles = 64;                    // ... and while hashing many small files
+constexpr uint64_t kSequentialBytes = uint64_t{1} << 20;
+constexpr size_t kKeptBuffers = 4;
+
+using Bucket = std::vector<uint32_t>;  // member indices within the class, ascending
+
+// A reusable byte buffer whose contents are not initialised.
+class Buffer {
+ public:
+  unsigned char* Get(size_t size) {
+    if (size > capacity_) {
+      data_ = std::make_unique_for_overwrite<unsigned char[]>(size);
+      capacity_ = size;
+    }
+    return data_.get();
+  }
+
+ private:
+  std::unique_ptr<unsigned char[]> data_;
+  size_t capacity_ = 0;
+};
+
+// ASCII case folding (A-Z to a-z), eight bytes at a time: a byte is an
+// upper-case letter when its low seven bits lie in 'A'..'Z' and its high bit
+// is clear; adding to the low seven bits of every byte never carries into the
+// next byte.
+constexpr uint64_t kOnes = 0x0101010101010101;
+
+uint64_t FoldWord(uint64_t x) {
+  const uint64_t low7 = x & (0x7F * kOnes);
+  const uint64_t atLeastA = low7 + (0x80 - 'A') * kOnes;
+  const uint64_t beyondZ = low7 + (0x80 - 'Z' - 1) * kOnes;
+  const uint64_t upper = atLeastA & ~beyondZ & ~x & (0x80 * kOnes);
+  return x | (upper >> 2);
+}
+
+unsigned char FoldByte(unsigned char c) {
+  return static_cast<unsigned char>(c - 'A') < 26 ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+void FoldAscii(unsigned char* bytes, size_t length) {
+  size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes + i, 8);
+    word = FoldWord(word);
+    std::memcpy(bytes + i, &word, 8);
+  }
+  for (; i < length; ++i) {
+    bytes[i] = FoldByte(bytes[i]);
+  }
+}
+
+// Equal without regard to the case of ASCII letters.
+bool EqualFolded(const unsigned char* a, const unsigned char* b, size_t length) {
+  size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t x;
+    uint64_t y;
+    std::memcpy(&x, a + i, 8);
+    std::memcpy(&y, b + i, 8);
+    if (x != y && FoldWord(x) != FoldWord(y)) {
+      return false;
+    }
+  }
+  for (; i < length; ++i) {
+    if (FoldByte(a[i]) != FoldByte(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+struct StateDeleter {
+  void operator()(XXH3_state_t* state) const { XXH3_freeState(state); }
+};
+
+enum class Trouble { kOpen, kRead };
+enum class Split { kSample, kWhole, kNone };
+
+// Splits the classes of one search, one class at a time. Every member gets
+// exactly one progress step: when it joins a class made, stays alone or is
+// dropped because its file cannot be read.
+class ContentGatherer {
+ public:
+  ContentGatherer(CvrxApp& app, Progress& progress, size_t maxOpenFiles)
+      : app_(app),
+        progress_(progress),
+        maxOpenFiles_(std::max<size_t>(maxOpenFiles, 2)),
+        ignoreCase_(app.params.contentCompareIgnoreCase),
+        hashState_(XXH3_createState()) {
+    if (!hashState_) {
+      throw std::bad_alloc();
+    }
+  }
+
+  // The classes of identical content of `cls`, ordered by their first member;
+  // after a cancellation only those finished before it.
+  std::vector<SimilarityClass> Gather(const SimilarityClass& cls);
+
+ private:
+  void GatherRun(Bucket members);
+  void GatherEmpty(const Bucket& members);
+  void Settle(Bucket bucket, Split next);
+  void SettleInBatches(Bucket bucket);
+  std::vector<Bucket> CompareTogether(const Bucket& bucket);
+  std::vector<Bucket> SplitGroup(const Bucket& group, std::vector<FileReader>& readers,
+                                 const Bucket& bucket, uint64_t offset, size_t length);
+  std::vector<Bucket> SplitByHash(const Bucket& bucket, Split kind);
+  bool HashMember(uint32_t member, Split kind, uint64_t* hash);
+
+  bool Open(uint32_t member, FileReader& reader);
+  bool Read(uint32_t member, const FileReader& reader, uint64_t offset, size_t length,
+            unsigned char* data);
+  void Drop(uint32_t member, Trouble trouble);
+  void Resolve(const Bucket& part);
+  unsigned char* BufferAt(size_t index, size_t length);
+  // The hash of the bytes, folded first when case does not count.
+  uint64_t HashOf(unsigned char* data, size_t length, uint64_t seed) const;
+  void Tick();
+  void Pump();
+  void NoteRead(size_t bytes);
+  bool Stopped() const { return app_.runCancelled; }
+
+  CvrxApp& app_;
+  Progress& progress_;
+  const size_t maxOpenFiles_;
+  const bool ignoreCase_;
+  std::unique_ptr<XXH3_state_t, StateDeleter> hashState_;
+  const SimilarityClass* cls_ = nullptr;
+  uint64_t size_ = 0;  // the recorded size of the members being split
+  std::vector<Bucket> made_;
+  std::vector<bool> reported_;
+  std::vector<Buffer> buffers_;
+  uint64_t unpumpedBytes_ = 0;
+};
+
+std::vector<SimilarityClass> ContentGatherer::Gather(const SimilarityClass& cls) {
+  cls_ = &cls;
+  made_.clear();
+  reported_.assign(cls.size(), false);
+  Bucket members(cls.size());
+  for (uint32_t i = 0; i < members.size(); ++i) {
+    members[i] = i;
+  }
+  // The size step hands over classes of one size; should a class mix sizes,
+  // each size is split on its own.
+  auto bySize = [&cls](uint32_t a, uint32_t b) { return cls[a]->size < cls[b]->size; };
+  if (!std::is_sorted(members.begin(), members.end(), bySize)) {
+    std::stable_sort(members.begin(), members.end(), bySize);
+  }
+  for (size_t first = 0; first < members.size() && !Stopped();) {
+    size_t last = first + 1;
+    while (last < members.size() && cls[members[last]]->size == cls[members[first]]->size) {
+      ++last;
+    }
+    Bucket run(members.begin() + static_cast<ptrdiff_t>(first),
+               members.begin() + static_cast<ptrdiff_t>(last));
+    std::sort(run.begin(), run.end());
+    GatherRun(std::move(run));
+    first = last;
+  }
+  buffers_.resize(std::min(buffers_.size(), kKeptBuffers));
+
+  std::sort(made_.begin(), made_.end(),
+            [](const Bucket& a, const Bucket& b) { return a.front() < b.front(); });
+  std::vector<SimilarityClass> classes;
+  classes.reserve(made_.size());
+  for (const Bucket& part : made_) {
+    SimilarityClass& made = classes.emplace_back();
+    made.reserve(part.size());
+    for (uint32_t member : part) {
+      made.push_back(cls[member]);
+    }
+  }
+  return classes;
+}
+
+void ContentGatherer::GatherRun(Bucket members) {
+  size_ = (*cls_)[members.front()]->size;
+  if (size_ == 0) {
+    GatherEmpty(members);
+  } else {
+    Settle(std::move(members), Split::kSample);
+  }
+}
+
+// Empty files are all alike; each one is only checked to be there and still
+// empty.
+void ContentGatherer::GatherEmpty(const Bucket& members) {
+  if (members.size() < 2) {
+    Resolve(members);
+    return;
+  }
+  Bucket present;
+  size_t opened = 0;
+  for (uint32_t member : members) {
+    FileReader reader;
+    if (Open(member, reader)) {
+      present.push_back(member);
+    }
+    if (Stopped()) {
+      return;
+    }
+    if (++opened % kPumpFiles == 0) {
+      Pump();
+    }
+  }
+  if (!Stopped()) {
+    Resolve(present);
+  }
+}
+
+void ContentGatherer::Settle(Bucket bucket, Split next) {
+  if (Stopped()) {
+    return;
+  }
+  if (bucket.size() < 2) {
+    Resolve(bucket);
+    return;
+  }
+  if (bucket.size() <= maxOpenFiles_) {
+    std::vector<Bucket> parts = CompareTogether(bucket);
+    for (const Bucket& part : parts) {
+      if (Stopped()) {
+        return;
+      }
+      Resolve(part);
+    }
+    return;
+  }
+  if (next == Split::kNone) {
+    SettleInBatches(std::move(bucket));
+    return;
+  }
+  for (Bucket& part : SplitByHash(bucket, next)) {
+    Settle(std::move(part), next == Split::kSample ? Split::kWhole : Split::kNone);
+  }
+}
+
+// A bucket too large to open at once whose members have the same content hash:
+// the first member is compared with the others in batches; those that differ
+// from it (only after a hash collision) are settled in the next round.
+void ContentGatherer::SettleInBatches(Bucket bucket) {
+  const size_t batchSize = maxOpenFiles_ - 1;
+  while (bucket.size() > maxOpenFiles_ && !Stopped()) {
+    const uint32_t rep = bucket.front();
+    Bucket joined{rep};
+    Bucket rest;
+    bool repLost = false;
+    for (size_t i = 1; i < bucket.size(); i += batchSize) {
+      const auto from = bucket.begin() + static_cast<ptrdiff_t>(i);
+      const auto to =
+          bucket.begin() + static_cast<ptrdiff_t>(std::min(bucket.size(), i + batchSize));
+      if (repLost) {
+        rest.insert(rest.end(), from, to);
+        continue;
+      }
+      Bucket batch{rep};
+      batch.insert(batch.end(), from, to);
+      const std::vector<Bucket> parts = CompareTogether(batch);
+      if (Stopped()) {
+        return;
+      }
+      repLost = true;
+      for (const Bucket& part : parts) {
+        if (part.front() == rep) {
+          repLost = false;
+          joined.insert(joined.end(), part.begin() + 1, part.end());
+        } else {
+          rest.insert(rest.end(), part.begin(), part.end());
+        }
+      }
+    }
+    if (repLost) {
+      // The representative vanished (and was reported); what matched it must
+      // be compared again with the others.
+      rest.insert(rest.end(), joined.begin() + 1, joined.end());
+    } else {
+      Resolve(joined);
+    }
+    std::sort(rest.begin(), rest.end());
+    bucket = std::move(rest);
+  }
+  Settle(std::move(bucket), Split::kNone);
+}
+
+// Opens every member of the bucket and reads them side by side: first the
+// head, then the tail, then the middle chunk by chunk. After each piece every
+// group is split by the bytes read; a member left alone is closed and its
+// file is not read further. Returns the final groups (singletons included)
+// in no particular order; dropped members are in none.
+std::vector<Bucket> ContentGatherer::CompareTogether(const Bucket& bucket) {
+  std::vector<FileReader> readers(bucket.size());
+  Bucket group;  // positions within `bucket`
+  for (uint32_t pos = 0; pos < bucket.size(); ++pos) {
+    if (Open(bucket[pos], readers[pos])) {
+      group.push_back(pos);
+      if (size_ >= kSequentialBytes) {
+        readers[pos].AdviseSequential();
+      }
+    }
+    if (Stopped()) {
+      return {};
+    }
+  }
+  std::vector<Bucket> groups;
+  std::vector<Bucket> done;
+  if (group.size() >= 2) {
+    groups.push_back(std::move(group));
+  } else if (group.size() == 1) {
+    done.push_back(std::move(group));
+  }
+
+  auto step = [&](uint64_t offset, size_t length) {
+    std::vector<Bucket> next;
+    for (const Bucket& g : groups) {
+      for (Bucket& part : SplitGroup(g, readers, bucket, offset, length)) {
+        if (part.size() >= 2) {
+          next.push_back(std::move(part));
+        } else {
+          readers[part.front()].Close();
+          done.push_back(std::move(part));
+        }
+      }
+      if (Stopped()) {
+        return;
+      }
+    }
+    groups = std::move(next);
+  };
+
+  const uint64_t headEnd = std::min(size_, kHeadBytes);
+  const uint64_t tailStart = std::max(headEnd, size_ > kTailBytes ? size_ - kTailBytes : 0);
+  const size_t chunk = std::clamp(kChunkBudget / (bucket.size() + 1), kMinChunk, kMaxChunk);
+  if (!groups.empty()) {
+    step(0, headEnd);
+  }
+  if (!groups.empty() && !Stopped() && tailStart < size_) {
+    step(tailStart, size_ - tailStart);
+  }
+  for (uint64_t offset = headEnd; offset < tailStart && !groups.empty() && !Stopped();
+       offset += chunk) {
+    step(offset, static_cast<size_t>(std::min<uint64_t>(chunk, tailStart - offset)));
+  }
+  if (Stopped()) {
+    return {};
+  }
+  for (Bucket& g : groups) {
+    done.push_back(std::move(g));
+  }
+  for (Bucket& part : done) {
+    for (uint32_t& pos : part) {
+      pos = bucket[pos];
+    }
+  }
+  return done;
+}
+
+// Reads the piece of every member of the group and splits the group by its
+// bytes. Each distinct piece is kept in its own buffer; members compare
+// against those (by hash first in larger groups, always by every byte). When
+// case does not count, a piece is compared exactly first and case-blind only
+// when that fails, so identical files are never folded.
+std::vector<Bucket> ContentGatherer::SplitGroup(const Bucket& group,
+                                                std::vector<FileReader>& readers,
+                                                const Bucket& bucket, uint64_t offset,
+                                                size_t length) {
+  struct Piece {
+    const unsigned char* data;
+    uint64_t hash;
+    Bucket positions;
+  };
+  const bool hashed = group.size() > kHashedGroup;
+  std::vector<Piece> pieces;
+  for (uint32_t pos : group) {
+    unsigned char* data = BufferAt(pieces.size(), length);
+    if (!Read(bucket[pos], readers[pos], offset, length, data)) {
+      readers[pos].Close();
+      if (Stopped()) {
+        break;
+      }
+      continue;
+    }
+    uint64_t hash = 0;
+    if (hashed) {
+      hash = HashOf(data, length, 0);
+    }
+    auto same = std::find_if(pieces.begin(), pieces.end(), [&](const Piece& piece) {
+      return piece.hash == hash && (std::memcmp(piece.data, data, length) == 0 ||
+                                    (ignoreCase_ && EqualFolded(piece.data, data, length)));
+    });
+    if (same != pieces.end()) {
+      same->positions.push_back(pos);
+    } else {
+      pieces.push_back(Piece{data, hash, Bucket{pos}});
+    }
+  }
+  std::vector<Bucket> parts;
+  parts.reserve(pieces.size());
+  for (Piece& piece : pieces) {
+    parts.push_back(std::move(piece.positions));
+  }
+  return parts;
+}
+
+// Splits a bucket by a hash of each member's samples or whole content, one
+// file open at a time. The parts come in the order of their hashes.
+std::vector<Bucket> ContentGatherer::SplitByHash(const Bucket& bucket, Split kind) {
+  std::vector<std::pair<uint64_t, uint32_t>> keyed;
+  keyed.reserve(bucket.size());
+  size_t hashed = 0;
+  for (uint32_t member : bucket) {
+    uint64_t hash = 0;
+    if (HashMember(member, kind, &hash)) {
+      keyed.emplace_back(hash, member);
+    }
+    if (Stopped()) {
+      return {};
+    }
+    if (++hashed % kPumpFiles == 0) {
+      Pump();
+    }
+  }
+  std::sort(keyed.begin(), keyed.end());
+  std::vector<Bucket> parts;
+  for (size_t i = 0; i < keyed.size(); ++i) {
+    if (i == 0 || keyed[i].first != keyed[i - 1].first) {
+      parts.emplace_back();
+    }
+    parts.back().push_back(keyed[i].second);
+  }
+  return parts;
+}
+
+bool ContentGatherer::HashMember(uint32_t member, Split kind, uint64_t* hash) {
+  FileReader reader;
+  if (!Open(member, reader)) {
+    return false;
+  }
+  if (kind == Split::kSample) {
+    const uint64_t headEnd = std::min(size_, kHeadBytes);
+    unsigned char* data = BufferAt(0, kHeadBytes + kTailBytes);
+    if (!Read(member, reader, 0, headEnd, data)) {
+      return false;
+    }
+    *hash = HashOf(data, headEnd, 0);
+    const uint64_t tailStart = std::max(headEnd, size_ > kTailBytes ? size_ - kTailBytes : 0);
+    if (tailStart < size_) {
+      if (!Read(member, reader, tailStart, size_ - tailStart, data)) {
+        return false;
+      }
+      *hash = HashOf(data, size_ - tailStart, *hash);
+    }
+    return true;
+  }
+  if (size_ >= kSequentialBytes) {
+    reader.AdviseSequential();
+  }
+  XXH3_64bits_reset(hashState_.get());
+  unsigned char* data = BufferAt(0, kMaxChunk);
+  for (uint64_t offset = 0; offset < size_; offset += kMaxChunk) {
+    const size_t length = static_cast<size_t>(std::min<uint64_t>(kMaxChunk, size_ - offset));
+    if (!Read(member, reader, offset, length, data) || Stopped()) {
+      return false;
+    }
+    if (ignoreCase_) {
+      FoldAscii(data, length);
+    }
+    XXH3_64bits_update(hashState_.get(), data, length);
+  }
+  *hash = XXH3_64bits_digest(hashState_.get());
+  return true;
+}
+
+// Opens a member's file; it must still have its recorded size. Folders and
+// special files are never opened: they have no content to compare, and
+// opening a device may have effects of its own.
+bool ContentGatherer::Open(uint32_t member, FileReader& reader) {
+  const FileEntry& entry = *(*cls_)[member];
+  if ((entry.attributes & (kAttrDirectory | kAttrSystem)) != 0 || !reader.Open(entry.path)) {
+    Drop(member, Trouble::kOpen);
+    return false;
+  }
+  if (reader.size() != size_) {
+    reader.Close();
+    Drop(member, Trouble::kRead);
+    return false;
+  }
+  return true;
+}
+
+bool ContentGatherer::Read(uint32_t member, const FileReader& reader, uint64_t offset,
+                           size_t length, unsigned char* data) {
+  if (!reader.ReadExactly(offset, data, length)) {
+    Drop(member, Trouble::kRead);
+    return false;
+  }
+  NoteRead(length);
+  return true;
+}
+
+// A member whose file cannot be read joins no class; its trouble is reported
+// once however often it is met.
+void ContentGatherer::Drop(uint32_t member, Trouble trouble) {
+  if (!reported_[member]) {
+    reported_[member] = true;
+    const char* path = (*cls_)[member]->path.c_str();
+    if (trouble == Trouble::kOpen) {
+      app_.diagnostics().Printf("Cannot open file %s\n", path);
+    } else {
+      app_.diagnostics().Printf("Cannot read file %s\n", path);
+    }
+  }
+  Tick();
+}
+
+// A final part: a class when it has two members or more. One step per member.
+void ContentGatherer::Resolve(const Bucket& part) {
+  if (part.size() >= 2) {
+    made_.push_back(part);
+  }
+  for (size_t i = 0; i < part.size() && !Stopped(); ++i) {
+    Tick();
+  }
+}
+
+uint64_t ContentGatherer::HashOf(unsigned char* data, size_t length, uint64_t seed) const {
+  if (ignoreCase_) {
+    FoldAscii(data, length);
+  }
+  return XXH3_64bits_withSeed(data, length, seed);
+}
+
+unsigned char* ContentGatherer::BufferAt(size_t index, size_t length) {
+  if (buffers_.size() <= index) {
+    buffers_.resize(index + 1);
+  }
+  return buffers_[index].Get(length);
+}
+
+void ContentGatherer::Tick() {
+  progress_.StepIt();
+  Pump();
+}
+
+void ContentGatherer::Pump() {
+  unpumpedBytes_ = 0;
+  progress_.Pump(true);
+  if (progress_.cancelled()) {
+    app_.runCancelled = true;
+  }
+}
+
+void ContentGatherer::NoteRead(size_t bytes) {
+  unpumpedBytes_ += bytes;
+  if (unpumpedBytes_ >= kPumpBytes) {
+    Pump();
+  }
+}
+
+}  // namespace
+
+RunStatus GatherEqualContent(CvrxApp& app) {
+  return GatherEqualContent(app, kDefaultMaxOpenFiles);
+}
+
+RunStatus GatherEqualContent(CvrxApp& app, size_t maxOpenFiles) {
+  std::unique_ptr<Progress> progress = app.progressFactory().Create("Vergleichen", false);
+  app.progressWnd = progress.get();
+  progress->SetRange(0, static_cast<int64_t>(CountMembers(app.classes)), 1);
+  progress->Pump(true);
+  if (progress->cancelled()) {
+    app.runCancelled = true;
+  }
+  RunStatus status = RunStatus::Ok();
+  try {
+    ContentGatherer gatherer(app, *progress, maxOpenFiles);
+    for (auto it = app.classes.begin(); it != app.classes.end() && !app.runCancelled;) {
+      const auto next = std::next(it);
+      for (SimilarityClass& made : gatherer.Gather(*it)) {
+        app.classes.insert(it, std::move(made));
+      }
+      app.classes.erase(it);
+      it = next;
+    }
+  } catch (const std::bad_alloc&) {
+    status = RunStatus::Fail(RunCode::kTooLarge, "Not enough memory to compare the contents");
+  }
+  app.progressWnd = nullptr;
+  return status;
+}
+
+}  // namespace vrx

@@ -1,0 +1,37 @@
+// The content step for identical files: every class of equal-size records is
+// replaced by its classes of identical content, in linear time.
+//
+// The result is the one of the gather partition with the pairwise content
+// comparison: classes ordered by their first member's position in the class,
+// members in their order within it, no class of one member. Instead of
+// comparing pairs, the members of a class are split by a small sample of the
+// head and the tail, then the remaining members of a bucket are read together
+// chunk by chunk and split wherever their chunks differ. Every byte of a class
+// made is compared, so equality never rests on a hash; hashes only split very
+// large buckets so that at most a few hundred files are open at once.
+//
+// A file that cannot be opened or read, or whose size is no longer the one
+// recorded, is reported once to the diagnostics sink and joins no class.
+#pragma once
+
+#include <cstddef>
+
+#include "engine/run_status.h"
+
+namespace vrx {
+
+class CvrxApp;
+
+// Replaces every class of app.classes (members of equal size) by its classes
+// of identical content, case-blind for ASCII letters when
+// params.contentCompareIgnoreCase is set. Runs under a "Vergleichen" progress
+// object with one step per member; on cancellation the class being worked on
+// is replaced by the classes finished so far and later classes stay as they
+// were.
+RunStatus GatherEqualContent(CvrxApp& app);
+
+// The same with another bound on the files open at once (at least 2; the
+// default is 256). Small bounds exercise the paths of very large buckets.
+RunStatus GatherEqualContent(CvrxApp& app, size_t maxOpenFiles);
+
+}  // namespace vrx

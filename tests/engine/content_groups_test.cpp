@@ -1,0 +1,448 @@
+#include "engine/content_groups.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/content_compare.h"
+#include "engine/partition.h"
+#include "engine/vrx_app.h"
+#include "platform/diagnostics.h"
+#include "support/scripted_progress.h"
+#include "support/temp_tree.h"
+
+namespace vrx {
+namespace {
+
+using Paths = std::vector<std::string>;
+using Groups = std::vector<Paths>;  // classes as paths relative to the tree
+using Sizes = std::map<std::string, uint64_t>;
+
+// The sizes of the files now, as the collection would record them.
+Sizes RecordSizes(const test::TempTree& tree, const Groups& classes) {
+  Sizes sizes;
+  for (const Paths& cls : classes) {
+    for (const std::string& relative : cls) {
+      struct stat st {};
+      EXPECT_EQ(::stat(tree.Path(relative).c_str(), &st), 0) << relative;
+      // A folder's size is 0, as the listing records it.
+      sizes[relative] = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
+    }
+  }
+  return sizes;
+}
+
+// An application object whose classes are built from files of a tree.
+class Search {
+ public:
+  Search() : progress(&log), app(progress, diagnostics) {}
+
+  // One class per entry, the records carrying the recorded sizes.
+  void SetClasses(const test::TempTree& tree, const Groups& classes, const Sizes& sizes) {
+    for (const Paths& cls : classes) {
+      for (const std::string& relative : cls) {
+        FileEntry entry;
+        entry.path = tree.Path(relative);
+        entry.name = relative.substr(relative.rfind('/') + 1);
+        entry.size = sizes.at(relative);
+        struct stat st {};
+        if (::lstat(entry.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+          entry.attributes = S_ISDIR(st.st_mode) ? 0x10 : 0x4;
+        }
+        app.candidates.Add(entry);
+      }
+    }
+    size_t next = 0;
+    for (const Paths& cls : classes) {
+      SimilarityClass& made = app.classes.emplace_back();
+      for (size_t i = 0; i < cls.size(); ++i) {
+        made.push_back(&app.candidates.GetAt(next++));
+      }
+    }
+    rootLength = tree.root().size() + 1;
+  }
+
+  Groups Result() const {
+    Groups groups;
+    for (const SimilarityClass& cls : app.classes) {
+      Paths& paths = groups.emplace_back();
+      for (const FileEntry* entry : cls) {
+        paths.push_back(entry->path.substr(rootLength));
+      }
+    }
+    return groups;
+  }
+
+  // How often a diagnostic line names `relative`.
+  int MessagesAbout(const std::string& relative) const {
+    const std::string tail = "/" + relative + "\n";
+    return static_cast<int>(std::count_if(
+        diagnostics.messages.begin(), diagnostics.messages.end(), [&](const std::string& m) {
+          return m.size() >= tail.size() &&
+                 m.compare(m.size() - tail.size(), tail.size(), tail) == 0;
+        }));
+  }
+
+  test::ProgressLog log;
+  test::ScriptedProgressFactory progress;
+  CapturingDiagnostics diagnostics;
+  CvrxApp app;
+  size_t rootLength = 0;
+};
+
+// The reference: the gather partition with the pairwise content comparison
+// on the same records.
+Groups PairwiseGather(const test::TempTree& tree, const Groups& classes, const Sizes& sizes,
+                      bool ignoreCase) {
+  Search search;
+  search.SetClasses(tree, classes, sizes);
+  search.app.params.contentCompareIgnoreCase = ignoreCase;
+  EXPECT_TRUE(PartitionClasses(search.app, true, false, CompareContent).ok());
+  return search.Result();
+}
+
+// Random classes of same-size files over a tiny alphabet: copies, copies with
+// the last byte changed or one letter's case flipped, fresh contents; some
+// files vanish or become directories after they were collected.
+struct RandomTree {
+  Groups classes;
+  Paths damaged;
+  size_t members = 0;
+};
+
+RandomTree MakeRandomTree(test::TempTree& tree, std::mt19937& rng) {
+  static const uint64_t kSizes[] = {0, 1, 2, 7, 4095, 4096, 4097, 8191, 8192, 8193, 20000};
+  auto pick = [&rng](size_t n) { return static_cast<size_t>(rng() % n); };
+  RandomTree made;
+  const size_t classCount = 1 + pick(4);
+  for (size_t c = 0; c < classCount; ++c) {
+    const uint64_t size = kSizes[pick(std::size(kSizes))];
+    const size_t n = 1 + pick(10);
+    std::vector<std::string> contents;
+    Paths& cls = made.classes.emplace_back();
+    for (size_t i = 0; i < n; ++i) {
+      std::string content;
+      const size_t kind = contents.empty() ? 4 : pick(6);
+      if (kind <= 3) {
+        content = contents[pick(contents.size())];
+      }
+      if (kind == 2 && size > 0) {
+        content.back() = content.back() == 'a' ? 'b' : 'a';
+      } else if (kind == 3 && size > 0) {
+        char& c0 = content[pick(content.size())];
+        c0 = static_cast<char>(c0 ^ 0x20);  // the alphabet holds letters only
+      } else if (kind >= 4) {
+        for (uint64_t k = 0; k < size; ++k) {
+          content.push_back("aAbB"[pick(4)]);
+        }
+      }
+      contents.push_back(content);
+      const std::string relative = "c" + std::to_string(c) + "/f" + std::to_string(i);
+      tree.MakeFile(relative, content);
+      cls.push_back(relative);
+      ++made.members;
+    }
+  }
+  return made;
+}
+
+void Damage(test::TempTree& tree, RandomTree& made, std::mt19937& rng) {
+  for (const Paths& cls : made.classes) {
+    for (const std::string& relative : cls) {
+      const unsigned roll = rng() % 14;
+      if (roll == 0) {
+        tree.Remove(relative);
+      } else if (roll == 1) {
+        tree.Remove(relative);
+        tree.MakeDir(relative);
+      } else {
+        continue;
+      }
+      made.damaged.push_back(relative);
+    }
+  }
+}
+
+TEST(GatherEqualContentTest, EqualsThePairwiseGatherOnRandomTrees) {
+  std::mt19937 rng(20261208);
+  size_t classesMade = 0;
+  int caseMatters = 0;  // trials where the case-blind classes differ from the exact ones
+  for (int trial = 0; trial < 60; ++trial) {
+    test::TempTree tree;
+    RandomTree made = MakeRandomTree(tree, rng);
+    const Sizes sizes = RecordSizes(tree, made.classes);
+    Damage(tree, made, rng);
+    Groups exact;
+    for (const bool ignoreCase : {false, true}) {
+      const Groups expected = PairwiseGather(tree, made.classes, sizes, ignoreCase);
+      classesMade += expected.size();
+      if (!ignoreCase) {
+        exact = expected;
+      } else if (expected != exact) {
+        ++caseMatters;
+      }
+      // 256 compares every class with all files open; 2 and 3 send larger
+      // classes through the hash splits and the batches.
+      for (const size_t maxOpen : {size_t{256}, size_t{2}, size_t{3}}) {
+        SCOPED_TRACE("trial " + std::to_string(trial) + (ignoreCase ? " case-blind" : " exact") +
+                     " open " + std::to_string(maxOpen));
+        Search search;
+        search.SetClasses(tree, made.classes, sizes);
+        search.app.params.contentCompareIgnoreCase = ignoreCase;
+        ASSERT_TRUE(GatherEqualContent(search.app, maxOpen).ok());
+        EXPECT_EQ(search.Result(), expected);
+        for (const std::string& relative : made.damaged) {
+          EXPECT_EQ(search.MessagesAbout(relative), 1) << relative;
+        }
+        EXPECT_EQ(search.diagnostics.messages.size(), made.damaged.size());
+        // One pump to open, then one step per member.
+        EXPECT_EQ(search.log.pumps, static_cast<long>(1 + made.members));
+        EXPECT_EQ(search.log.captions, Paths{"Vergleichen"});
+        EXPECT_EQ(search.app.progressWnd, nullptr);
+        EXPECT_FALSE(search.app.runCancelled);
+      }
+    }
+  }
+  // The trees must be rich enough to test anything.
+  EXPECT_GT(classesMade, 100u);
+  EXPECT_GT(caseMatters, 10);
+}
+
+// Files larger than several chunks that differ from the base in one byte at
+// the edges of the head, the middle chunks and the tail: by a flipped letter
+// case (equal when case-blind) or by another letter (never equal).
+TEST(GatherEqualContentTest, FindsADifferenceAtEveryPieceBoundary) {
+  const uint64_t size = (uint64_t{1} << 20) + 12345;
+  const uint64_t positions[] = {0,           4095,        4096,        4097,     16383,
+                                16384,       262143,      262144,      524288,   size / 2,
+                                size - 4097, size - 4096, size - 4095, size - 2, size - 1};
+  std::mt19937 rng(7);
+  std::string base(size, 'a');
+  for (char& c : base) {
+    c = "abcdefghij"[rng() % 10];
+  }
+  test::TempTree tree;
+  Paths cls = {"base", "copy1"};
+  tree.MakeFile("base", base);
+  tree.MakeFile("copy1", base);
+  Groups exact = {{"base", "copy1"}};
+  Groups caseBlind = {{"base", "copy1"}};
+  for (uint64_t pos : positions) {
+    std::string flipped = base;
+    flipped[pos] = static_cast<char>(flipped[pos] - 'a' + 'A');
+    std::string other = base;
+    other[pos] = 'z';
+    const std::string name = std::to_string(pos);
+    tree.MakeFile("flip" + name, flipped);
+    tree.MakeFile("other" + name, other);
+    cls.push_back("flip" + name);
+    cls.push_back("other" + name);
+    caseBlind.front().push_back("flip" + name);
+  }
+  // A late copy of one variant forms a class of its own, after the base's.
+  tree.MakeFile("late", std::string(base).replace(size - 1, 1, "z"));
+  cls.push_back("late");
+  exact.push_back({"other" + std::to_string(size - 1), "late"});
+  caseBlind.push_back(exact.back());
+
+  for (const size_t maxOpen : {size_t{256}, size_t{4}}) {
+    for (const bool ignoreCase : {false, true}) {
+      SCOPED_TRACE(std::string(ignoreCase ? "case-blind" : "exact") + " open " +
+                   std::to_string(maxOpen));
+      Search search;
+      search.SetClasses(tree, {cls}, RecordSizes(tree, {cls}));
+      search.app.params.contentCompareIgnoreCase = ignoreCase;
+      ASSERT_TRUE(GatherEqualContent(search.app, maxOpen).ok());
+      EXPECT_EQ(search.Result(), ignoreCase ? caseBlind : exact);
+      EXPECT_TRUE(search.diagnostics.messages.empty());
+    }
+  }
+}
+
+TEST(GatherEqualContentTest, ReportsEachUnreadableFileOnceAndLeavesItOut) {
+  const Paths names = {"a", "gone", "b", "dir", "shrunk", "grown", "c"};
+  const Groups classes = {names, {"e1", "e2", "folder", "fifo", "e3"}};
+  for (const size_t maxOpen : {size_t{256}, size_t{2}}) {
+    SCOPED_TRACE("open " + std::to_string(maxOpen));
+    test::TempTree tree;
+    for (const std::string& name : names) {
+      tree.MakeFile(name, "0123456789");
+    }
+    for (const char* name : {"e1", "e2", "e3"}) {
+      tree.MakeFile(name);
+    }
+    tree.MakeDir("folder");
+    tree.MakeFifo("fifo");
+    Search search;
+    search.SetClasses(tree, classes, RecordSizes(tree, classes));
+    tree.Remove("gone");
+    tree.Remove("dir");
+    tree.MakeDir("dir");
+    tree.MakeFile("shrunk", "01234");
+    tree.MakeFile("grown", "0123456789ab");
+    tree.Remove("e2");
+    ASSERT_TRUE(GatherEqualContent(search.app, maxOpen).ok());
+    EXPECT_EQ(search.Result(), (Groups{{"a", "b", "c"}, {"e1", "e3"}}));
+    const std::string root = tree.root() + "/";
+    std::vector<std::string> messages = search.diagnostics.messages;
+    std::sort(messages.begin(), messages.end());
+    const std::vector<std::string> expected = {
+        "Cannot open file " + root + "dir\n",   "Cannot open file " + root + "e2\n",
+        "Cannot open file " + root + "fifo\n",  "Cannot open file " + root + "folder\n",
+        "Cannot open file " + root + "gone\n",  "Cannot read file " + root + "grown\n",
+        "Cannot read file " + root + "shrunk\n"};
+    EXPECT_EQ(messages, expected);
+  }
+}
+
+// More identical files than may be open at once, with equal samples: the
+// whole-content split, then the batches against one representative.
+TEST(GatherEqualContentTest, SplitsClassesLargerThanTheOpenFileBound) {
+  test::TempTree tree;
+  Paths cls;
+  Groups expected(2);
+  const std::string plain(10000, 'x');
+  for (int i = 0; i < 620; ++i) {
+    std::string content = plain;
+    const std::string name = "f" + std::to_string(i);
+    if (i % 50 == 49) {  // unique, in the middle only
+      content[5000] = 'y';
+      content[5001] = static_cast<char>('a' + i % 26);
+      content[5002] = static_cast<char>('a' + i / 26);
+    } else {
+      content[5000] = static_cast<char>('a' + i % 2);
+      expected[i % 2].push_back(name);
+    }
+    tree.MakeFile(name, content);
+    cls.push_back(name);
+  }
+  Search search;
+  search.SetClasses(tree, {cls}, RecordSizes(tree, {cls}));
+  ASSERT_TRUE(GatherEqualContent(search.app).ok());
+  EXPECT_EQ(search.Result(), expected);
+  EXPECT_TRUE(search.diagnostics.messages.empty());
+}
+
+// Case-blind equality folds A-Z only: bytes that differ by 0x20 but are not
+// ASCII letters ('@' and '`', '[' and '{', Latin-1 letters) stay different.
+TEST(GatherEqualContentTest, CaseBlindFoldsAsciiLettersOnly) {
+  struct Variant {
+    const char* name;
+    unsigned char from;
+    unsigned char to;
+    bool equalCaseBlind;
+  };
+  const Variant variants[] = {
+      {"A-a", 'A', 'a', true},
+      {"Z-z", 'Z', 'z', true},
+      {"m-M", 'm', 'M', true},
+      {"at-grave", '@', '`', false},
+      {"bracket-brace", '[', '{', false},
+      {"latin", 0xC1, 0xE1, false},
+      {"high-z", 0xDA, 0xFA, false},
+  };
+  std::string base;
+  for (int round = 0; round < 3; ++round) {
+    for (int c = 0; c < 256; ++c) {
+      base.push_back(static_cast<char>(c));
+    }
+    base.push_back('x');  // shifts the next round against the 8-byte words
+  }
+  test::TempTree tree;
+  tree.MakeFile("base", base);
+  Paths cls = {"base"};
+  Paths caseBlind = {"base"};
+  for (const Variant& v : variants) {
+    std::string changed = base;
+    std::replace(changed.begin(), changed.end(), static_cast<char>(v.from),
+                 static_cast<char>(v.to));
+    tree.MakeFile(v.name, changed);
+    cls.push_back(v.name);
+    if (v.equalCaseBlind) {
+      caseBlind.push_back(v.name);
+    }
+  }
+  // All together (compared by hash first), and each variant alone with the
+  // base (compared directly).
+  Groups classes = {cls};
+  Groups expected = {caseBlind};
+  for (const Variant& v : variants) {
+    classes.push_back({"base", v.name});
+    if (v.equalCaseBlind) {
+      expected.push_back(classes.back());
+    }
+  }
+  for (const bool ignoreCase : {false, true}) {
+    SCOPED_TRACE(ignoreCase ? "case-blind" : "exact");
+    Search search;
+    search.SetClasses(tree, classes, RecordSizes(tree, classes));
+    search.app.params.contentCompareIgnoreCase = ignoreCase;
+    ASSERT_TRUE(GatherEqualContent(search.app).ok());
+    EXPECT_EQ(search.Result(), ignoreCase ? expected : Groups{});
+    EXPECT_EQ(search.Result(),
+              PairwiseGather(tree, classes, RecordSizes(tree, classes), ignoreCase));
+  }
+}
+
+// The size step always hands over one size per class; a class that mixes
+// sizes is split by size first, so a file never matches a longer one that
+// begins with its content.
+TEST(GatherEqualContentTest, ClassesOfMixedSizesSplitBySizeFirst) {
+  test::TempTree tree;
+  const Groups classes = {{"long1", "short1", "long2", "short2", "other"}};
+  tree.MakeFile("long1", "abcdef");
+  tree.MakeFile("short1", "abc");
+  tree.MakeFile("long2", "abcdef");
+  tree.MakeFile("short2", "abc");
+  tree.MakeFile("other", "abcd");
+  Search search;
+  search.SetClasses(tree, classes, RecordSizes(tree, classes));
+  ASSERT_TRUE(GatherEqualContent(search.app).ok());
+  EXPECT_EQ(search.Result(), (Groups{{"long1", "long2"}, {"short1", "short2"}}));
+}
+
+TEST(GatherEqualContentTest, CancellingKeepsTheClassesMadeSoFar) {
+  const Groups classes = {{"a1", "a2"}, {"b0", "b1", "b2", "b3", "b4"}, {"c1", "c2"}};
+  struct Case {
+    long cancelAtPump;
+    Groups expected;
+  };
+  // Pump 1 opens the pass; then one pump per member: a1 a2, b0 (vanished,
+  // dropped first), b1 b2, b3 b4, c1 c2. A class is made before the steps of
+  // its members.
+  const Case cases[] = {
+      {1, classes},
+      {2, {{"a1", "a2"}, classes[1], classes[2]}},
+      {4, {{"a1", "a2"}, classes[2]}},
+      {5, {{"a1", "a2"}, {"b1", "b2"}, classes[2]}},
+      {8, {{"a1", "a2"}, {"b1", "b2"}, {"b3", "b4"}, classes[2]}},
+      {10, {{"a1", "a2"}, {"b1", "b2"}, {"b3", "b4"}, {"c1", "c2"}}},
+      {-1, {{"a1", "a2"}, {"b1", "b2"}, {"b3", "b4"}, {"c1", "c2"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("cancel at pump " + std::to_string(c.cancelAtPump));
+    test::TempTree tree;
+    for (const Paths& cls : classes) {
+      for (const std::string& name : cls) {
+        tree.MakeFile(name, name[0] + std::string(name[1] >= '3' ? "!" : "."));
+      }
+    }
+    Search search;
+    search.log.cancelAtPump = c.cancelAtPump;
+    search.SetClasses(tree, classes, RecordSizes(tree, classes));
+    tree.Remove("b0");
+    ASSERT_TRUE(GatherEqualContent(search.app).ok());
+    EXPECT_EQ(search.Result(), c.expected);
+    EXPECT_EQ(search.app.runCancelled, c.cancelAtPump > 0);
+    EXPECT_EQ(search.app.progressWnd, nullptr);
+  }
+}
+
+}  // namespace
+}  // namespace vrx
