@@ -164,8 +164,8 @@ void ReplaceByDirectory(const std::string& path) {
   std::filesystem::create_directory(path);
 }
 
-// The later member of a pair is the one compared against the earlier for
-// identical contents; for a tolerance it is the other way round.
+// With a tolerance the later member of a pair is the one the earlier is
+// measured against.
 TEST_F(ChangedFileTest, FileChangedBetweenCollectionAndComparison) {
   const ChangeCase cases[] = {
       {"deleted", 0, "b", Remove, "Cannot open file "},
@@ -175,20 +175,21 @@ TEST_F(ChangedFileTest, FileChangedBetweenCollectionAndComparison) {
       {"truncated to nothing", 0, "b", TruncateToNothing, "Cannot read file "},
       {"truncated, tolerance", 1, "a", TruncateToFour, "Cannot read file "},
       {"a directory in its place", 0, "b", ReplaceByDirectory, "Cannot open file "},
+      {"truncated first", 0, "a", TruncateToFour, "Cannot read file "},
+      {"emptied first", 0, "a", TruncateToNothing, "Cannot read file "},
   };
   for (const ChangeCase& c : cases) {
     Check(c);
   }
 }
 
-// The file that the other is measured against became shorter: it must not be
-// taken as equal to the other file's first bytes (an emptied file is not
-// equal to every file of its former size). Disabled until the content
-// comparison checks the measuring file against its recorded size as well.
-TEST_F(ChangedFileTest, DISABLED_MeasuringFileThatShrankIsNotEqual) {
+// With a tolerance, the file that the other is measured against became
+// shorter: it must not be taken as equal to the other file's first bytes (an
+// emptied file is not equal to every file of its former size). Disabled until
+// the comparison with a tolerance checks the measuring file against its
+// recorded size, as the step for identical contents does.
+TEST_F(ChangedFileTest, DISABLED_MeasuringFileThatShrankIsNotEqualWithATolerance) {
   const ChangeCase cases[] = {
-      {"truncated first", 0, "a", TruncateToFour, "Cannot read file "},
-      {"emptied first", 0, "a", TruncateToNothing, "Cannot read file "},
       {"truncated, tolerance", 1, "b", TruncateToFour, "Cannot read file "},
       {"emptied, tolerance", 1, "b", TruncateToNothing, "Cannot read file "},
   };
@@ -269,8 +270,11 @@ TEST_F(HostileTreeTest, DirectoryRemovedWhileItsOwnEntriesAreTaken) {
   EXPECT_TRUE(Result().empty());
   ASSERT_GE(diagnostics_.messages.size(), 2U);
   EXPECT_EQ(diagnostics_.messages[0], tree_.Path("s/a/d") + ":  access error, excluded.\n");
+  const std::string b = "Cannot open file " + tree_.Path("s/a/b") + "\n";
+  const std::string c = "Cannot open file " + tree_.Path("s/a/c") + "\n";
   for (size_t i = 1; i < diagnostics_.messages.size(); ++i) {
-    EXPECT_EQ(diagnostics_.messages[i], "Cannot open file " + tree_.Path("s/a/b") + "\n");
+    EXPECT_TRUE(diagnostics_.messages[i] == b || diagnostics_.messages[i] == c)
+        << diagnostics_.messages[i];
   }
 }
 
