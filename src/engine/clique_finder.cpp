@@ -1,12 +1,20 @@
 #include "engine/clique_finder.h"
 
-#include <bit>
 #include <numeric>
 #include <utility>
 
 namespace vrx {
 
 namespace {
+
+// Bits set in a word. Counted in place: for processors without a bit-count
+// instruction std::popcount becomes a library call per word.
+inline size_t CountBits(uint64_t w) {
+  w -= (w >> 1) & 0x5555555555555555ULL;
+  w = (w & 0x3333333333333333ULL) + ((w >> 2) & 0x3333333333333333ULL);
+  w = (w + (w >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+  return static_cast<size_t>((w * 0x0101010101010101ULL) >> 56);
+}
 
 // One step of the enumeration. `old` holds the set "not" in its first `ne`
 // entries and the candidates in the entries ne..ce-1.
@@ -21,13 +29,13 @@ struct Step {
 
 class CliqueFinder {
  public:
-  CliqueFinder(const std::vector<unsigned char>& matrix, size_t n, const CliqueReport& report,
-               const KeepGoing& keepGoing, uint64_t checkEvery);
+  CliqueFinder(const SimilarityBits& matrix, const CliqueReport& report, const KeepGoing& keepGoing,
+               uint64_t checkEvery);
 
   void Run();
 
  private:
-  bool Connected(uint32_t a, uint32_t b) const { return matrix_[size_t{a} * n_ + b] != 0; }
+  bool Connected(uint32_t a, uint32_t b) const { return matrix_.Get(a, b); }
   // Candidates of the step not connected to p, counted until `minimum` is
   // reached; *last is the position of the last one (when fewer than minimum).
   size_t CountNonNeighbours(uint32_t p, const Step& step, bool useBits, size_t minimum,
@@ -37,40 +45,29 @@ class CliqueFinder {
   // Books work; false when the enumeration is to stop.
   bool Work(uint64_t units);
 
-  const std::vector<unsigned char>& matrix_;
+  const SimilarityBits& matrix_;
   size_t n_;
   const CliqueReport& report_;
   const KeepGoing& keepGoing_;
   uint64_t checkEvery_;
   uint64_t work_ = 0;
   bool stopped_ = false;
-  // The matrix as bit rows, and the candidates of the step being set up as a
-  // bit set: with many candidates, counting non-neighbours word by word is
-  // far cheaper than looking at every cell.
+  // The candidates of the step being set up as a bit set: with many
+  // candidates, counting non-neighbours word by word is far cheaper than
+  // looking at every cell.
   size_t words_;
-  std::vector<uint64_t> rows_;
   std::vector<uint64_t> candidateBits_;
 };
 
-CliqueFinder::CliqueFinder(const std::vector<unsigned char>& matrix, size_t n,
-                           const CliqueReport& report, const KeepGoing& keepGoing,
-                           uint64_t checkEvery)
+CliqueFinder::CliqueFinder(const SimilarityBits& matrix, const CliqueReport& report,
+                           const KeepGoing& keepGoing, uint64_t checkEvery)
     : matrix_(matrix),
-      n_(n),
+      n_(matrix.size()),
       report_(report),
       keepGoing_(keepGoing),
       checkEvery_(checkEvery),
-      words_((n + 63) / 64),
-      rows_(n * words_, 0),
-      candidateBits_(words_, 0) {
-  for (size_t a = 0; a < n; ++a) {
-    for (size_t b = 0; b < n; ++b) {
-      if (matrix[a * n + b] != 0) {
-        rows_[a * words_ + b / 64] |= uint64_t{1} << (b % 64);
-      }
-    }
-  }
-}
+      words_(matrix.words()),
+      candidateBits_(words_, 0) {}
 
 bool CliqueFinder::Work(uint64_t units) {
   work_ += units;
@@ -96,9 +93,9 @@ size_t CliqueFinder::CountNonNeighbours(uint32_t p, const Step& step, bool useBi
     Work(step.ce - step.ne);
     return count;
   }
-  const uint64_t* row = &rows_[size_t{p} * words_];
+  const uint64_t* row = matrix_.Row(p);
   for (size_t w = 0; w < words_; ++w) {
-    count += static_cast<size_t>(std::popcount(candidateBits_[w] & ~row[w]));
+    count += CountBits(candidateBits_[w] & ~row[w]);
   }
   Work(words_);
   if (count < minimum) {
@@ -214,10 +211,23 @@ void CliqueFinder::Run() {
 
 }  // namespace
 
+void FindMaximalCliques(const SimilarityBits& matrix, const CliqueReport& report,
+                        const KeepGoing& keepGoing, uint64_t checkEvery) {
+  CliqueFinder(matrix, report, keepGoing, checkEvery).Run();
+}
+
 void FindMaximalCliques(const std::vector<unsigned char>& matrix, size_t n,
                         const CliqueReport& report, const KeepGoing& keepGoing,
                         uint64_t checkEvery) {
-  CliqueFinder(matrix, n, report, keepGoing, checkEvery).Run();
+  SimilarityBits bits(n);
+  for (size_t a = 0; a < n; ++a) {
+    for (size_t b = 0; b <= a; ++b) {
+      if (matrix[a * n + b] != 0) {
+        bits.Connect(a, b);
+      }
+    }
+  }
+  FindMaximalCliques(bits, report, keepGoing, checkEvery);
 }
 
 }  // namespace vrx

@@ -5,12 +5,17 @@
 #include <iterator>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "engine/clique_finder.h"
+#include "engine/comparators.h"
+#include "engine/content_compare.h"
 #include "engine/memory_limits.h"
 #include "engine/vrx_app.h"
+#include "platform/text.h"
 #include "progress/progress.h"
 
 namespace vrx {
@@ -53,6 +58,118 @@ class PassProgress {
   std::unique_ptr<Progress> progress_;
 };
 
+// While it lives, the content comparison reads each small member of the
+// class once instead of once per pair (other predicates need no cache).
+class ScopedContentCache {
+ public:
+  ScopedContentCache(CvrxApp& app, Predicate predicate) : app_(app) {
+    if (predicate == CompareContent && app.contentCache == nullptr) {
+      cache_.emplace();
+      app.contentCache = &*cache_;
+    }
+  }
+  ~ScopedContentCache() {
+    if (cache_) {
+      app_.contentCache = nullptr;
+    }
+  }
+  ScopedContentCache(const ScopedContentCache&) = delete;
+  ScopedContentCache& operator=(const ScopedContentCache&) = delete;
+
+ private:
+  CvrxApp& app_;
+  std::optional<ContentCache> cache_;
+};
+
+// Which earlier members of a class can be similar to a member under the name
+// comparisons within (or exactly) T characters, so that the similarity matrix
+// needs the predicate only for those. Two names that differ in at most T
+// positions and are cut alike into T + 2 blocks agree on at least two whole
+// blocks; so every pair of blocks, with a name's characters in them, makes a
+// key, and only names that share a key are candidates. The keys fold a to z
+// as the case-blind comparison does, which can only add candidates for the
+// case-sensitive one. Names of different lengths share no key, and are never
+// similar.
+class NameCandidates {
+ public:
+  // Up to T = 6: 28 keys a name; beyond, every pair is compared.
+  static constexpr uint64_t kMaxDiff = 6;
+  static bool Applies(Predicate predicate, uint64_t t, size_t members) {
+    const bool byName = predicate == NameWithin || predicate == NameWithinNoCase ||
+                        predicate == NameExactly || predicate == NameExactlyNoCase;
+    return byName && t <= kMaxDiff && members >= 64;
+  }
+
+  NameCandidates(const SimilarityClass& members, uint64_t t);
+
+  // The members before j that may be similar to it, in ascending order.
+  const std::vector<uint32_t>& Before(size_t j);
+
+ private:
+  std::unordered_map<std::u32string, std::vector<uint32_t>> buckets_;
+  std::vector<std::vector<const std::vector<uint32_t>*>> keysOf_;  // per member
+  std::vector<size_t> lastSeen_;  // per member: the j that last took it, plus one
+  std::vector<uint32_t> found_;
+};
+
+// The characters of a name as the comparison counts them, a to z folded.
+std::vector<char32_t> FoldedName(const FileEntry& entry) {
+  std::vector<char32_t> name = DecodeUtf8(entry.name);
+  for (char32_t& c : name) {
+    c = (c >= U'a' && c <= U'z') ? static_cast<char32_t>(c - U'a' + U'A') : c;
+  }
+  return name;
+}
+
+NameCandidates::NameCandidates(const SimilarityClass& members, uint64_t t)
+    : keysOf_(members.size()), lastSeen_(members.size(), 0) {
+  const size_t blocks = static_cast<size_t>(t) + 2;
+  for (size_t m = 0; m < members.size(); ++m) {
+    const std::vector<char32_t> name = FoldedName(*members[m]);
+    const size_t length = name.size();
+    const auto cut = [&](size_t b) { return b * length / blocks; };
+    for (size_t first = 0; first < blocks; ++first) {
+      for (size_t second = first + 1; second < blocks; ++second) {
+        std::u32string key{static_cast<char32_t>(length), static_cast<char32_t>(first),
+                           static_cast<char32_t>(second)};
+        key.append(name.begin() + static_cast<ptrdiff_t>(cut(first)),
+                   name.begin() + static_cast<ptrdiff_t>(cut(first + 1)));
+        key.append(name.begin() + static_cast<ptrdiff_t>(cut(second)),
+                   name.begin() + static_cast<ptrdiff_t>(cut(second + 1)));
+        std::vector<uint32_t>& bucket = buckets_[key];
+        bucket.push_back(static_cast<uint32_t>(m));
+        keysOf_[m].push_back(&bucket);
+      }
+    }
+  }
+}
+
+const std::vector<uint32_t>& NameCandidates::Before(size_t j) {
+  found_.clear();
+  for (const std::vector<uint32_t>* bucket : keysOf_[j]) {
+    for (const uint32_t k : *bucket) {
+      if (k >= j) {
+        break;  // buckets hold their members in ascending order
+      }
+      if (lastSeen_[k] != j + 1) {
+        lastSeen_[k] = j + 1;
+        found_.push_back(k);
+      }
+    }
+  }
+  if (found_.size() > j / 16) {  // many: a pass over the marks beats a sort
+    found_.clear();
+    for (size_t k = 0; k < j; ++k) {
+      if (lastSeen_[k] == j + 1) {
+        found_.push_back(static_cast<uint32_t>(k));
+      }
+    }
+  } else {
+    std::sort(found_.begin(), found_.end());
+  }
+  return found_;
+}
+
 // The partition of one class: the members, the predicate, and where the new
 // classes go (before the class, in the order made).
 class ClassPartition {
@@ -71,6 +188,7 @@ class ClassPartition {
   void Clique();
 
  private:
+  bool BuildMatrix(SimilarityBits& matrix);
   bool Similar(size_t a, size_t b) const {
     return predicate_(app_, *members_[a], *members_[b]) == 0;
   }
@@ -176,26 +294,46 @@ void ClassPartition::Window() {
   }
 }
 
+// Fills the similarity matrix row by row, one tick per row; false when the run
+// was cancelled. Pairs that cannot be similar by their names are not asked.
+bool ClassPartition::BuildMatrix(SimilarityBits& matrix) {
+  const size_t n = members_.size();
+  const ScopedContentCache cache(app_, predicate_);
+  std::optional<NameCandidates> names;
+  if (NameCandidates::Applies(predicate_, app_.params.nameDiff, n)) {
+    names.emplace(members_, app_.params.nameDiff);
+  }
+  for (size_t j = 0; j < n; ++j) {
+    if (Cancelled()) {
+      return false;
+    }
+    matrix.Connect(j, j);
+    if (names) {
+      for (const uint32_t k : names->Before(j)) {
+        if (Similar(j, k)) {
+          matrix.Connect(j, k);
+        }
+      }
+    } else {
+      for (size_t k = 0; k < j; ++k) {
+        if (Similar(j, k)) {
+          matrix.Connect(j, k);
+        }
+      }
+    }
+    progress_.Tick();
+  }
+  return !Cancelled();
+}
+
 // Maximal cliques of the similarity graph. The matrix is built row by row, one
 // tick per row; the predicate is called with the later member first. The
 // enumeration has no ticks of its own, but lets events through now and then,
 // so that a long one can be cancelled; the cliques found until then stay.
 void ClassPartition::Clique() {
   const size_t n = members_.size();
-  std::vector<unsigned char> matrix(n * n, 0);
-  for (size_t j = 0; j < n; ++j) {
-    if (Cancelled()) {
-      return;
-    }
-    matrix[j * n + j] = 1;
-    for (size_t k = 0; k < j; ++k) {
-      const unsigned char cell = Similar(j, k) ? 1 : 0;
-      matrix[j * n + k] = cell;
-      matrix[k * n + j] = cell;
-    }
-    progress_.Tick();
-  }
-  if (Cancelled()) {
+  SimilarityBits matrix(n);
+  if (!BuildMatrix(matrix)) {
     return;
   }
   const auto report = [this](const std::vector<uint32_t>& clique) {
@@ -210,7 +348,7 @@ void ClassPartition::Clique() {
     progress_.Pump();
     return !Cancelled();
   };
-  FindMaximalCliques(matrix, n, report, keepGoing);
+  FindMaximalCliques(matrix, report, keepGoing);
 }
 
 // Partitions the class at `position` in the chosen behaviour. Memory that

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
+#include "engine/partition.h"
 #include "engine/vrx_app.h"
 #include "platform/diagnostics.h"
 #include "progress/progress.h"
@@ -174,6 +176,157 @@ TEST(ContentCompareDirectoryTest, DirectoryRecordsDifferWithoutAMessage) {
   EXPECT_EQ(CompareContent(app, first, second), 1);
   EXPECT_EQ(CompareContent(app, empty, first), 1) << "an empty file is not a directory's twin";
   EXPECT_TRUE(diagnostics.messages.empty());
+}
+
+}  // namespace
+}  // namespace vrx
+
+namespace vrx {
+namespace {
+
+// Random files of one size over a small alphabet (letters of both cases, so
+// that the case-blind comparison has work), many of them near copies of each
+// other, plus a file that is gone and one that became shorter.
+class ContentCacheTest : public ::testing::Test {
+ protected:
+  static constexpr size_t kSize = 24;
+
+  void SetUp() override {
+    std::mt19937 random(8);
+    const std::string alphabet = "aAbB";
+    std::string base(kSize, 'a');
+    for (char& c : base) {
+      c = alphabet[random() % alphabet.size()];
+    }
+    for (int i = 0; i < 14; ++i) {
+      std::string content = base;
+      for (unsigned changes = random() % 8; changes > 0; --changes) {
+        content[random() % kSize] = alphabet[random() % alphabet.size()];
+      }
+      Add("f" + std::to_string(i), content);
+    }
+    Add("gone", base);
+    tree.Remove("gone");
+    Add("shorter", base);
+    tree.MakeFile("shorter", base.substr(0, kSize / 2));
+  }
+
+  void Add(const std::string& name, const std::string& content) {
+    FileEntry entry;
+    entry.path = tree.MakeFile(name, content);
+    entry.name = name;
+    entry.size = content.size();
+    records.push_back(entry);
+  }
+
+  // Every ordered pair's answer and the diagnostics, with `cache` in use.
+  std::vector<int> AllPairs(ContentCache* cache, std::vector<std::string>* messages) {
+    diagnostics.messages.clear();
+    app.contentCache = cache;
+    std::vector<int> answers;
+    for (const FileEntry& a : records) {
+      for (const FileEntry& b : records) {
+        answers.push_back(CompareContent(app, a, b));
+      }
+    }
+    app.contentCache = nullptr;
+    *messages = diagnostics.messages;
+    return answers;
+  }
+
+  test::TempTree tree;
+  std::vector<FileEntry> records;
+  NullProgressFactory factory;
+  CapturingDiagnostics diagnostics;
+  CvrxApp app{factory, diagnostics};
+};
+
+TEST_F(ContentCacheTest, SameAnswersAndMessagesAsStreaming) {
+  const Settings settings[] = {
+      {0, false, false, false}, {0, false, false, true}, {3, false, false, false},
+      {3, false, true, false},  {3, false, false, true}, {5, false, true, true},
+      {25, true, false, false}, {25, true, true, true},  {30, false, false, false},
+  };
+  struct Bounds {
+    uint64_t budget;
+    uint64_t maxFile;
+    const char* what;
+  };
+  const Bounds bounds[] = {
+      {kContentCacheBytes, kCachedFileBytes, "every file held"},
+      {5 * kSize, kCachedFileBytes, "budget for five files: pairs of held and streamed files"},
+      {kContentCacheBytes, kSize - 1, "every file too large: all streamed"},
+  };
+  for (const Settings& s : settings) {
+    app.params.contentDiff = s.diff;
+    app.params.contentPercent = s.percent;
+    app.params.contentExact = s.exact;
+    app.params.contentCompareIgnoreCase = s.ignoreCase;
+    std::vector<std::string> streamedMessages;
+    const std::vector<int> streamed = AllPairs(nullptr, &streamedMessages);
+    ASSERT_FALSE(streamedMessages.empty()) << "the gone and the shorter file are reported";
+    ASSERT_NE(std::count(streamed.begin(), streamed.end(), 0), 0);
+    for (const Bounds& b : bounds) {
+      ContentCache cache(b.budget, b.maxFile);
+      std::vector<std::string> cachedMessages;
+      EXPECT_EQ(AllPairs(&cache, &cachedMessages), streamed)
+          << b.what << ", tolerance " << s.diff << (s.percent ? " %" : "");
+      EXPECT_EQ(cachedMessages, streamedMessages) << b.what;
+      EXPECT_LE(cache.bytesHeld(), b.budget);
+    }
+  }
+}
+
+TEST_F(ContentCacheTest, ReadsEachFileOnceWithinTheBounds) {
+  ContentCache cache(3 * kSize, kSize);
+  const std::vector<unsigned char>* first = cache.Contents(records[0]);
+  ASSERT_NE(first, nullptr);
+  const std::string held(first->begin(), first->end());
+  EXPECT_EQ(held.size(), kSize);
+  tree.MakeFile("f0", std::string(kSize, 'z'));  // not read again
+  EXPECT_EQ(cache.Contents(records[0]), first);
+  EXPECT_EQ(std::string(first->begin(), first->end()), held);
+
+  EXPECT_EQ(cache.Contents(records[14]), nullptr) << "gone";
+  EXPECT_NE(cache.Contents(records[1]), nullptr);
+  EXPECT_NE(cache.Contents(records[2]), nullptr);
+  EXPECT_EQ(cache.Contents(records[3]), nullptr) << "over the budget";
+  EXPECT_EQ(cache.bytesHeld(), 3 * kSize);
+
+  ContentCache small(kContentCacheBytes, kSize - 1);
+  EXPECT_EQ(small.Contents(records[0]), nullptr) << "over the size of one file";
+  EXPECT_EQ(small.bytesHeld(), 0U);
+}
+
+// Same as CompareContent, but a different predicate, so the partition gives
+// it no cache.
+int StreamedContent(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
+  return CompareContent(app, a, b);
+}
+
+TEST_F(ContentCacheTest, CliquePartitionGivesTheClassesOfTheStreamedComparison) {
+  app.params.contentDiff = 2;
+  const auto partition = [this](Predicate predicate) {
+    app.classes.clear();
+    app.classes.emplace_back();
+    for (const FileEntry& entry : records) {
+      app.classes.back().push_back(&entry);
+    }
+    diagnostics.messages.clear();
+    EXPECT_TRUE(PartitionClasses(app, false, false, predicate).ok());
+    EXPECT_EQ(app.contentCache, nullptr) << "the cache lives only during the partition";
+    std::vector<std::vector<std::string>> names;
+    for (const SimilarityClass& cls : app.classes) {
+      names.emplace_back();
+      for (const FileEntry* entry : cls) {
+        names.back().push_back(entry->name);
+      }
+    }
+    return std::make_pair(names, diagnostics.messages);
+  };
+  const auto streamed = partition(StreamedContent);
+  ASSERT_GE(streamed.first.size(), 2U);
+  EXPECT_EQ(partition(CompareContent), streamed);
 }
 
 }  // namespace

@@ -405,6 +405,93 @@ TEST(CliqueFinderTest, AllMembersSimilarMakeOneClique) {
   EXPECT_EQ(largest, n);
 }
 
+TEST_F(PartitionTest, CliquePartitionFollowsTheEnumerationOverManyWords) {
+  // Names of four letters over "ab" within one character: 16 kinds of twins
+  // spread over more than 64 members, so rows of several words.
+  std::mt19937 random(2024);
+  app.params.nameDiff = 1;
+  for (const size_t n : {size_t{70}, size_t{150}, size_t{200}}) {
+    app.classes.clear();
+    SimilarityClass cls;
+    for (size_t i = 0; i < n; ++i) {
+      std::string name(4, 'a');
+      for (char& c : name) {
+        c = random() % 2 == 0 ? 'a' : 'b';
+      }
+      cls.push_back(Add(name));
+    }
+    std::vector<unsigned char> matrix(n * n, 0);
+    for (size_t j = 0; j < n; ++j) {
+      for (size_t k = 0; k <= j; ++k) {
+        matrix[j * n + k] = matrix[k * n + j] = NameWithin(app, *cls[j], *cls[k]) == 0 ? 1 : 0;
+      }
+    }
+    Names expected;
+    for (const std::vector<uint32_t>& clique : ReferenceCliques(matrix, n).found) {
+      expected.emplace_back();
+      for (const uint32_t vertex : clique) {
+        expected.back().push_back(cls[vertex]->name);
+      }
+    }
+    app.classes.push_back(cls);
+    ASSERT_TRUE(PartitionClasses(app, false, false, &NameWithin).ok());
+    ASSERT_GT(expected.size(), 1U);
+    EXPECT_EQ(Result(), expected) << n << " members";
+  }
+}
+
+// The name predicates under other addresses: the partition asks these for
+// every pair.
+int EveryPairWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
+  return NameWithin(app, a, b);
+}
+int EveryPairWithinNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
+  return NameWithinNoCase(app, a, b);
+}
+int EveryPairExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
+  return NameExactly(app, a, b);
+}
+int EveryPairExactlyNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
+  return NameExactlyNoCase(app, a, b);
+}
+
+TEST_F(PartitionTest, NameCliquesAskOnlyPossiblePairsWithTheSameResult) {
+  // Letters of both cases, a character outside ASCII and a byte that is no
+  // UTF-8, in names of equal length (as the name step hands them over).
+  const std::vector<std::string> letters = {"a", "A", "b", "B", "\xc3\xa4", "\xff"};
+  const std::pair<Predicate, Predicate> predicates[] = {
+      {&NameWithin, &EveryPairWithin},
+      {&NameWithinNoCase, &EveryPairWithinNoCase},
+      {&NameExactly, &EveryPairExactly},
+      {&NameExactlyNoCase, &EveryPairExactlyNoCase},
+  };
+  std::mt19937 random(77);
+  int withCliques = 0;
+  for (int round = 0; round < 16; ++round) {
+    const size_t length = 2 + random() % 7;
+    app.params.nameDiff = 1 + random() % 3;
+    SimilarityClass cls;
+    for (size_t i = 0; i < 90; ++i) {
+      std::string name;
+      for (size_t c = 0; c < length; ++c) {
+        name += letters[random() % (c % 3 == 0 ? letters.size() : 2)];
+      }
+      cls.push_back(Add(name));
+    }
+    const auto [fast, everyPair] = predicates[round % 4];
+    const auto partition = [&](Predicate predicate) {
+      app.classes.assign(1, cls);
+      EXPECT_TRUE(PartitionClasses(app, false, false, predicate).ok());
+      return Result();
+    };
+    const Names expected = partition(everyPair);
+    withCliques += expected.empty() ? 0 : 1;
+    EXPECT_EQ(partition(fast), expected)
+        << "round " << round << ", length " << length << ", T " << app.params.nameDiff;
+  }
+  EXPECT_GE(withCliques, 12);
+}
+
 class SplitTest : public PartitionTest {
  protected:
   // a1, a2 in /A and b1, b2, b3 in /B, in this order.
