@@ -26,6 +26,11 @@ class StreamDiagnostics : public Diagnostics {
       std::fputs("\r\x1b[K", stream_);
     }
     std::fwrite(message.data(), 1, message.size(), stream_);
+    // Some diagnostics carry no line end of their own ("File or directory
+    // name is too long."); the next line must not run into them.
+    if (message.empty() || message.back() != '\n') {
+      std::fputc('\n', stream_);
+    }
     std::fflush(stream_);
   }
 
@@ -107,7 +112,9 @@ int Search(const CliOptions& options, const SearchParams& params, std::FILE* out
   settings.stream = environment.errIsTerminal && !options.quiet ? err : nullptr;
   settings.width = environment.terminalWidth;
   settings.interrupted = environment.interrupted;
-  TerminalProgressFactory progress(settings);
+  TerminalProgressFactory terminal(settings);
+  ProgressFactory& progress =
+      environment.progressFactory != nullptr ? *environment.progressFactory : terminal;
   CvrxApp app(progress, diagnostics);
   app.params = params;
   app.runCancelled = false;

@@ -15,6 +15,8 @@
 
 namespace vrx {
 
+class ProgressFactory;
+
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitWarnings = 1;
 inline constexpr int kExitError = 2;
@@ -26,6 +28,9 @@ struct CliEnvironment {
   int terminalWidth = 80;
   const volatile std::sig_atomic_t* interrupted = nullptr;  // set by the Ctrl-C handler
   std::string homeDir;  // stands for a leading "~"; empty: $HOME
+  // Makes the progress objects of the search instead of the terminal line
+  // (tests use it to act at a chosen moment of a pass); nullptr: the terminal.
+  ProgressFactory* progressFactory = nullptr;
 };
 
 // `args` are the arguments after the program name.

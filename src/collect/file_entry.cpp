@@ -1,30 +1,18 @@
 #include "collect/file_entry.h"
 
-#include <algorithm>
-
 #include "platform/attributes.h"
 
 namespace vrx {
 
-bool FileEntry::IsDirectory() const { return (attributes & kAttrDirectory) != 0; }
-
-// Grows by one eighth of the current count, at least 4 elements, or to the
-// needed size when that is more. (No upper limit on the step: a fixed maximum
-// step makes filling a list of millions of records quadratic.)
-void FileEntryArray::GrowFor(size_t needed) {
-  if (needed <= items_.capacity()) {
-    return;
-  }
-  const size_t step = std::max<size_t>(items_.size() / 8, 4);
-  items_.reserve(std::max(needed, items_.size() + step));
+bool FileEntry::IsDirectory() const {
+  return (attributes & kAttrDirectory) != 0;
 }
 
 void FileEntryArray::SetSize(size_t n) {
   if (n == 0) {
-    std::vector<FileEntry>().swap(items_);
+    std::deque<FileEntry>().swap(items_);
     return;
   }
-  GrowFor(n);
   items_.resize(n);
 }
 
@@ -36,7 +24,6 @@ void FileEntryArray::SetAtGrow(size_t i, const FileEntry& entry) {
 }
 
 size_t FileEntryArray::Add(const FileEntry& entry) {
-  GrowFor(items_.size() + 1);
   items_.push_back(entry);
   return items_.size() - 1;
 }

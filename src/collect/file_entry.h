@@ -4,11 +4,16 @@
 // is its identity for the rest of the run, and similarity classes refer to
 // records by address, so the list is not changed between the end of the
 // filter pass and the start of the next search.
+//
+// The records are kept in blocks that are never moved: growing the list adds a
+// block instead of copying every record into a larger array, so a list of
+// millions of records never holds its records twice, and a record stays where
+// it is for as long as the list keeps it.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
-#include <vector>
 
 #include "platform/file_time.h"
 
@@ -40,8 +45,7 @@ class FileEntryArray {
   auto end() const { return items_.end(); }
 
  private:
-  void GrowFor(size_t needed);
-  std::vector<FileEntry> items_;
+  std::deque<FileEntry> items_;
 };
 
 }  // namespace vrx

@@ -27,7 +27,15 @@ FileReader& FileReader::operator=(FileReader&& other) noexcept {
 
 bool FileReader::Open(const std::string& path) {
   Close();
-  // O_NONBLOCK: a FIFO must never block the opening; it is refused below.
+  // Special files are refused before they are opened: opening a device or a
+  // FIFO can have effects of its own (a tape rewinds, a writer waiting on the
+  // FIFO is released).
+  struct stat before {};
+  if (::stat(path.c_str(), &before) != 0 || !S_ISREG(before.st_mode)) {
+    return false;
+  }
+  // O_NONBLOCK: should the path have been replaced by a FIFO meanwhile, the
+  // opening must not block; such a file is refused below.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {
     return false;

@@ -15,6 +15,7 @@
 #include <map>
 #include <sstream>
 
+#include "cli/cli_run.h"
 #include "support/temp_tree.h"
 
 namespace vrx {
@@ -23,36 +24,9 @@ namespace {
 constexpr int64_t kT = 1767268800;  // 01.01.2026 12:00:00 UTC
 constexpr int64_t kDay = 86400;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-Outcome RunInProcess(const std::vector<std::string>& args, const CliEnvironment& environment = {}) {
-  char* outData = nullptr;
-  size_t outSize = 0;
-  char* errData = nullptr;
-  size_t errSize = 0;
-  std::FILE* out = open_memstream(&outData, &outSize);
-  std::FILE* err = open_memstream(&errData, &errSize);
-  Outcome outcome;
-  outcome.status = RunCli(args, out, err, environment);
-  std::fclose(out);
-  std::fclose(err);
-  outcome.out.assign(outData, outSize);
-  outcome.err.assign(errData, errSize);
-  std::free(outData);
-  std::free(errData);
-  return outcome;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream buffer;
-  buffer << in.rdbuf();
-  return buffer.str();
-}
+using test::Outcome;
+using test::ReadFile;
+using test::RunInProcess;
 
 std::string DateText(int64_t seconds) {
   char buffer[32];

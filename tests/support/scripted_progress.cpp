@@ -16,6 +16,9 @@ void ScriptedProgress::DoPump(bool /*escapeCancels*/) {
     return;
   }
   ++log_->pumps;
+  if (log_->onPump) {
+    log_->onPump(*this);
+  }
   if (log_->cancelAtPump > 0 && log_->pumps == log_->cancelAtPump) {
     Cancel();
   }

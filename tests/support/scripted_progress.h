@@ -2,6 +2,7 @@
 // chosen Pump call, to test every cancellation path.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,10 @@ struct ProgressLog {
   long pumps = 0;                     // Pump calls over all objects (not counting cancelled ones)
   long cancelAtPump = -1;             // cancel on this Pump call (1-based); -1 never
   std::string cancelInCaption;        // only count pumps of objects with this caption ("" any)
+  // Called on every counted Pump, after the count, with the object pumped
+  // (its caption and the text it shows): lets a test change the tree at a
+  // chosen moment of a pass.
+  std::function<void(const Progress&)> onPump;
 };
 
 class ScriptedProgress : public Progress {

@@ -1,0 +1,345 @@
+// vrx-cli on hostile trees and hostile outputs: files and directories that
+// change during the search, special files, links, paths beyond PATH_MAX,
+// names of any bytes, and result files that cannot be written. Each ends in a
+// diagnostic line or a correct result, and a result that was not written is
+// never reported as success.
+#include <errno.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_run.h"
+#include "cli/run_cli.h"
+#include "support/deep_chain.h"
+#include "support/scripted_progress.h"
+#include "support/temp_tree.h"
+#include "support/unprivileged.h"
+
+namespace vrx {
+namespace {
+
+using test::Outcome;
+using test::ReadFile;
+using test::RunInProcess;
+
+constexpr int64_t kT = 1767268800;  // 01.01.2026 12:00:00 UTC
+
+class ReliabilityTest : public ::testing::Test {
+ protected:
+  std::string File(const std::string& rel, const std::string& content) {
+    const std::string path = tree_.MakeFile(rel, content);
+    tree_.SetTimes(rel, kT);
+    return path;
+  }
+
+  // One line of the comma-separated list for a file of the tree.
+  std::string Row(int cls, const std::string& rel, uint64_t size,
+                  const std::string& attributes = "") const {
+    const std::string path = tree_.Path(rel);
+    const size_t slash = path.rfind('/');
+    return std::to_string(cls) + "," + path.substr(slash + 1) + "," + path.substr(0, slash) + "," +
+           std::to_string(size) + "," + attributes + ",01.01.2026 12:00:00\n";
+  }
+
+  // Runs `action` once, on the first Pump of a progress object with the
+  // caption `caption` that shows `text` ("" any text).
+  CliEnvironment At(const std::string& caption, const std::string& text,
+                    std::function<void()> action) {
+    log_.onPump = [caption, text, action, done = false](const Progress& progress) mutable {
+      if (!done && progress.captionBase() == caption && (text.empty() || progress.text() == text)) {
+        done = true;
+        action();
+      }
+    };
+    CliEnvironment environment;
+    environment.progressFactory = &factory_;
+    return environment;
+  }
+
+  test::ScopedTimeZone tz_{"UTC"};
+  test::TempTree tree_;
+  test::ProgressLog log_;
+  test::ScriptedProgressFactory factory_{&log_};
+};
+
+// ---------------------------------------------------------------------------
+// Changes during the search
+
+TEST_F(ReliabilityTest, FileDeletedBeforeTheContentComparison) {
+  File("s/a", "0123456789");
+  File("s/b", "0123456789");
+  File("s/c", "abcdefghijk");
+  File("s/d", "abcdefghijk");
+  // The first comparison pass is the one by size; b goes before contents
+  // are read.
+  const CliEnvironment environment = At("Vergleichen", "", [this] { tree_.Remove("s/b"); });
+  const Outcome run = RunInProcess(
+      {"-q", "--csv", "--same-content", "--attr-exclude", "D", tree_.Path("s")}, environment);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, Row(1, "s/c", 11) + Row(1, "s/d", 11));
+  EXPECT_EQ(run.err.rfind("Cannot open file " + tree_.Path("s/b") + "\n", 0), 0U) << run.err;
+}
+
+TEST_F(ReliabilityTest, DirectoryRemovedWhileTheWalkIsInAnother) {
+  File("s/a/x", "1");
+  File("s/b/y", "1");
+  File("s/c/w", "1");
+  const CliEnvironment environment =
+      At("Filtern", tree_.Path("s/a"), [this] { tree_.Remove("s/b"); });
+  const Outcome run = RunInProcess(
+      {"-q", "--csv", "--same-size", "--attr-exclude", "D", tree_.Path("s") + "+"}, environment);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, Row(1, "s/a/x", 1) + Row(1, "s/c/w", 1));
+  EXPECT_EQ(run.err, tree_.Path("s/b") + ":  access error, excluded.\n");
+}
+
+// ---------------------------------------------------------------------------
+// Special files, links, depth
+
+TEST_F(ReliabilityTest, SpecialFilesCarrySAndAreNeverRead) {
+  File("s/empty1", "");
+  File("s/empty2", "");
+  File("s/text1", "some text");
+  File("s/text2", "some text");
+  tree_.MakeFifo("s/fifo");
+  tree_.SetTimes("s/fifo", kT);
+  const std::string socketPath = tree_.Path("s/socket");
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  tree_.SetTimes("s/socket", kT);
+
+  // By size: the special files are records of size 0 with the attribute S.
+  const Outcome bySize =
+      RunInProcess({"-q", "--csv", "--same-size", "--attr-exclude", "D", tree_.Path("s")});
+  EXPECT_EQ(bySize.status, 0) << bySize.err;
+  EXPECT_EQ(bySize.out, Row(1, "s/empty1", 0) + Row(1, "s/empty2", 0) + Row(1, "s/fifo", 0, "S") +
+                            Row(1, "s/socket", 0, "S") + Row(2, "s/text1", 9) +
+                            Row(2, "s/text2", 9));
+  EXPECT_EQ(bySize.err, "");
+
+  // A content filter and the content comparison cannot open them (and must
+  // not wait on the FIFO).
+  const Outcome byContent = RunInProcess(
+      {"-q", "--csv", "--same-content", "-C", "*zzz*", "--attr-exclude", "D", tree_.Path("s")});
+  ::close(fd);
+  EXPECT_EQ(byContent.status, 0) << byContent.err;
+  EXPECT_EQ(byContent.out, Row(1, "s/text1", 9) + Row(1, "s/text2", 9));
+  EXPECT_EQ(byContent.err, "Cannot open file " + tree_.Path("s/fifo") + "\nCannot open file " +
+                               tree_.Path("s/socket") + "\n");
+}
+
+TEST_F(ReliabilityTest, LinkCyclesAndALinkToTheRoot) {
+  File("s/a/f", "same");
+  File("s/g", "same");
+  tree_.MakeSymlink("s/a/up", "..");
+  tree_.MakeSymlink("s/root", "/");
+  tree_.MakeSymlink("s/ping", "pong");
+  tree_.MakeSymlink("s/pong", "ping");
+  const Outcome run =
+      RunInProcess({"-q", "--csv", "--same-content", "--attr-exclude", "D", tree_.Path("s") + "+"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, Row(1, "s/a/f", 4) + Row(1, "s/g", 4));
+  EXPECT_EQ(run.err, "");
+}
+
+TEST_F(ReliabilityTest, PathsBeyondPathMaxAreReportedOnALineOfTheirOwn) {
+  tree_.MakeDir("s/deep");
+  File("s/z/after", "x");
+  File("s/zz", "x");
+  test::DeepChain chain(tree_.Path("s/deep"));
+  ASSERT_EQ(chain.made(), test::DeepChain::kLevels);
+  const Outcome all = RunInProcess({"-q", "--csv", "--same-size", tree_.Path("s") + "+"});
+  EXPECT_EQ(all.status, 0) << all.err;
+  EXPECT_EQ(all.err, "File or Directory Name is too long.\n");
+  // The walk went on beside the chain: both one-byte files form the last class.
+  EXPECT_NE(all.out.find(Row(2, "s/z/after", 1) + Row(2, "s/zz", 1)), std::string::npos)
+      << all.out.substr(0, 300);
+
+  const Outcome filtered = RunInProcess(
+      {"-q", "--csv", "--same-size", "--attr-exclude", "D", "-s", "1", tree_.Path("s") + "+"});
+  EXPECT_EQ(filtered.status, 0) << filtered.err;
+  EXPECT_EQ(filtered.err, "File or directory name is too long.\n");
+  EXPECT_EQ(filtered.out, Row(1, "s/z/after", 1) + Row(1, "s/zz", 1));
+}
+
+// ---------------------------------------------------------------------------
+// Names of any bytes into both formats
+
+TEST_F(ReliabilityTest, NamesOfAnyBytesAreWrittenAsTheyAre) {
+  // Sorted byte-wise, the order of the walk and of the class.
+  const std::vector<std::string> names = {"-rf", "M\xe4rz",     "a,b",
+                                          "a;b", "line\nbreak", "x\xff\xfe"};
+  for (const std::string& name : names) {
+    File("s/" + name, "same");
+  }
+  const std::vector<std::string> args = {"-q", "--same-content", "--attr-exclude", "D",
+                                         tree_.Path("s")};
+  std::vector<std::string> csvArgs = args;
+  csvArgs.push_back("--csv");
+  const Outcome csv = RunInProcess(csvArgs);
+  EXPECT_EQ(csv.status, 0) << csv.err;
+  // Unquoted: a comma, a semicolon or a line break of a name is written as is.
+  std::string rows;
+  for (const std::string& name : names) {
+    rows += "1," + name + "," + tree_.Path("s") + ",4,,01.01.2026 12:00:00\n";
+  }
+  EXPECT_EQ(csv.out, rows);
+
+  // The text report pads by characters; a byte that is not UTF-8 counts as one.
+  const Outcome text = RunInProcess(args);
+  EXPECT_EQ(text.status, 0) << text.err;
+  const std::string dir = tree_.Path("s");
+  const size_t lengths[] = {3, 4, 3, 3, 10, 3};
+  std::string lines;
+  for (size_t i = 0; i < names.size(); ++i) {
+    lines += std::string(20 - lengths[i], ' ') + names[i] + " " +
+             std::string(dir.size() < 35 ? 35 - dir.size() : 0, ' ') + dir + " " +
+             std::string(9, ' ') + "4      01.01.2026 12:00:00\n";
+  }
+  const std::string tail = "\n" + lines + "\n";
+  ASSERT_GE(text.out.size(), tail.size());
+  EXPECT_EQ(text.out.substr(text.out.size() - tail.size()), tail);
+}
+
+// ---------------------------------------------------------------------------
+// Result files that cannot be written
+
+class OutputTest : public ReliabilityTest {
+ protected:
+  void SetUp() override {
+    File("s/a", "same");
+    File("s/b", "same");
+  }
+  std::vector<std::string> Args(const std::string& output) const {
+    return {"-q", "--same-content", "--attr-exclude", "D", "-o", output, tree_.Path("s")};
+  }
+};
+
+TEST_F(OutputTest, DirectoryAsOutputFile) {
+  const std::string dir = tree_.MakeDir("out.csv");
+  const Outcome run = RunInProcess(Args(dir));
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "vrx-cli: Die Ergebnisdatei " + dir +
+                         " konnte nicht angelegt werden: " + std::strerror(EISDIR) + "\n");
+  EXPECT_TRUE(std::filesystem::is_directory(dir));
+}
+
+TEST_F(OutputTest, ReadOnlyDirectory) {
+  tree_.MakeDir("ro");
+  tree_.SetMode("ro", 0555);
+  test::OpenForEveryone(tree_.root());
+  const std::string output = tree_.Path("ro/result.csv");
+  // Bits of the outcome: 1 status 2, 2 the message, 4 nothing written.
+  int result = 0;
+  std::string why;
+  const bool ran = test::RunUnprivileged(
+      [&] {
+        const Outcome run = RunInProcess(Args(output));
+        const std::string message = "vrx-cli: Die Ergebnisdatei " + output +
+                                    " konnte nicht angelegt werden: " + std::strerror(EACCES) +
+                                    "\n";
+        return (run.status == 2 ? 1 : 0) | (run.err == message ? 2 : 0) |
+               (run.out.empty() && !std::filesystem::exists(output) ? 4 : 0);
+      },
+      &result, &why);
+  if (!ran) {
+    GTEST_SKIP() << "no process without the permission override: " << why;
+  }
+  EXPECT_EQ(result, 7);
+}
+
+TEST_F(OutputTest, StandardOutputOnAFullDevice) {
+  std::FILE* full = std::fopen("/dev/full", "w");
+  if (full == nullptr) {
+    GTEST_SKIP() << "/dev/full cannot be opened: " << std::strerror(errno);
+  }
+  char* errData = nullptr;
+  size_t errSize = 0;
+  std::FILE* err = open_memstream(&errData, &errSize);
+  const int status = RunCli({"-q", "--csv", "--same-content", tree_.Path("s")}, full, err);
+  std::fclose(err);
+  std::fclose(full);
+  const std::string message(errData, errSize);
+  std::free(errData);
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(message, std::string("vrx-cli: Das Ergebnis konnte nicht auf die Standardausgabe "
+                                 "geschrieben werden: ") +
+                         std::strerror(ENOSPC) + "\n");
+}
+
+// A small file system of its own, filled up to one free block, so that a
+// result file of more than a block is cut off in the middle.
+class FullFileSystem {
+ public:
+  explicit FullFileSystem(const std::string& dir) : dir_(dir) {
+    if (::mount("tmpfs", dir.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0) {
+      why_ = std::string("a tmpfs cannot be mounted here (needs root): ") + std::strerror(errno);
+      return;
+    }
+    mounted_ = true;
+    std::FILE* filler = std::fopen((dir + "/filler").c_str(), "w");
+    const std::string block(4096, 'f');
+    while (filler != nullptr &&
+           std::fwrite(block.data(), 1, block.size(), filler) == block.size() &&
+           std::fflush(filler) == 0) {
+    }
+    if (filler != nullptr) {
+      std::fclose(filler);
+    }
+    const std::string path = dir + "/filler";
+    ::truncate(path.c_str(), static_cast<off_t>(std::filesystem::file_size(path)) - 4096);
+  }
+  ~FullFileSystem() {
+    if (mounted_) {
+      ::umount2(dir_.c_str(), MNT_DETACH);
+    }
+  }
+  FullFileSystem(const FullFileSystem&) = delete;
+  FullFileSystem& operator=(const FullFileSystem&) = delete;
+
+  bool mounted() const { return mounted_; }
+  const std::string& why() const { return why_; }
+
+ private:
+  std::string dir_;
+  std::string why_;
+  bool mounted_ = false;
+};
+
+TEST_F(OutputTest, FullFileSystemLeavesNoResultFile) {
+  const std::string dir = tree_.MakeDir("full");
+  FullFileSystem fs(dir);
+  if (!fs.mounted()) {
+    GTEST_SKIP() << fs.why();
+  }
+  for (int i = 0; i < 150; ++i) {  // a result of some 10 KB
+    File("s/copy" + std::to_string(i), "same");
+  }
+  for (const char* name : {"result.csv", "result.txt"}) {
+    SCOPED_TRACE(name);
+    const std::string output = dir + "/" + name;
+    const Outcome run = RunInProcess(Args(output));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "vrx-cli: Die Ergebnisdatei " + output +
+                           " konnte nicht geschrieben werden: " + std::strerror(ENOSPC) + "\n");
+    EXPECT_FALSE(std::filesystem::exists(output));
+  }
+}
+
+}  // namespace
+}  // namespace vrx

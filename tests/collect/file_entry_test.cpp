@@ -1,0 +1,62 @@
+#include "collect/file_entry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vrx {
+namespace {
+
+FileEntry Numbered(size_t i) {
+  FileEntry entry;
+  entry.path = "/some/directory/of/the/tree/file" + std::to_string(i);
+  entry.name = "file" + std::to_string(i);
+  entry.size = i;
+  return entry;
+}
+
+TEST(FileEntryArrayTest, RecordsStayInPlaceWhileTheListGrows) {
+  FileEntryArray list;
+  std::vector<const FileEntry*> addresses;
+  constexpr size_t kRecords = 200'000;
+  for (size_t i = 0; i < kRecords; ++i) {
+    EXPECT_EQ(list.Add(Numbered(i)), i);
+    if (i % 997 == 0) {
+      addresses.push_back(&list.GetAt(i));
+    }
+  }
+  ASSERT_EQ(list.GetSize(), kRecords);
+  for (size_t k = 0; k < addresses.size(); ++k) {
+    EXPECT_EQ(addresses[k], &list.GetAt(k * 997));
+    EXPECT_EQ(addresses[k]->size, k * 997);
+    EXPECT_EQ(addresses[k]->name, "file" + std::to_string(k * 997));
+  }
+  size_t expected = 0;
+  for (const FileEntry& entry : list) {
+    EXPECT_EQ(entry.size, expected++);
+  }
+  EXPECT_EQ(expected, kRecords);
+}
+
+TEST(FileEntryArrayTest, SetSizeAndSetAtGrow) {
+  FileEntryArray list;
+  list.SetAtGrow(3, Numbered(3));
+  ASSERT_EQ(list.GetSize(), 4U);
+  EXPECT_EQ(list.GetAt(0).path, "");  // records made by growing are empty
+  EXPECT_EQ(list.GetAt(0).size, 0U);
+  EXPECT_EQ(list.GetAt(3).name, "file3");
+  list.SetAtGrow(1, Numbered(1));
+  EXPECT_EQ(list.GetSize(), 4U);
+  EXPECT_EQ(list.GetAt(1).name, "file1");
+  list.SetSize(2);
+  EXPECT_EQ(list.GetSize(), 2U);
+  EXPECT_EQ(list.GetAt(1).name, "file1");
+  list.SetSize(0);
+  EXPECT_EQ(list.GetSize(), 0U);
+  EXPECT_EQ(list.begin(), list.end());
+  EXPECT_EQ(list.Add(Numbered(7)), 0U);
+}
+
+}  // namespace
+}  // namespace vrx
