@@ -184,6 +184,15 @@ int CompareContent(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
   if (!sideB.Open()) {
     return 1;
   }
+  // A file whose size changed since it was collected is no longer the file
+  // the size step classed: measured over its remaining bytes, a shortened or
+  // emptied file would count as equal to a longer one.
+  for (const auto* side : {&sideA, &sideB}) {
+    if (side->size() != (side == &sideA ? a.size : b.size)) {
+      side->ReportUnreadable();
+      return 1;
+    }
+  }
   const uint64_t n = sideA.size();
   if (n == 0) {
     return 0;
