@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/interval_text.h"
+
 #include <string>
 
 #include "params/form_reading.h"
@@ -13,19 +15,8 @@ constexpr const char* kSingle = "Filter, Größe: ein Einzelwert ist inkorrekt.\
 constexpr const char* kEmpty = "Filter, Größe: leeres Teilintervall.\n\r";
 constexpr const char* kOverlap = "Filter, Größe: Intervallüberschneidung.\n\r";
 
-// "[0,12) (1024,2048]" style rendering of the intervals.
 std::string Show(const SizeIntervalSet& set) {
-  std::string s;
-  const auto& b = set.borders();
-  for (size_t i = 0; i + 1 < b.size(); i += 2) {
-    if (!s.empty()) {
-      s += ' ';
-    }
-    s += b[i].inclusive ? '[' : '(';
-    s += std::to_string(b[i].value) + "," + std::to_string(b[i + 1].value);
-    s += b[i + 1].inclusive ? ']' : ')';
-  }
-  return s;
+  return test::ShowIntervals(set);
 }
 
 struct FilterCase {

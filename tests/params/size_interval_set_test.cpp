@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/interval_text.h"
+
 #include <random>
 #include <string>
 #include <vector>
@@ -16,19 +18,8 @@ SizeBorder Ex(uint64_t v) {
   return {v, false};
 }
 
-// "[0,5) (5,10]" style rendering of the set, for readable failures.
 std::string Show(const SizeIntervalSet& set) {
-  std::string s;
-  const auto& b = set.borders();
-  for (size_t i = 0; i + 1 < b.size(); i += 2) {
-    if (!s.empty()) {
-      s += ' ';
-    }
-    s += b[i].inclusive ? '[' : '(';
-    s += std::to_string(b[i].value) + "," + std::to_string(b[i + 1].value);
-    s += b[i + 1].inclusive ? ']' : ')';
-  }
-  return s;
+  return test::ShowIntervals(set);
 }
 
 struct InsertCase {
