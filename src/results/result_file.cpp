@@ -3,11 +3,11 @@
 #include <cerrno>
 #include <cinttypes>
 #include <cstring>
-#include <filesystem>
 #include <string_view>
 
 #include "engine/vrx_app.h"
 #include "params/report.h"
+#include "platform/file_output.h"
 #include "platform/text.h"
 #include "results/member_texts.h"
 
@@ -126,16 +126,6 @@ std::string ErrorText(const std::string& path, const char* what, int error) {
   return "Die Ergebnisdatei " + path + " konnte nicht " + what + ": " + std::strerror(error);
 }
 
-// A result file that could not be written completely is removed, so that no
-// truncated file is mistaken for a result. Only regular files are removed:
-// the path may name a device or a pipe.
-void RemovePartialFile(const std::string& path) {
-  std::error_code ec;
-  if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec))) {
-    std::filesystem::remove(path, ec);
-  }
-}
-
 }  // namespace
 
 ResultFormat FormatForPath(const std::string& path) {
@@ -201,22 +191,23 @@ bool WriteResultCsv(const CvrxApp& app, std::FILE* out) {
 }
 
 bool SaveResultFile(const CvrxApp& app, const std::string& path, std::string* error) {
-  errno = 0;
-  std::FILE* out = std::fopen(path.c_str(), "w");
-  if (out == nullptr) {
-    *error = ErrorText(path, "angelegt werden", errno);
+  FileOutput output;
+  int failure = 0;
+  if (!output.Open(path, &failure)) {
+    *error = ErrorText(path, "angelegt werden", failure);
     return false;
   }
   errno = 0;
-  const bool written = FormatForPath(path) == ResultFormat::kCsv ? WriteResultCsv(app, out)
-                                                                 : WriteResultText(app, out);
-  int failure = written ? 0 : (errno != 0 ? errno : EIO);
-  errno = 0;
-  if (std::fclose(out) != 0 && failure == 0) {
+  const bool written = FormatForPath(path) == ResultFormat::kCsv
+                           ? WriteResultCsv(app, output.stream())
+                           : WriteResultText(app, output.stream());
+  if (!written) {
     failure = errno != 0 ? errno : EIO;
+    output.Abandon();
+  } else if (!output.Commit(&failure) && failure == 0) {
+    failure = EIO;
   }
   if (failure != 0) {
-    RemovePartialFile(path);
     *error = ErrorText(path, "geschrieben werden", failure);
     return false;
   }

@@ -25,9 +25,9 @@ using namespace form_id;
 namespace {
 
 // "1018=3,1012=" -> {1018: "3", 1012: ""}
-QList<std::pair<int, QString>> ParseNumbers(const QString& spec) {
+QList<std::pair<int, QString>> ParseNumbers(const QString& text) {
   QList<std::pair<int, QString>> result;
-  for (const QString& item : spec.split(',', Qt::SkipEmptyParts)) {
+  for (const QString& item : text.split(',', Qt::SkipEmptyParts)) {
     const QStringList parts = item.split('=');
     result.append({parts[0].toInt(), parts.value(1)});
   }
