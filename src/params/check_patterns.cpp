@@ -118,6 +118,15 @@ bool OnlyJokersWithQuestionMark(std::string_view p) {
          p.find_first_not_of("?*") == std::string_view::npos;
 }
 
+// A pattern that only asks for a least length, where it decides alone (all
+// patterns must match, or it is the only one), is better said as a size filter.
+void WarnIfSizeFilterWouldDo(CheckRun& run, const PatternSide& side, const std::string& p,
+                             bool sizeHint) {
+  if (sizeHint && OnlyJokersWithQuestionMark(p) && (side.all || side.list->size() == 1)) {
+    run.Warn(p, " sollte als Größenfilter formuliert werden.\n\r");
+  }
+}
+
 bool CheckIncludeStars(CheckRun& run, const PatternSide& side, const PatternTexts& texts,
                        bool sizeHint) {
   PatternList& list = *side.list;
@@ -131,9 +140,7 @@ bool CheckIncludeStars(CheckRun& run, const PatternSide& side, const PatternText
       Erase(&list, i);
       continue;
     }
-    if (sizeHint && OnlyJokersWithQuestionMark(p) && (side.all || list.size() == 1)) {
-      run.Warn(p, " sollte als Größenfilter formuliert werden.\n\r");
-    }
+    WarnIfSizeFilterWouldDo(run, side, p, sizeHint);
     ++i;
   }
   return true;
@@ -152,9 +159,7 @@ bool CheckExcludeStars(CheckRun& run, const PatternSide& side, const PatternText
       Erase(&list, i);
       continue;
     }
-    if (sizeHint && OnlyJokersWithQuestionMark(p) && (side.all || list.size() == 1)) {
-      run.Warn(p, " sollte als Größenfilter formuliert werden.\n\r");
-    }
+    WarnIfSizeFilterWouldDo(run, side, p, sizeHint);
     ++i;
   }
   return true;
