@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/content_compare.h"
@@ -45,7 +46,6 @@ void Walk(const std::string& dir, vrx::FileEntryArray& out) {
     } else if ((e.attributes & 0x4) == 0 && e.size > 0) {
       vrx::FileEntry entry;
       entry.path = path;
-      entry.name = e.name;
       entry.size = e.size;
       out.Add(entry);
     }
@@ -138,7 +138,8 @@ int main(int argc, char** argv) {
     ++group;
     for (const vrx::FileEntry* e : cls) {
       const size_t slash = e->path.rfind('/');
-      std::printf("%zu,%s,%s,%llu,,\n", group, e->name.c_str(),
+      const std::string_view name = e->name();
+      std::printf("%zu,%.*s,%s,%llu,,\n", group, static_cast<int>(name.size()), name.data(),
                   e->path.substr(0, slash == 0 ? 1 : slash).c_str(),
                   static_cast<unsigned long long>(e->size));
     }

@@ -14,18 +14,31 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 
 #include "platform/file_time.h"
 
 namespace vrx {
 
+// The name is not stored apart: it is the final component of the path, so a
+// record holds one string, and the candidate list of a large tree needs one
+// allocation per record instead of two.
 struct FileEntry {
   std::string path;         // full path; for a source's own record the source text
-  std::string name;         // the final name as listed; "." for the root
-  uint32_t attributes = 0;  // R 0x1, H 0x2, S 0x4, D 0x10, A 0x20
   FileTime time = 0;        // the time chosen by the search's date kind (UTC)
   uint64_t size = 0;        // bytes, 64 bits; 0 for directories
+  uint32_t attributes = 0;  // R 0x1, H 0x2, S 0x4, D 0x10, A 0x20
 
+  // The final name as listed: the text after the last '/' of the path, and
+  // "." for the root (the empty path, or "/").
+  std::string_view name() const {
+    if (path.empty() || path == "/") {
+      return ".";
+    }
+    const std::string_view whole(path);
+    const size_t slash = whole.rfind('/');
+    return slash == std::string_view::npos ? whole : whole.substr(slash + 1);
+  }
   bool IsDirectory() const;
 };
 

@@ -39,7 +39,6 @@ bool ReadSourceRecord(const CvrxApp& app, const std::string& source, FileEntry* 
     if (!QueryAttributes(source, &attributes)) {
       return false;
     }
-    out->name = ".";
     out->attributes = attributes;
     out->time = 0;
     out->size = 0;
@@ -49,7 +48,6 @@ bool ReadSourceRecord(const CvrxApp& app, const std::string& source, FileEntry* 
   if (!QueryEntry(source, &info)) {
     return false;
   }
-  out->name = info.name;
   out->attributes = info.attributes;
   out->time = info.TimeOfKind(app.params.dateKind);
   out->size = info.size;

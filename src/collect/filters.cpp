@@ -25,7 +25,7 @@ bool PassesAttributes(const SearchParams& params, uint32_t attributes) {
 // The cheap tests come first; the file is opened for its content only when
 // everything else passed.
 bool PassesFilters(const SearchParams& params, const FileEntry& entry, Diagnostics& diagnostics) {
-  if ((!params.nameIncl.empty() || !params.nameExcl.empty()) && !NameTest(entry.name, params)) {
+  if ((!params.nameIncl.empty() || !params.nameExcl.empty()) && !NameTest(entry.name(), params)) {
     return false;
   }
   if (!PassesDate(params, entry.time) || !PassesAttributes(params, entry.attributes)) {

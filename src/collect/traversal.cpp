@@ -20,7 +20,6 @@ bool IsDirectoryEntry(const DirEntryInfo& info) {
 void FillWorkEntry(const CvrxApp& app, const std::string& dirPath, const DirEntryInfo& info,
                    FileEntry* work) {
   work->path = JoinPath(dirPath, info.name);
-  work->name = info.name;
   work->attributes = info.attributes;
   work->time = info.TimeOfKind(app.params.dateKind);
   work->size = info.size;

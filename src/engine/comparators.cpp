@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "collect/diff_counters.h"
@@ -56,16 +57,18 @@ bool IsAscii(std::string_view text) {
 int CompareNamesBy(const Counter& outside, const CvrxApp& app, const FileEntry& a,
                    const FileEntry& b) {
   const uint64_t t = app.params.nameDiff;
-  if (IsAscii(a.name) && IsAscii(b.name)) {
-    if (a.name.size() != b.name.size()) {
+  const std::string_view nameA = a.name();
+  const std::string_view nameB = b.name();
+  if (IsAscii(nameA) && IsAscii(nameB)) {
+    if (nameA.size() != nameB.size()) {
       return 1;
     }
-    const auto* left = reinterpret_cast<const unsigned char*>(a.name.data());
-    const auto* right = reinterpret_cast<const unsigned char*>(b.name.data());
-    return outside.bytes(left, right, a.name.size(), t) ? 1 : 0;
+    const auto* left = reinterpret_cast<const unsigned char*>(nameA.data());
+    const auto* right = reinterpret_cast<const unsigned char*>(nameB.data());
+    return outside.bytes(left, right, nameA.size(), t) ? 1 : 0;
   }
-  const std::vector<char32_t> left = DecodeUtf8(a.name);
-  const std::vector<char32_t> right = DecodeUtf8(b.name);
+  const std::vector<char32_t> left = DecodeUtf8(nameA);
+  const std::vector<char32_t> right = DecodeUtf8(nameB);
   if (left.size() != right.size()) {
     return 1;
   }
@@ -122,16 +125,16 @@ int CompareLocation(const FileEntry& a, const FileEntry& b) {
 
 // Byte order of UTF-8 is the order of the code points.
 int CompareName(const FileEntry& a, const FileEntry& b) {
-  const int result = a.name.compare(b.name);
+  const int result = a.name().compare(b.name());
   return result < 0 ? -1 : (result > 0 ? 1 : 0);
 }
 
 int CompareNameNoCase(const FileEntry& a, const FileEntry& b) {
-  return CompareNoCase(a.name, b.name);
+  return CompareNoCase(a.name(), b.name());
 }
 
 int CompareNameLength(const FileEntry& a, const FileEntry& b) {
-  return Sign(Utf8Length(a.name), Utf8Length(b.name));
+  return Sign(Utf8Length(a.name()), Utf8Length(b.name()));
 }
 
 int CompareTime(const FileEntry& a, const FileEntry& b) {

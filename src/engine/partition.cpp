@@ -114,7 +114,7 @@ class NameCandidates {
 
 // The characters of a name as the comparison counts them, a to z folded.
 std::vector<char32_t> FoldedName(const FileEntry& entry) {
-  std::vector<char32_t> name = DecodeUtf8(entry.name);
+  std::vector<char32_t> name = DecodeUtf8(entry.name());
   for (char32_t& c : name) {
     c = (c >= U'a' && c <= U'z') ? static_cast<char32_t>(c - U'a' + U'A') : c;
   }

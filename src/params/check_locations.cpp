@@ -48,7 +48,6 @@ void CheckIncludedFile(CheckRun& run, const SourceEntry& source, const DirEntryI
   }
   FileEntry entry;
   entry.path = source.path;
-  entry.name = info.name;
   entry.attributes = info.attributes;
   entry.time = info.TimeOfKind(run.params().dateKind);
   entry.size = info.size;

@@ -7,7 +7,7 @@
 namespace vrx {
 
 std::string MemberNameText(const FileEntry& entry) {
-  return entry.IsDirectory() ? std::string(".") : entry.name;
+  return entry.IsDirectory() ? std::string(".") : std::string(entry.name());
 }
 
 std::string MemberDirectoryText(const FileEntry& entry) {

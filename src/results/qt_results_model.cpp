@@ -72,8 +72,7 @@ SortKeys SortKeysOf(const FileEntry& e) {
     return {std::string_view("."), path};
   }
   const size_t slash = path.rfind('/');
-  return {std::string_view(e.name),
-          slash == std::string_view::npos ? std::string_view() : path.substr(0, slash)};
+  return {e.name(), slash == std::string_view::npos ? std::string_view() : path.substr(0, slash)};
 }
 
 ResultRow MakeResultRow(const FileEntry& entry, int classNumber) {

@@ -26,7 +26,6 @@ const unsigned char* Bytes(const std::string& s) {
 FileEntry EntryFor(const std::string& path) {
   FileEntry entry;
   entry.path = path;
-  entry.name = path.substr(path.rfind('/') + 1);
   return entry;
 }
 

@@ -11,7 +11,6 @@ namespace {
 FileEntry Numbered(size_t i) {
   FileEntry entry;
   entry.path = "/some/directory/of/the/tree/file" + std::to_string(i);
-  entry.name = "file" + std::to_string(i);
   entry.size = i;
   return entry;
 }
@@ -30,7 +29,7 @@ TEST(FileEntryArrayTest, RecordsStayInPlaceWhileTheListGrows) {
   for (size_t k = 0; k < addresses.size(); ++k) {
     EXPECT_EQ(addresses[k], &list.GetAt(k * 997));
     EXPECT_EQ(addresses[k]->size, k * 997);
-    EXPECT_EQ(addresses[k]->name, "file" + std::to_string(k * 997));
+    EXPECT_EQ(addresses[k]->name(), "file" + std::to_string(k * 997));
   }
   size_t expected = 0;
   for (const FileEntry& entry : list) {
@@ -45,13 +44,13 @@ TEST(FileEntryArrayTest, SetSizeAndSetAtGrow) {
   ASSERT_EQ(list.GetSize(), 4U);
   EXPECT_EQ(list.GetAt(0).path, "");  // records made by growing are empty
   EXPECT_EQ(list.GetAt(0).size, 0U);
-  EXPECT_EQ(list.GetAt(3).name, "file3");
+  EXPECT_EQ(list.GetAt(3).name(), "file3");
   list.SetAtGrow(1, Numbered(1));
   EXPECT_EQ(list.GetSize(), 4U);
-  EXPECT_EQ(list.GetAt(1).name, "file1");
+  EXPECT_EQ(list.GetAt(1).name(), "file1");
   list.SetSize(2);
   EXPECT_EQ(list.GetSize(), 2U);
-  EXPECT_EQ(list.GetAt(1).name, "file1");
+  EXPECT_EQ(list.GetAt(1).name(), "file1");
   list.SetSize(0);
   EXPECT_EQ(list.GetSize(), 0U);
   EXPECT_EQ(list.begin(), list.end());

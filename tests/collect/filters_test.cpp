@@ -15,7 +15,6 @@ FileEntry Entry(const std::string& name, uint32_t attributes = 0, FileTime time 
                 uint64_t size = 0) {
   FileEntry entry;
   entry.path = "/nowhere/" + name;
-  entry.name = name;
   entry.attributes = attributes;
   entry.time = time;
   entry.size = size;

@@ -84,12 +84,12 @@ TEST_F(WalkTest, RecordsCarryTheListedValues) {
   CollectAll(app_, tree_.Path("s"), false);
   ASSERT_EQ(app_.candidates.GetSize(), 2U);
   const FileEntry& file = app_.candidates.GetAt(0);
-  EXPECT_EQ(file.name, "five");
+  EXPECT_EQ(file.name(), "five");
   EXPECT_EQ(file.size, 5U);
   EXPECT_EQ(file.time, FileTimeFromUnix(1'000'000'000, 0));
   EXPECT_FALSE(file.IsDirectory());
   const FileEntry& dir = app_.candidates.GetAt(1);
-  EXPECT_EQ(dir.name, "sub");
+  EXPECT_EQ(dir.name(), "sub");
   EXPECT_TRUE(dir.IsDirectory());
   EXPECT_EQ(dir.size, 0U);
 }

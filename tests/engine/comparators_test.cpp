@@ -19,7 +19,6 @@ constexpr uint64_t kSecond = 10'000'000;  // file-time units
 FileEntry File(const std::string& path, uint32_t attributes = 0) {
   FileEntry entry;
   entry.path = path;
-  entry.name = path.substr(path.rfind('/') + 1);
   entry.attributes = attributes;
   return entry;
 }

@@ -28,7 +28,6 @@ class ContentCompareTest : public ::testing::Test {
   FileEntry Record(const std::string& relative, const std::string& content) {
     FileEntry entry;
     entry.path = tree.MakeFile(relative, content);
-    entry.name = relative;
     entry.size = content.size();
     return entry;
   }
@@ -214,7 +213,6 @@ class ContentCacheTest : public ::testing::Test {
   void Add(const std::string& name, const std::string& content) {
     FileEntry entry;
     entry.path = tree.MakeFile(name, content);
-    entry.name = name;
     entry.size = content.size();
     records.push_back(entry);
   }
@@ -319,7 +317,7 @@ TEST_F(ContentCacheTest, CliquePartitionGivesTheClassesOfTheStreamedComparison) 
     for (const SimilarityClass& cls : app.classes) {
       names.emplace_back();
       for (const FileEntry* entry : cls) {
-        names.back().push_back(entry->name);
+        names.back().push_back(std::string(entry->name()));
       }
     }
     return std::make_pair(names, diagnostics.messages);

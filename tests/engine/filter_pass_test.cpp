@@ -62,7 +62,7 @@ TEST_F(FilterPassTest, OnlyIncludeLocationsTakeEverythingAsOneClass) {
   app_.CollectCandidates();
 
   EXPECT_EQ(Recorded(), (Paths{"s", "s/b.txt", "s/sub", "s/sub/c.txt"}));
-  EXPECT_EQ(app_.candidates.GetAt(0).name, "s");
+  EXPECT_EQ(app_.candidates.GetAt(0).name(), "s");
   EXPECT_TRUE(app_.candidates.GetAt(0).IsDirectory());
   ASSERT_EQ(app_.classes.size(), 1U);
   const SimilarityClass& first = app_.classes.front();
@@ -108,7 +108,7 @@ TEST_F(FilterPassTest, FileSourceIsTakenDespiteFiltersAndExcludes) {
   ASSERT_EQ(app_.candidates.GetSize(), 1U);
   const FileEntry& entry = app_.candidates.GetAt(0);
   EXPECT_EQ(entry.path, tree_.Path("s/b.txt"));
-  EXPECT_EQ(entry.name, "b.txt");
+  EXPECT_EQ(entry.name(), "b.txt");
   EXPECT_EQ(entry.size, 3U);
   EXPECT_EQ(app_.classes.size(), 1U);
 }
@@ -130,12 +130,12 @@ TEST_F(FilterPassTest, RootSourceIsRecordedAsDot) {
   ASSERT_GE(app_.candidates.GetSize(), 2U);
   const FileEntry& root = app_.candidates.GetAt(0);
   EXPECT_EQ(root.path, "");
-  EXPECT_EQ(root.name, ".");
+  EXPECT_EQ(root.name(), ".");
   EXPECT_EQ(root.size, 0U);
   EXPECT_EQ(root.time, 0U);
   EXPECT_TRUE(root.IsDirectory());
   const FileEntry& below = app_.candidates.GetAt(1);
-  EXPECT_EQ(below.path, "/" + below.name);
+  EXPECT_EQ(below.path, "/" + std::string(below.name()));
 }
 
 TEST_F(FilterPassTest, VanishedSourceIsReportedAndLeftOut) {

@@ -442,7 +442,7 @@ TEST_F(HostileTreeTest, PathsBeyondPathMaxEndTheWalkThereOnly) {
     size_t files = 0;
     for (const FileEntry& entry : app_.candidates) {
       longest = std::max(longest, entry.path.size());
-      files += entry.name == "file" ? 1 : 0;
+      files += entry.name() == "file" ? 1 : 0;
     }
     EXPECT_GE(longest, 4096U);
     EXPECT_LT(longest, 4096U + 202U);
@@ -497,8 +497,8 @@ TEST_F(HostileTreeTest, NamesOfAnyBytesAreKeptThroughTheSearch) {
   std::sort(sorted.begin(), sorted.end());
   Paths found;
   for (const FileEntry* entry : app_.classes.front()) {
-    found.push_back(entry->name);
-    EXPECT_EQ(entry->path, tree_.Path("s/" + entry->name));
+    found.push_back(std::string(entry->name()));
+    EXPECT_EQ(entry->path, tree_.Path("s/" + std::string(entry->name())));
   }
   std::sort(found.begin(), found.end());
   EXPECT_EQ(found, sorted);

@@ -30,7 +30,6 @@ class PartitionTest : public ::testing::Test {
   const FileEntry* Add(const std::string& name, uint64_t size = 0, uint32_t attributes = 0,
                        const std::string& dir = "/d") {
     FileEntry entry;
-    entry.name = name;
     entry.path = dir + "/" + name;
     entry.size = size;
     entry.attributes = attributes;
@@ -53,7 +52,7 @@ class PartitionTest : public ::testing::Test {
     for (const SimilarityClass& cls : app.classes) {
       names.emplace_back();
       for (const FileEntry* entry : cls) {
-        names.back().push_back(entry->name);
+        names.back().push_back(std::string(entry->name()));
       }
     }
     return names;
@@ -430,7 +429,7 @@ TEST_F(PartitionTest, CliquePartitionFollowsTheEnumerationOverManyWords) {
     for (const std::vector<uint32_t>& clique : ReferenceCliques(matrix, n).found) {
       expected.emplace_back();
       for (const uint32_t vertex : clique) {
-        expected.back().push_back(cls[vertex]->name);
+        expected.back().push_back(std::string(cls[vertex]->name()));
       }
     }
     app.classes.push_back(cls);
@@ -570,7 +569,7 @@ TEST_F(SplitTest, CombineReturnsTheNodeBeforeTheClass) {
   ClassList::iterator before;
   ASSERT_TRUE(CombineAcrossAreas(app, std::next(app.classes.begin()), {2}, &before).ok());
   ASSERT_NE(before, app.classes.end());
-  EXPECT_EQ(before->front()->name, "a2");  // the last class made
+  EXPECT_EQ(before->front()->name(), "a2");  // the last class made
   EXPECT_EQ(app.classes.size(), 7U);
 
   app.ClearClasses();

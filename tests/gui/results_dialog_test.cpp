@@ -31,7 +31,6 @@ FileTime At(int64_t unixSeconds) {
 FileEntry File(const std::string& path, uint64_t size, uint32_t attributes = 0, FileTime time = 0) {
   FileEntry e;
   e.path = path;
-  e.name = path.substr(path.rfind('/') + 1);
   e.size = size;
   e.attributes = attributes;
   e.time = time == 0 ? At(1'700'000'000) : time;

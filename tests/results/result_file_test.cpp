@@ -38,7 +38,6 @@ FileEntry File(const std::string& path, uint64_t size, uint32_t attributes = 0,
                FileTime time = AtUnix(k050307_142210)) {
   FileEntry e;
   e.path = path;
-  e.name = path.substr(path.rfind('/') + 1);
   e.size = size;
   e.attributes = attributes;
   e.time = time;
