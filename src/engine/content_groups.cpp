@@ -509,7 +509,8 @@ bool ContentGatherer::HashMember(uint32_t member, Split kind, uint64_t* hash) {
 
 // Opens a member's file; it must still have its recorded size. Folders and
 // special files are never opened: they have no content to compare, and
-// opening a device may have effects of its own. A folder is left out
+// opening a device may have effects of its own. Every other member was a
+// regular file when it was listed, so it is opened without another check. A folder is left out
 // silently, as the pairwise comparison does: every folder has the size 0,
 // so a line for each would bury the real diagnostics.
 bool ContentGatherer::Open(uint32_t member, FileReader& reader) {
@@ -518,7 +519,7 @@ bool ContentGatherer::Open(uint32_t member, FileReader& reader) {
     Drop(member, Trouble::kNoContent);
     return false;
   }
-  if ((entry.attributes & kAttrSystem) != 0 || !reader.Open(entry.path)) {
+  if ((entry.attributes & kAttrSystem) != 0 || !reader.OpenListed(entry.path)) {
     Drop(member, Trouble::kOpen);
     return false;
   }

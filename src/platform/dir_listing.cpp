@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 
 #include "platform/attributes.h"
@@ -91,39 +92,65 @@ std::string JoinPath(const std::string& dirPath, const std::string& name) {
   return path;
 }
 
+namespace {
+
+// Adds one listed name to `out`, with its values read relative to the open
+// directory; "." and "..", links and names that vanished meanwhile are left
+// out.
+void AddListed(int dirFd, const char* name, unsigned char type, std::vector<DirEntryInfo>* out) {
+  if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0 || type == DT_LNK) {
+    return;
+  }
+  struct statx st {};
+  if (!StatxAt(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, &st) || S_ISLNK(st.stx_mode)) {
+    return;  // vanished meanwhile, or a link: neither recorded nor followed
+  }
+  DirEntryInfo info;
+  info.name = name;
+  FillFromStatx(st, &info);
+  out->push_back(std::move(info));
+}
+
+// Reads the names of the open directory with getdents64 straight into a
+// buffer; opening a directory stream on the descriptor instead would cost a
+// fstat and a fcntl per directory, which add up over a large tree.
+bool ReadListing(int dirFd, std::vector<DirEntryInfo>* out) {
+  alignas(8) char buffer[32768];
+  for (;;) {
+    const ssize_t n = ::getdents64(dirFd, buffer, sizeof buffer);
+    if (n == 0) {
+      return true;
+    }
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return false;
+    }
+    for (size_t at = 0; at < static_cast<size_t>(n);) {
+      unsigned short length = 0;
+      unsigned char type = DT_UNKNOWN;
+      std::memcpy(&length, buffer + at + offsetof(struct dirent64, d_reclen), sizeof length);
+      std::memcpy(&type, buffer + at + offsetof(struct dirent64, d_type), sizeof type);
+      if (length == 0) {
+        return false;  // a malformed record would never let the loop end
+      }
+      AddListed(dirFd, buffer + at + offsetof(struct dirent64, d_name), type, out);
+      at += length;
+    }
+  }
+}
+
+}  // namespace
+
 bool ListDirectory(const std::string& dirPath, std::vector<DirEntryInfo>* out) {
   out->clear();
   const int fd = ::open(SystemPath(dirPath), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
     return false;
   }
-  DIR* dir = ::fdopendir(fd);
-  if (dir == nullptr) {
-    ::close(fd);
-    return false;
-  }
-  bool ok = true;
-  for (;;) {
-    errno = 0;
-    const dirent* entry = ::readdir(dir);
-    if (entry == nullptr) {
-      ok = errno == 0;
-      break;
-    }
-    const char* name = entry->d_name;
-    if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0 || entry->d_type == DT_LNK) {
-      continue;
-    }
-    struct statx st {};
-    if (!StatxAt(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, &st) || S_ISLNK(st.stx_mode)) {
-      continue;  // vanished meanwhile, or a link: neither recorded nor followed
-    }
-    DirEntryInfo info;
-    info.name = name;
-    FillFromStatx(st, &info);
-    out->push_back(std::move(info));
-  }
-  ::closedir(dir);
+  const bool ok = ReadListing(fd, out);
+  ::close(fd);
   if (!ok) {
     out->clear();
     return false;

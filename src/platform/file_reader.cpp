@@ -34,6 +34,15 @@ bool FileReader::Open(const std::string& path) {
   if (::stat(path.c_str(), &before) != 0 || !S_ISREG(before.st_mode)) {
     return false;
   }
+  return OpenChecked(path);
+}
+
+bool FileReader::OpenListed(const std::string& path) {
+  Close();
+  return OpenChecked(path);
+}
+
+bool FileReader::OpenChecked(const std::string& path) {
   // O_NONBLOCK: should the path have been replaced by a FIFO meanwhile, the
   // opening must not block; such a file is refused below.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);

@@ -21,15 +21,29 @@ TEST(FileReaderTest, ReadsWholeAndPartial) {
   EXPECT_EQ(reader.ReadSome(8, buffer, 5), 3);
 }
 
+// Both ways of opening refuse the same paths; a FIFO must not block either,
+// as a path listed as a file may have become one since.
 TEST(FileReaderTest, RefusesWhatIsNotARegularFile) {
   test::TempTree tree;
   tree.MakeDir("dir");
-  tree.MakeFifo("fifo");  // opening must not block
-  FileReader reader;
-  EXPECT_FALSE(reader.Open(tree.Path("dir")));
-  EXPECT_FALSE(reader.Open(tree.Path("fifo")));
-  EXPECT_FALSE(reader.Open(tree.Path("missing")));
-  EXPECT_FALSE(reader.Open("/dev/null"));
+  tree.MakeFifo("fifo");
+  const std::string file = tree.MakeFile("file", "abc");
+  for (const bool listed : {false, true}) {
+    SCOPED_TRACE(listed ? "OpenListed" : "Open");
+    auto open = [listed](FileReader& reader, const std::string& path) {
+      return listed ? reader.OpenListed(path) : reader.Open(path);
+    };
+    FileReader reader;
+    EXPECT_FALSE(open(reader, tree.Path("dir")));
+    EXPECT_FALSE(open(reader, tree.Path("fifo")));
+    EXPECT_FALSE(reader.is_open());
+    EXPECT_FALSE(open(reader, tree.Path("missing")));
+    EXPECT_FALSE(open(reader, "/dev/null"));
+    ASSERT_TRUE(open(reader, file));
+    EXPECT_EQ(reader.size(), 3U);
+    EXPECT_FALSE(open(reader, tree.Path("fifo"))) << "a failed opening closes the previous file";
+    EXPECT_FALSE(reader.is_open());
+  }
 }
 
 TEST(FileReaderTest, AFileThatShrinksGivesAnErrorNotASignal) {
