@@ -3,10 +3,14 @@
 #include <xxhash.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <iterator>
 #include <memory>
 #include <new>
+#include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -24,10 +28,9 @@ namespace {
 // with all its files open; a larger one is first split by a hash of its
 // samples, then by a hash of the whole content, then in batches against one
 // representative.
-constexpr size_t kDefaultMaxOpenFiles = 256;
 constexpr uint64_t kHeadBytes = 4096;             // the head sample, also the first chunk
 constexpr uint64_t kTailBytes = 4096;             // the tail sample of longer files
-constexpr size_t kChunkBudget = size_t{2} << 20;  // chunk buffers of one group together
+constexpr size_t kChunkBudget = size_t{2} << 20;  // chunk buffers of all threads together
 constexpr size_t kMinChunk = size_t{16} << 10;
 constexpr size_t kMaxChunk = size_t{256} << 10;
 constexpr size_t kHashedGroup = 4;                   // larger groups find matches by hash first
@@ -35,6 +38,8 @@ constexpr uint64_t kPumpBytes = uint64_t{64} << 20;  // pump at least this often
 constexpr size_t kPumpFiles = 64;                    // ... and while hashing many small files
 constexpr uint64_t kSequentialBytes = uint64_t{1} << 20;
 constexpr size_t kKeptBuffers = 4;
+constexpr size_t kMaxWorkers = 4;  // threads reading at once, the calling one included
+constexpr auto kWaitPump = std::chrono::milliseconds(20);
 
 using Bucket = std::vector<uint32_t>;  // member indices within the class, ascending
 
@@ -112,15 +117,80 @@ struct StateDeleter {
 enum class Trouble { kOpen, kRead, kNoContent };
 enum class Split { kSample, kWhole, kNone };
 
+// The state the threads of one content step share. Each thread takes the
+// next class by index and writes only that class's slot, then publishes it
+// through the slot's state; the calling thread puts published slots in place.
+struct SharedGather {
+  enum State : int { kWaiting, kTaken, kFinished, kStopped };
+
+  // What the work on one class left. Allocated only while the class is
+  // worked on and until it is put in place, so that a step over thousands of
+  // classes keeps a small slot per class.
+  struct Result {
+    std::vector<SimilarityClass> made;  // its classes of identical content
+    std::vector<std::string> messages;  // its diagnostics, in the order met
+  };
+
+  struct Slot {
+    std::unique_ptr<Result> result;
+    // kStopped: the step stopped before the class was finished, and the
+    // result holds what was finished of it.
+    std::atomic<int> state{kWaiting};
+  };
+
+  explicit SharedGather(size_t classes) : slots(classes) {}
+
+  std::vector<Slot> slots;
+  std::atomic<size_t> next{0};    // the next class to take
+  std::atomic<bool> stop{false};  // cancelled, or out of memory
+  std::atomic<bool> outOfMemory{false};
+  std::atomic<int64_t> steps{0};  // progress steps not yet shown
+  std::atomic<size_t> helpersRunning{0};
+};
+
+// Where a gatherer reports its steps and messages. Only the reporter of the
+// calling thread owns the progress object: it shows the steps of all threads
+// and pumps; the helpers' reporters only count.
+class GatherReporter {
+ public:
+  GatherReporter(SharedGather& shared, Progress* progress) : shared_(shared), progress_(progress) {}
+
+  void StartClass(SharedGather::Result* result) { result_ = result; }
+  void Message(std::string text) { result_->messages.push_back(std::move(text)); }
+  void Step() { shared_.steps.fetch_add(1, std::memory_order_relaxed); }
+  bool Stopped() const { return shared_.stop.load(std::memory_order_relaxed); }
+
+  void Pump() {
+    if (progress_ == nullptr) {
+      return;
+    }
+    const int64_t steps = shared_.steps.exchange(0, std::memory_order_relaxed);
+    if (steps != 0) {
+      progress_->SetPos(progress_->position() + steps);
+    }
+    progress_->Pump(true);
+    if (progress_->cancelled()) {
+      shared_.stop.store(true, std::memory_order_relaxed);
+    }
+  }
+
+ private:
+  SharedGather& shared_;
+  Progress* progress_;
+  SharedGather::Result* result_ = nullptr;
+};
+
 // Splits the classes of one search, one class at a time. Every member gets
 // exactly one progress step: when it joins a class made, stays alone or is
 // dropped because its file cannot be read.
 class ContentGatherer {
  public:
-  ContentGatherer(CvrxApp& app, Progress& progress, size_t maxOpenFiles)
-      : app_(app),
-        progress_(progress),
+  // `maxOpenFiles` and `chunkBudget` are this thread's shares.
+  ContentGatherer(const CvrxApp& app, GatherReporter& reporter, size_t maxOpenFiles,
+                  size_t chunkBudget)
+      : reporter_(reporter),
         maxOpenFiles_(std::max<size_t>(maxOpenFiles, 2)),
+        chunkBudget_(chunkBudget),
         ignoreCase_(app.params.contentCompareIgnoreCase),
         hashState_(XXH3_createState()) {
     if (!hashState_) {
@@ -154,11 +224,11 @@ class ContentGatherer {
   void Tick();
   void Pump();
   void NoteRead(size_t bytes);
-  bool Stopped() const { return app_.runCancelled; }
+  bool Stopped() const { return reporter_.Stopped(); }
 
-  CvrxApp& app_;
-  Progress& progress_;
+  GatherReporter& reporter_;
   const size_t maxOpenFiles_;
+  const size_t chunkBudget_;  // chunk buffers of one group together
   const bool ignoreCase_;
   std::unique_ptr<XXH3_state_t, StateDeleter> hashState_;
   const SimilarityClass* cls_ = nullptr;
@@ -366,7 +436,7 @@ std::vector<Bucket> ContentGatherer::CompareTogether(const Bucket& bucket) {
 
   const uint64_t headEnd = std::min(size_, kHeadBytes);
   const uint64_t tailStart = std::max(headEnd, size_ > kTailBytes ? size_ - kTailBytes : 0);
-  const size_t chunk = std::clamp(kChunkBudget / (bucket.size() + 1), kMinChunk, kMaxChunk);
+  const size_t chunk = std::clamp(chunkBudget_ / (bucket.size() + 1), kMinChunk, kMaxChunk);
   if (!groups.empty()) {
     step(0, headEnd);
   }
@@ -550,9 +620,9 @@ void ContentGatherer::Drop(uint32_t member, Trouble trouble) {
     if (trouble == Trouble::kNoContent) {
       // nothing to say: a folder has no content
     } else if (trouble == Trouble::kOpen) {
-      app_.diagnostics().Printf("Cannot open file %s\n", path);
+      reporter_.Message(std::string("Cannot open file ") + path + "\n");
     } else {
-      app_.diagnostics().Printf("Cannot read file %s\n", path);
+      reporter_.Message(std::string("Cannot read file ") + path + "\n");
     }
   }
   Tick();
@@ -583,16 +653,13 @@ unsigned char* ContentGatherer::BufferAt(size_t index, size_t length) {
 }
 
 void ContentGatherer::Tick() {
-  progress_.StepIt();
+  reporter_.Step();
   Pump();
 }
 
 void ContentGatherer::Pump() {
   unpumpedBytes_ = 0;
-  progress_.Pump(true);
-  if (progress_.cancelled()) {
-    app_.runCancelled = true;
-  }
+  reporter_.Pump();
 }
 
 void ContentGatherer::NoteRead(size_t bytes) {
@@ -602,33 +669,168 @@ void ContentGatherer::NoteRead(size_t bytes) {
   }
 }
 
+// What one thread may use: its share of the open files and of the buffers.
+struct ThreadShare {
+  size_t maxOpenFiles = 2;
+  size_t chunkBudget = kChunkBudget;
+};
+
+// Puts the finished classes in place of theirs, in class order, and writes
+// their messages; only the calling thread does this, so the list of classes
+// and the diagnostics are never touched by two threads. The others only read
+// the classes they took, which this never changes before they are finished.
+// The result is the one of working through the classes in order: after a
+// stop, the first class left unfinished is replaced by what was finished of
+// it, and every class after it stays as it was.
+class SlotApplier {
+ public:
+  SlotApplier(CvrxApp& app, SharedGather& shared)
+      : app_(app), shared_(shared), at_(app.classes.begin()) {}
+
+  void ApplyReady() {
+    while (!cut_ && next_ < shared_.slots.size()) {
+      SharedGather::Slot& slot = shared_.slots[next_];
+      const int state = slot.state.load(std::memory_order_acquire);
+      if (state == SharedGather::kWaiting || state == SharedGather::kTaken) {
+        return;
+      }
+      for (const std::string& message : slot.result->messages) {
+        app_.diagnostics().Write(message);
+      }
+      const auto after = std::next(at_);
+      for (SimilarityClass& made : slot.result->made) {
+        app_.classes.insert(at_, std::move(made));
+      }
+      app_.classes.erase(at_);
+      at_ = after;
+      slot.result.reset();
+      cut_ = state == SharedGather::kStopped;
+      ++next_;
+    }
+  }
+
+ private:
+  CvrxApp& app_;
+  SharedGather& shared_;
+  ClassList::iterator at_;  // the class of slot next_
+  size_t next_ = 0;
+  bool cut_ = false;
+};
+
+// Takes classes one after the other until none is left or the step stops;
+// the calling thread (with an applier) puts finished classes in place as it
+// goes, so old and new classes are not all held at once.
+void WorkOn(const CvrxApp& app, const std::vector<const SimilarityClass*>& classes,
+            ThreadShare share, SharedGather& shared, GatherReporter& reporter,
+            SlotApplier* applier) {
+  ContentGatherer gatherer(app, reporter, share.maxOpenFiles, share.chunkBudget);
+  while (!shared.stop.load(std::memory_order_relaxed)) {
+    const size_t i = shared.next.fetch_add(1, std::memory_order_relaxed);
+    if (i >= classes.size() || shared.stop.load(std::memory_order_relaxed)) {
+      return;  // a class taken only after the stop stays as it was
+    }
+    SharedGather::Slot& slot = shared.slots[i];
+    slot.state.store(SharedGather::kTaken, std::memory_order_relaxed);
+    slot.result = std::make_unique<SharedGather::Result>();
+    reporter.StartClass(slot.result.get());
+    slot.result->made = gatherer.Gather(*classes[i]);
+    const bool stopped = shared.stop.load(std::memory_order_relaxed);
+    slot.state.store(stopped ? SharedGather::kStopped : SharedGather::kFinished,
+                     std::memory_order_release);
+    if (applier != nullptr) {
+      applier->ApplyReady();
+    }
+  }
+}
+
+// A helper thread: works like the calling thread but never touches the
+// progress object; running out of memory stops the whole step.
+void Helper(const CvrxApp& app, const std::vector<const SimilarityClass*>& classes,
+            ThreadShare share, SharedGather& shared) {
+  try {
+    GatherReporter reporter(shared, nullptr);
+    WorkOn(app, classes, share, shared, reporter, nullptr);
+  } catch (const std::bad_alloc&) {
+    shared.outOfMemory.store(true);
+    shared.stop.store(true);
+  }
+  shared.helpersRunning.fetch_sub(1);
+}
+
+size_t DefaultWorkers() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return std::clamp<size_t>(cores, 1, kMaxWorkers);
+}
+
+// Runs the step on the calling thread and workers - 1 helpers. The calling
+// thread pumps the progress object while it works and while it waits for the
+// helpers, so a window stays responsive and can cancel.
+void GatherInParallel(CvrxApp& app, Progress& progress, const GatherOptions& options,
+                      SharedGather& shared, const std::vector<const SimilarityClass*>& classes,
+                      SlotApplier& applier) {
+  const size_t helpers = std::min(options.workers - 1, classes.size() - 1);
+  const ThreadShare share{std::max<size_t>(options.maxOpenFiles / (helpers + 1), 2),
+                          kChunkBudget / (helpers + 1)};
+  GatherReporter reporter(shared, &progress);
+  std::vector<std::thread> threads;
+  shared.helpersRunning.store(helpers);
+  for (size_t h = 0; h < helpers; ++h) {
+    threads.emplace_back(Helper, std::cref(app), std::cref(classes), share, std::ref(shared));
+  }
+  try {
+    WorkOn(app, classes, share, shared, reporter, &applier);
+  } catch (const std::bad_alloc&) {
+    shared.outOfMemory.store(true);
+    shared.stop.store(true);
+  }
+  while (shared.helpersRunning.load() != 0) {
+    reporter.Pump();
+    std::this_thread::sleep_for(kWaitPump);
+  }
+  for (std::thread& thread : threads) {
+    thread.join();
+  }
+  if (helpers > 0) {
+    reporter.Pump();  // the helpers' last steps
+  }
+}
+
 }  // namespace
 
 RunStatus GatherEqualContent(CvrxApp& app) {
-  return GatherEqualContent(app, kDefaultMaxOpenFiles);
+  return GatherEqualContent(app, GatherOptions{});
 }
 
-RunStatus GatherEqualContent(CvrxApp& app, size_t maxOpenFiles) {
+RunStatus GatherEqualContent(CvrxApp& app, GatherOptions options) {
+  if (options.workers == 0) {
+    options.workers = DefaultWorkers();
+  }
   std::unique_ptr<Progress> progress = app.progressFactory().Create("Vergleichen", false);
   app.progressWnd = progress.get();
   progress->SetRange(0, static_cast<int64_t>(CountMembers(app.classes)), 1);
   progress->Pump(true);
+  RunStatus status = RunStatus::Ok();
+  if (!progress->cancelled() && !app.classes.empty()) {
+    try {
+      std::vector<const SimilarityClass*> classes;
+      classes.reserve(app.classes.size());
+      for (const SimilarityClass& cls : app.classes) {
+        classes.push_back(&cls);
+      }
+      SharedGather shared(classes.size());
+      SlotApplier applier(app, shared);
+      GatherInParallel(app, *progress, options, shared, classes, applier);
+      if (shared.outOfMemory.load()) {
+        status = RunStatus::Fail(RunCode::kTooLarge, "Not enough memory to compare the contents");
+      } else {
+        applier.ApplyReady();  // what the helpers finished last
+      }
+    } catch (const std::bad_alloc&) {
+      status = RunStatus::Fail(RunCode::kTooLarge, "Not enough memory to compare the contents");
+    }
+  }
   if (progress->cancelled()) {
     app.runCancelled = true;
-  }
-  RunStatus status = RunStatus::Ok();
-  try {
-    ContentGatherer gatherer(app, *progress, maxOpenFiles);
-    for (auto it = app.classes.begin(); it != app.classes.end() && !app.runCancelled;) {
-      const auto next = std::next(it);
-      for (SimilarityClass& made : gatherer.Gather(*it)) {
-        app.classes.insert(it, std::move(made));
-      }
-      app.classes.erase(it);
-      it = next;
-    }
-  } catch (const std::bad_alloc&) {
-    status = RunStatus::Fail(RunCode::kTooLarge, "Not enough memory to compare the contents");
   }
   app.progressWnd = nullptr;
   return status;

@@ -22,16 +22,29 @@ namespace vrx {
 
 class CvrxApp;
 
+struct GatherOptions {
+  // Files open at once over all threads (at least 2 per thread).
+  size_t maxOpenFiles = 256;
+  // Threads reading at once, the calling one included; 0 takes one per core
+  // of the machine, at most four. The classes are the same for every number.
+  size_t workers = 0;
+};
+
 // Replaces every class of app.classes (members of equal size) by its classes
 // of identical content, case-blind for ASCII letters when
 // params.contentCompareIgnoreCase is set. Runs under a "Vergleichen" progress
-// object with one step per member; on cancellation the class being worked on
-// is replaced by the classes finished so far and later classes stay as they
-// were.
+// object with one step per member; on cancellation the first class not
+// finished is replaced by the classes finished of it so far, and later
+// classes stay as they were.
+//
+// Classes are independent, so several threads work on them at once, each
+// taking the next class; the results, and the messages of unreadable files,
+// are put in place in class order. Only the calling thread touches the
+// progress object.
 RunStatus GatherEqualContent(CvrxApp& app);
 
-// The same with another bound on the files open at once (at least 2; the
-// default is 256). Small bounds exercise the paths of very large buckets.
-RunStatus GatherEqualContent(CvrxApp& app, size_t maxOpenFiles);
+// The same with other bounds; small bounds on the open files exercise the
+// paths of very large buckets.
+RunStatus GatherEqualContent(CvrxApp& app, GatherOptions options);
 
 }  // namespace vrx

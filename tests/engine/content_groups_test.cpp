@@ -187,28 +187,37 @@ TEST(GatherEqualContentTest, EqualsThePairwiseGatherOnRandomTrees) {
         ++caseMatters;
       }
       // 256 compares every class with all files open; 2 and 3 send larger
-      // classes through the hash splits and the batches.
+      // classes through the hash splits and the batches. Two workers must
+      // give the same classes and the same messages in the same order.
+      std::vector<std::string> serialMessages;
       for (const size_t maxOpen : {size_t{256}, size_t{2}, size_t{3}}) {
-        SCOPED_TRACE("trial " + std::to_string(trial) + (ignoreCase ? " case-blind" : " exact") +
-                     " open " + std::to_string(maxOpen));
-        Search search;
-        search.SetClasses(tree, made.classes, sizes);
-        // The damaged members were files when they were collected.
-        for (size_t k = 0; k < search.app.candidates.GetSize(); ++k) {
-          search.app.candidates.ElementAt(k).attributes = 0;
+        for (const size_t workers : {size_t{1}, size_t{2}}) {
+          SCOPED_TRACE("trial " + std::to_string(trial) + (ignoreCase ? " case-blind" : " exact") +
+                       " open " + std::to_string(maxOpen) + " workers " + std::to_string(workers));
+          Search search;
+          search.SetClasses(tree, made.classes, sizes);
+          // The damaged members were files when they were collected.
+          for (size_t k = 0; k < search.app.candidates.GetSize(); ++k) {
+            search.app.candidates.ElementAt(k).attributes = 0;
+          }
+          search.app.params.contentCompareIgnoreCase = ignoreCase;
+          ASSERT_TRUE(GatherEqualContent(search.app, {maxOpen, workers}).ok());
+          EXPECT_EQ(search.Result(), expected);
+          for (const std::string& relative : made.damaged) {
+            EXPECT_EQ(search.MessagesAbout(relative), 1) << relative;
+          }
+          EXPECT_EQ(search.diagnostics.messages.size(), made.damaged.size());
+          if (workers == 1) {
+            serialMessages = search.diagnostics.messages;
+            // One pump to open, then one step per member.
+            EXPECT_EQ(search.log.pumps, static_cast<long>(1 + made.members));
+          } else {
+            EXPECT_EQ(search.diagnostics.messages, serialMessages);
+          }
+          EXPECT_EQ(search.log.captions, Paths{"Vergleichen"});
+          EXPECT_EQ(search.app.progressWnd, nullptr);
+          EXPECT_FALSE(search.app.runCancelled);
         }
-        search.app.params.contentCompareIgnoreCase = ignoreCase;
-        ASSERT_TRUE(GatherEqualContent(search.app, maxOpen).ok());
-        EXPECT_EQ(search.Result(), expected);
-        for (const std::string& relative : made.damaged) {
-          EXPECT_EQ(search.MessagesAbout(relative), 1) << relative;
-        }
-        EXPECT_EQ(search.diagnostics.messages.size(), made.damaged.size());
-        // One pump to open, then one step per member.
-        EXPECT_EQ(search.log.pumps, static_cast<long>(1 + made.members));
-        EXPECT_EQ(search.log.captions, Paths{"Vergleichen"});
-        EXPECT_EQ(search.app.progressWnd, nullptr);
-        EXPECT_FALSE(search.app.runCancelled);
       }
     }
   }
@@ -261,7 +270,7 @@ TEST(GatherEqualContentTest, FindsADifferenceAtEveryPieceBoundary) {
       Search search;
       search.SetClasses(tree, {cls}, RecordSizes(tree, {cls}));
       search.app.params.contentCompareIgnoreCase = ignoreCase;
-      ASSERT_TRUE(GatherEqualContent(search.app, maxOpen).ok());
+      ASSERT_TRUE(GatherEqualContent(search.app, {.maxOpenFiles = maxOpen}).ok());
       EXPECT_EQ(search.Result(), ignoreCase ? caseBlind : exact);
       EXPECT_TRUE(search.diagnostics.messages.empty());
     }
@@ -290,7 +299,7 @@ TEST(GatherEqualContentTest, ReportsEachUnreadableFileOnceAndLeavesItOut) {
     tree.MakeFile("shrunk", "01234");
     tree.MakeFile("grown", "0123456789ab");
     tree.Remove("e2");
-    ASSERT_TRUE(GatherEqualContent(search.app, maxOpen).ok());
+    ASSERT_TRUE(GatherEqualContent(search.app, {.maxOpenFiles = maxOpen}).ok());
     EXPECT_EQ(search.Result(), (Groups{{"a", "b", "c"}, {"e1", "e3"}}));
     const std::string root = tree.root() + "/";
     std::vector<std::string> messages = search.diagnostics.messages;
@@ -409,6 +418,8 @@ TEST(GatherEqualContentTest, ClassesOfMixedSizesSplitBySizeFirst) {
   EXPECT_EQ(search.Result(), (Groups{{"long1", "long2"}, {"short1", "short2"}}));
 }
 
+// With one worker the pumps are counted exactly, so every point of
+// cancellation can be chosen.
 TEST(GatherEqualContentTest, CancellingKeepsTheClassesMadeSoFar) {
   const Groups classes = {{"a1", "a2"}, {"b0", "b1", "b2", "b3", "b4"}, {"c1", "c2"}};
   struct Case {
@@ -439,9 +450,68 @@ TEST(GatherEqualContentTest, CancellingKeepsTheClassesMadeSoFar) {
     search.log.cancelAtPump = c.cancelAtPump;
     search.SetClasses(tree, classes, RecordSizes(tree, classes));
     tree.Remove("b0");
-    ASSERT_TRUE(GatherEqualContent(search.app).ok());
+    ASSERT_TRUE(GatherEqualContent(search.app, {.workers = 1}).ok());
     EXPECT_EQ(search.Result(), c.expected);
     EXPECT_EQ(search.app.runCancelled, c.cancelAtPump > 0);
+    EXPECT_EQ(search.app.progressWnd, nullptr);
+  }
+}
+
+// With several workers the point of cancellation depends on the threads, but
+// the result is always one of working through the classes in order: some
+// classes finished, then the first unfinished one replaced by what was
+// finished of it, then the rest unchanged.
+TEST(GatherEqualContentTest, CancellingSeveralWorkersKeepsAPrefixOfTheWork) {
+  Groups classes;
+  Groups finished;  // the classes of identical content of each class, in order
+  test::TempTree tree;
+  for (int c = 0; c < 40; ++c) {
+    Paths cls;
+    for (int m = 0; m < 6; ++m) {
+      const std::string name = "c" + std::to_string(c) + "m" + std::to_string(m);
+      tree.MakeFile(name, std::string(static_cast<size_t>(c) + 1, m < 3 ? 'x' : 'y'));
+      cls.push_back(name);
+    }
+    classes.push_back(cls);
+    finished.push_back({cls[0], cls[1], cls[2]});
+    finished.push_back({cls[3], cls[4], cls[5]});
+  }
+  // Every result that working through the classes in order can leave: k
+  // classes done, then class k untouched or replaced by up to two of its
+  // classes, then the classes after it untouched.
+  std::vector<Groups> possible;
+  for (size_t done = 0; done <= classes.size(); ++done) {
+    const Groups head(finished.begin(), finished.begin() + static_cast<ptrdiff_t>(2 * done));
+    Groups untouched = head;
+    untouched.insert(untouched.end(), classes.begin() + static_cast<ptrdiff_t>(done),
+                     classes.end());
+    possible.push_back(untouched);
+    for (size_t partial = 0; partial <= 2 && done < classes.size(); ++partial) {
+      Groups expected = head;
+      for (size_t p = 0; p < partial; ++p) {
+        expected.push_back(finished[2 * done + p]);
+      }
+      expected.insert(expected.end(), classes.begin() + static_cast<ptrdiff_t>(done + 1),
+                      classes.end());
+      possible.push_back(expected);
+    }
+  }
+  for (const long cancelAtPump : {1L, 2L, 4L, 8L}) {
+    SCOPED_TRACE("cancel at pump " + std::to_string(cancelAtPump));
+    Search search;
+    search.log.cancelAtPump = cancelAtPump;
+    search.SetClasses(tree, classes, RecordSizes(tree, classes));
+    ASSERT_TRUE(GatherEqualContent(search.app, {.workers = 3}).ok());
+    const Groups result = search.Result();
+    if (cancelAtPump == 1) {
+      EXPECT_EQ(result, classes) << "cancelled before any class was taken";
+    }
+    if (search.app.runCancelled) {
+      EXPECT_NE(std::find(possible.begin(), possible.end(), result), possible.end())
+          << result.size() << " classes";
+    } else {
+      EXPECT_EQ(result, finished);
+    }
     EXPECT_EQ(search.app.progressWnd, nullptr);
   }
 }
