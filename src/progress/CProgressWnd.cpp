@@ -116,8 +116,21 @@ void CProgressWnd::OnCaptionChanged() {
   setWindowTitle(QString::fromStdString(caption()));
 }
 
+// A pass sets the text for every entry it meets; setting the label as often
+// would cost more than the pass itself, so the label takes a new text at most
+// every kPumpIntervalMs, and a newer one waits for the next pump that is due.
 void CProgressWnd::OnTextChanged() {
+  if (lastText_.isValid() && lastText_.elapsed() < kPumpIntervalMs) {
+    textPending_ = true;
+    return;
+  }
+  ShowText();
+}
+
+void CProgressWnd::ShowText() {
   text_->setText(QString::fromStdString(text()));
+  textPending_ = false;
+  lastText_.restart();
 }
 
 void CProgressWnd::OnPositionChanged() {
@@ -151,6 +164,9 @@ void CProgressWnd::OnHide() {
 void CProgressWnd::DoPump(bool /*escapeCancels*/) {
   if (lastPump_.isValid() && lastPump_.elapsed() < kPumpIntervalMs) {
     return;
+  }
+  if (textPending_) {
+    ShowText();
   }
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   lastPump_.restart();

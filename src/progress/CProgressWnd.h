@@ -50,6 +50,7 @@ class CProgressWnd : public QWidget, public Progress {
  private:
   void BuildControls();
   void PlaceWindow();
+  void ShowText();
 
   Settings& settings_;
   QPointer<QWidget> owner_;
@@ -58,6 +59,8 @@ class CProgressWnd : public QWidget, public Progress {
   QProgressBar* bar_ = nullptr;
   QPushButton* button_ = nullptr;
   QElapsedTimer lastPump_;
+  QElapsedTimer lastText_;    // when the text line was last set
+  bool textPending_ = false;  // a newer text waits for the next due pump
 };
 
 // Makes progress windows for the engine's passes.

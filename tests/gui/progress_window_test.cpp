@@ -56,6 +56,13 @@ class ProgressWindowTest : public QObject {
     CProgressWnd window(settings, nullptr, "Filtern", false);
     window.SetText("%s", "/home/a/b.txt");
     QCOMPARE(window.textLine()->text(), QString("/home/a/b.txt"));
+    // Texts set in quick succession may wait for the next due pump, which
+    // then shows the latest one.
+    window.SetText("%s", "/home/a/c.txt");
+    window.SetText("%s", "/home/a/d.txt");
+    QTest::qWait(CProgressWnd::kPumpIntervalMs + 20);
+    window.Pump(true);
+    QCOMPARE(window.textLine()->text(), QString("/home/a/d.txt"));
   }
 
   void ButtonCancelsAndHidesAtOnce() {
