@@ -14,7 +14,8 @@
 #   -o OUT   outputs and tables (default ROOT/out-bench)
 #   -g       time bench/gather_bench (the walk plus the content step alone,
 #            printing vrx-cli's CSV) in the vrx row instead of vrx-cli
-#   -P       also time vrx-cli with its progress line (without --quiet)
+#   -P       also time vrx-cli with its progress line on a pseudo terminal,
+#            next to --quiet on the same terminal
 #   -B       compare letters case-blind, as vrx-cli does by default; without
 #            -B the vrx row adds --same-content-case, so that vrx-cli, like
 #            the peers and expected.json, looks for byte-identical files
@@ -98,10 +99,15 @@ for corpus in "${CORPORA[@]}"; do
   fi
   "$PEERS" -r "$runs" -o "$OUT/$corpus" "${expected[@]}" -t "$TOOLS" "$dir" > /dev/null
   if [ $PROGRESS = 1 ] && [ $GATHER = 0 ]; then
-    # The same run with the progress line on a terminal-less standard error.
-    hyperfine -S bash -i --runs "$runs" --warmup 1 --export-json "$OUT/$corpus/vrx-progress.json" \
-      -n vrx-progress "$(printf '%q ' "$VRX_CLI" --same-content $CASE_OPT --size '>0' --csv "$dir+") \
-      > /dev/null 2> $(printf '%q' "$OUT/$corpus/vrx-progress.stderr")" > /dev/null 2>&1
+    # The same run on a pseudo terminal, where vrx-cli draws its progress
+    # line, next to the run with --quiet on the same terminal.
+    wrapper=$OUT/$corpus/vrx-on-terminal.sh
+    printf '#!/bin/bash\nexec %q "$@" --same-content %s --size %q --csv %q > /dev/null\n' \
+      "$VRX_CLI" "$CASE_OPT" '>0' "$dir+" > "$wrapper"
+    chmod +x "$wrapper"
+    hyperfine -N -i --runs "$runs" --warmup 1 --export-json "$OUT/$corpus/vrx-progress.json" \
+      -n vrx-progress "script -qc '$wrapper' /dev/null" \
+      -n vrx-quiet "script -qc '$wrapper --quiet' /dev/null" > /dev/null 2>&1
   fi
 done
 
@@ -169,9 +175,9 @@ for corpus in corpora:
         "%.1f" % lean if lean is not None else "-", v["groups"] if v else "-", match))
     prog = os.path.join(out, corpus, "vrx-progress.json")
     if os.path.exists(prog):
-        m = json.load(open(prog))["results"][0]["median"]
-        notes.append("%s: vrx-cli with its progress line: median %.3f s (quiet: %s s)" % (
-            name, m, "%.3f" % v["median"] if v else "-"))
+        m = {r["command"]: r["median"] for r in json.load(open(prog))["results"]}
+        notes.append("%s: on a terminal, vrx-cli with its progress line: median %.3f s, "
+                     "with --quiet: %.3f s" % (name, m["vrx-progress"], m["vrx-quiet"]))
 for note in notes:
     print()
     print(note)
