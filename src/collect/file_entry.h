@@ -11,6 +11,8 @@
 // it is for as long as the list keeps it.
 #pragma once
 
+#include <string.h>
+
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -35,9 +37,14 @@ struct FileEntry {
     if (path.empty() || path == "/") {
       return ".";
     }
-    const std::string_view whole(path);
-    const size_t slash = whole.rfind('/');
-    return slash == std::string_view::npos ? whole : whole.substr(slash + 1);
+    // memrchr scans many bytes at a time; name comparisons call this for
+    // millions of pairs.
+    const void* slash = ::memrchr(path.data(), '/', path.size());
+    if (slash == nullptr) {
+      return path;
+    }
+    const char* name = static_cast<const char*>(slash) + 1;
+    return {name, static_cast<size_t>(path.data() + path.size() - name)};
   }
   bool IsDirectory() const;
 };

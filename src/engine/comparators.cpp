@@ -54,11 +54,9 @@ bool IsAscii(std::string_view text) {
 // similar; the driver only hands equally long names to these predicates.
 // Names in plain ASCII, one byte per character, are counted on their bytes
 // without decoding.
-int CompareNamesBy(const Counter& outside, const CvrxApp& app, const FileEntry& a,
-                   const FileEntry& b) {
+int CompareNamesBy(const Counter& outside, const CvrxApp& app, std::string_view nameA,
+                   std::string_view nameB) {
   const uint64_t t = app.params.nameDiff;
-  const std::string_view nameA = a.name();
-  const std::string_view nameB = b.name();
   if (IsAscii(nameA) && IsAscii(nameB)) {
     if (nameA.size() != nameB.size()) {
       return 1;
@@ -149,20 +147,56 @@ int CompareSize(const FileEntry& a, const FileEntry& b) {
   return Sign(a.size, b.size);
 }
 
-int NameWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
+namespace {
+
+int NameWithinViews(const CvrxApp& app, std::string_view a, std::string_view b) {
   return CompareNamesBy(kMoreDiffs, app, a, b);
 }
 
-int NameWithinNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
+int NameWithinNoCaseViews(const CvrxApp& app, std::string_view a, std::string_view b) {
   return CompareNamesBy(kMoreDiffsNoCase, app, a, b);
 }
 
-int NameExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
+int NameExactlyViews(const CvrxApp& app, std::string_view a, std::string_view b) {
   return CompareNamesBy(kNotExactly, app, a, b);
 }
 
-int NameExactlyNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
+int NameExactlyNoCaseViews(const CvrxApp& app, std::string_view a, std::string_view b) {
   return CompareNamesBy(kNotExactlyNoCase, app, a, b);
+}
+
+}  // namespace
+
+int NameWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
+  return NameWithinViews(app, a.name(), b.name());
+}
+
+int NameWithinNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
+  return NameWithinNoCaseViews(app, a.name(), b.name());
+}
+
+int NameExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
+  return NameExactlyViews(app, a.name(), b.name());
+}
+
+int NameExactlyNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
+  return NameExactlyNoCaseViews(app, a.name(), b.name());
+}
+
+NamePredicate NamePredicateOf(Predicate predicate) {
+  if (predicate == NameWithin) {
+    return NameWithinViews;
+  }
+  if (predicate == NameWithinNoCase) {
+    return NameWithinNoCaseViews;
+  }
+  if (predicate == NameExactly) {
+    return NameExactlyViews;
+  }
+  if (predicate == NameExactlyNoCase) {
+    return NameExactlyNoCaseViews;
+  }
+  return nullptr;
 }
 
 // Different when the distance in seconds exceeds T. Compared in whole 100-ns

@@ -15,6 +15,8 @@ class CvrxApp;
 
 using Comparator = int (*)(const FileEntry& a, const FileEntry& b);
 using Predicate = int (*)(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+// A name predicate over names already taken from their records.
+using NamePredicate = int (*)(const CvrxApp& app, std::string_view a, std::string_view b);
 
 // The location: a file's containing directory (the path before its last "/"),
 // a directory's whole path. A path without "/" has the empty location.
@@ -39,6 +41,9 @@ int NameWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
 int NameWithinNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
 int NameExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
 int NameExactlyNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+// The same four over the names alone, for a step that asks about the same
+// names many times; nullptr for any other predicate.
+NamePredicate NamePredicateOf(Predicate predicate);
 int TimeWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
 int TimeExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
 int AttrWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b);

@@ -7,8 +7,10 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "engine/clique_finder.h"
 #include "engine/comparators.h"
@@ -190,7 +192,21 @@ class ClassPartition {
  private:
   bool BuildMatrix(SimilarityBits& matrix);
   bool Similar(size_t a, size_t b) const {
+    if (namePredicate_ != nullptr) {
+      return namePredicate_(app_, names_[a], names_[b]) == 0;
+    }
     return predicate_(app_, *members_[a], *members_[b]) == 0;
+  }
+  // For a name predicate: takes every member's name once, as the matrix
+  // asks about each name many times.
+  void TakeNames() {
+    namePredicate_ = NamePredicateOf(predicate_);
+    if (namePredicate_ != nullptr) {
+      names_.reserve(members_.size());
+      for (const FileEntry* member : members_) {
+        names_.push_back(member->name());
+      }
+    }
   }
   bool Cancelled() const { return app_.runCancelled; }
   // Makes a class of the members first..last, in order.
@@ -205,6 +221,8 @@ class ClassPartition {
   const SimilarityClass& members_;
   Predicate predicate_;
   PassProgress& progress_;
+  NamePredicate namePredicate_ = nullptr;
+  std::vector<std::string_view> names_;  // per member, with a name predicate
 };
 
 // Equal neighbours after a sort: each maximal run of members similar to the
@@ -299,6 +317,7 @@ void ClassPartition::Window() {
 bool ClassPartition::BuildMatrix(SimilarityBits& matrix) {
   const size_t n = members_.size();
   const ScopedContentCache cache(app_, predicate_);
+  TakeNames();
   std::optional<NameCandidates> names;
   if (NameCandidates::Applies(predicate_, app_.params.nameDiff, n)) {
     names.emplace(members_, app_.params.nameDiff);
