@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -773,9 +774,16 @@ void GatherInParallel(CvrxApp& app, Progress& progress, const GatherOptions& opt
                           kChunkBudget / (helpers + 1)};
   GatherReporter reporter(shared, &progress);
   std::vector<std::thread> threads;
+  threads.reserve(helpers);
   shared.helpersRunning.store(helpers);
   for (size_t h = 0; h < helpers; ++h) {
-    threads.emplace_back(Helper, std::cref(app), std::cref(classes), share, std::ref(shared));
+    try {
+      threads.emplace_back(Helper, std::cref(app), std::cref(classes), share, std::ref(shared));
+    } catch (const std::system_error&) {
+      // No more threads to be had: the ones running, and this one, do the work.
+      shared.helpersRunning.fetch_sub(helpers - h);
+      break;
+    }
   }
   try {
     WorkOn(app, classes, share, shared, reporter, &applier);
