@@ -47,7 +47,7 @@ class WalkTest : public ::testing::Test {
   Paths Recorded() const {
     Paths out;
     for (const FileEntry& entry : app_.candidates) {
-      out.push_back(entry.path.substr(tree_.root().size() + 1));
+      out.push_back(tree_.Relative(entry.path));
     }
     return out;
   }

@@ -36,14 +36,10 @@ class FilterPassTest : public ::testing::Test {
     app_.params.UpdateSummaryFlags();
   }
 
-  std::string Relative(const std::string& path) const {
-    return path.size() > tree_.root().size() ? path.substr(tree_.root().size() + 1) : path;
-  }
-
   Paths Recorded() const {
     Paths out;
     for (const FileEntry& entry : app_.candidates) {
-      out.push_back(Relative(entry.path));
+      out.push_back(tree_.Relative(entry.path));
     }
     return out;
   }

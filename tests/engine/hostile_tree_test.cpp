@@ -56,14 +56,10 @@ class HostileTreeTest : public ::testing::Test {
     return app_.RunSearch();
   }
 
-  std::string Relative(const std::string& path) const {
-    return path.size() > tree_.root().size() ? path.substr(tree_.root().size() + 1) : path;
-  }
-
   Paths Recorded() const {
     Paths out;
     for (const FileEntry& entry : app_.candidates) {
-      out.push_back(Relative(entry.path));
+      out.push_back(tree_.Relative(entry.path));
     }
     return out;
   }
@@ -82,7 +78,7 @@ class HostileTreeTest : public ::testing::Test {
     for (const SimilarityClass& cls : app_.classes) {
       Paths members;
       for (const FileEntry* entry : cls) {
-        members.push_back(Relative(entry->path));
+        members.push_back(tree_.Relative(entry->path));
       }
       out.push_back(members);
     }
@@ -472,8 +468,8 @@ TEST_F(HostileTreeTest, DirectoryOfOneHundredThousandEntries) {
   app_.params.sizeCompare = true;
   ASSERT_TRUE(Run().ok());
   ASSERT_EQ(app_.candidates.GetSize(), kEntries + 2U);
-  EXPECT_EQ(Relative(app_.candidates.GetAt(1).path), "s/000000");
-  EXPECT_EQ(Relative(app_.candidates.GetAt(kEntries).path), "s/099999");
+  EXPECT_EQ(tree_.Relative(app_.candidates.GetAt(1).path), "s/000000");
+  EXPECT_EQ(tree_.Relative(app_.candidates.GetAt(kEntries).path), "s/099999");
   // The directory and every empty file have size 0: one class of all but one.
   ASSERT_EQ(app_.classes.size(), 1U);
   EXPECT_EQ(app_.classes.front().size(), kEntries + 1U);

@@ -42,7 +42,7 @@ class RunTest : public ::testing::Test {
     for (const SimilarityClass& cls : app_.classes) {
       Paths members;
       for (const FileEntry* entry : cls) {
-        members.push_back(entry->path.substr(tree_.root().size() + 1));
+        members.push_back(tree_.Relative(entry->path));
       }
       out.push_back(members);
     }

@@ -44,6 +44,10 @@ std::string TempTree::Path(const std::string& relative) const {
   return root_ + "/" + relative;
 }
 
+std::string TempTree::Relative(const std::string& path) const {
+  return path.size() > root_.size() ? path.substr(root_.size() + 1) : path;
+}
+
 std::string TempTree::MakeDir(const std::string& relative) {
   const std::string path = Path(relative);
   fs::create_directories(path);

@@ -18,6 +18,9 @@ class TempTree {
   const std::string& root() const { return root_; }
   // root() + "/" + relative.
   std::string Path(const std::string& relative) const;
+  // The inverse: a path below the root without the root and its "/"; any
+  // other path (the root itself, or one outside the tree) as it is.
+  std::string Relative(const std::string& path) const;
 
   // Creates a directory (and its parents). Returns its absolute path.
   std::string MakeDir(const std::string& relative);
