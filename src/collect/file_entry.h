@@ -11,13 +11,12 @@
 // it is for as long as the list keeps it.
 #pragma once
 
-#include <string.h>
-
 #include <cstdint>
 #include <deque>
 #include <string>
 #include <string_view>
 
+#include "platform/dir_listing.h"
 #include "platform/file_time.h"
 
 namespace vrx {
@@ -33,19 +32,7 @@ struct FileEntry {
 
   // The final name as listed: the text after the last '/' of the path, and
   // "." for the root (the empty path, or "/").
-  std::string_view name() const {
-    if (path.empty() || path == "/") {
-      return ".";
-    }
-    // memrchr scans many bytes at a time; name comparisons call this for
-    // millions of pairs.
-    const void* slash = ::memrchr(path.data(), '/', path.size());
-    if (slash == nullptr) {
-      return path;
-    }
-    const char* name = static_cast<const char*>(slash) + 1;
-    return {name, static_cast<size_t>(path.data() + path.size() - name)};
-  }
+  std::string_view name() const { return LastComponent(path); }
   bool IsDirectory() const;
 };
 

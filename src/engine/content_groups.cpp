@@ -721,9 +721,9 @@ class SlotApplier {
 // Takes classes one after the other until none is left or the step stops;
 // the calling thread (with an applier) puts finished classes in place as it
 // goes, so old and new classes are not all held at once.
-void WorkOn(const CvrxApp& app, const std::vector<const SimilarityClass*>& classes,
-            ThreadShare share, SharedGather& shared, GatherReporter& reporter,
-            SlotApplier* applier) {
+void TakeClasses(const CvrxApp& app, const std::vector<const SimilarityClass*>& classes,
+                 ThreadShare share, SharedGather& shared, GatherReporter& reporter,
+                 SlotApplier* applier) {
   ContentGatherer gatherer(app, reporter, share.maxOpenFiles, share.chunkBudget);
   while (!shared.stop.load(std::memory_order_relaxed)) {
     const size_t i = shared.next.fetch_add(1, std::memory_order_relaxed);
@@ -744,17 +744,25 @@ void WorkOn(const CvrxApp& app, const std::vector<const SimilarityClass*>& class
   }
 }
 
-// A helper thread: works like the calling thread but never touches the
-// progress object; running out of memory stops the whole step.
-void Helper(const CvrxApp& app, const std::vector<const SimilarityClass*>& classes,
-            ThreadShare share, SharedGather& shared) {
+// The work of one thread; running out of memory in any thread stops the
+// whole step.
+void WorkOn(const CvrxApp& app, const std::vector<const SimilarityClass*>& classes,
+            ThreadShare share, SharedGather& shared, GatherReporter& reporter,
+            SlotApplier* applier) {
   try {
-    GatherReporter reporter(shared, nullptr);
-    WorkOn(app, classes, share, shared, reporter, nullptr);
+    TakeClasses(app, classes, share, shared, reporter, applier);
   } catch (const std::bad_alloc&) {
     shared.outOfMemory.store(true);
     shared.stop.store(true);
   }
+}
+
+// A helper thread: works like the calling thread but never touches the
+// progress object.
+void Helper(const CvrxApp& app, const std::vector<const SimilarityClass*>& classes,
+            ThreadShare share, SharedGather& shared) {
+  GatherReporter reporter(shared, nullptr);
+  WorkOn(app, classes, share, shared, reporter, nullptr);
   shared.helpersRunning.fetch_sub(1);
 }
 
@@ -785,12 +793,7 @@ void GatherInParallel(CvrxApp& app, Progress& progress, const GatherOptions& opt
       break;
     }
   }
-  try {
-    WorkOn(app, classes, share, shared, reporter, &applier);
-  } catch (const std::bad_alloc&) {
-    shared.outOfMemory.store(true);
-    shared.stop.store(true);
-  }
+  WorkOn(app, classes, share, shared, reporter, &applier);
   while (shared.helpersRunning.load() != 0) {
     reporter.Pump();
     std::this_thread::sleep_for(kWaitPump);
@@ -804,10 +807,6 @@ void GatherInParallel(CvrxApp& app, Progress& progress, const GatherOptions& opt
 }
 
 }  // namespace
-
-RunStatus GatherEqualContent(CvrxApp& app) {
-  return GatherEqualContent(app, GatherOptions{});
-}
 
 RunStatus GatherEqualContent(CvrxApp& app, GatherOptions options) {
   if (options.workers == 0) {

@@ -40,11 +40,8 @@ struct GatherOptions {
 // Classes are independent, so several threads work on them at once, each
 // taking the next class; the results, and the messages of unreadable files,
 // are put in place in class order. Only the calling thread touches the
-// progress object.
-RunStatus GatherEqualContent(CvrxApp& app);
-
-// The same with other bounds; small bounds on the open files exercise the
-// paths of very large buckets.
-RunStatus GatherEqualContent(CvrxApp& app, GatherOptions options);
+// progress object. Small bounds on the open files exercise the paths of very
+// large buckets.
+RunStatus GatherEqualContent(CvrxApp& app, GatherOptions options = {});
 
 }  // namespace vrx

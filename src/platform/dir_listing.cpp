@@ -15,15 +15,6 @@
 namespace vrx {
 namespace {
 
-// Name of the last component of a path; "." for the root.
-std::string LastComponent(const std::string& path) {
-  if (path.empty() || path == "/") {
-    return ".";
-  }
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 const char* SystemPath(const std::string& path) {
   return path.empty() ? "/" : path.c_str();
 }
@@ -174,7 +165,7 @@ bool QueryEntry(const std::string& path, DirEntryInfo* out) {
   if (!StatxAt(AT_FDCWD, SystemPath(path), 0, &st)) {
     return false;
   }
-  out->name = LastComponent(path);
+  out->name = std::string(LastComponent(path));
   FillFromStatx(st, out);
   return true;
 }

@@ -9,8 +9,11 @@
 // the name. Relative paths are taken relative to the working directory.
 #pragma once
 
+#include <string.h>
+
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_time.h"
@@ -48,5 +51,21 @@ bool QueryEntry(const std::string& path, DirEntryInfo* out);
 
 // Joins a directory path and a name with "/" (the root "" gives "/name").
 std::string JoinPath(const std::string& dirPath, const std::string& name);
+
+// The last component of a path: the text after its last "/", and "." for the
+// root ("" or "/"). A view into `path`, or of a literal.
+inline std::string_view LastComponent(std::string_view path) {
+  if (path.empty() || path == "/") {
+    return ".";
+  }
+  // memrchr scans many bytes at a time; name comparisons call this for
+  // millions of pairs.
+  const void* slash = ::memrchr(path.data(), '/', path.size());
+  if (slash == nullptr) {
+    return path;
+  }
+  const char* name = static_cast<const char*>(slash) + 1;
+  return {name, static_cast<size_t>(path.data() + path.size() - name)};
+}
 
 }  // namespace vrx
