@@ -29,6 +29,10 @@ struct FileEntry {
   FileTime time = 0;        // the time chosen by the search's date kind (UTC)
   uint64_t size = 0;        // bytes, 64 bits; 0 for directories
   uint32_t attributes = 0;  // R 0x1, H 0x2, S 0x4, D 0x10, A 0x20
+  // Which file the walk saw: hard links of one file share both numbers, and
+  // whatever opens the file later checks that it is still this one.
+  uint64_t device = 0;
+  uint64_t inode = 0;
 
   // The final name as listed: the text after the last '/' of the path, and
   // "." for the root (the empty path, or "/").

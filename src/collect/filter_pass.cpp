@@ -34,21 +34,18 @@ PassMode ModeOf(const SearchParams& params) {
 // then gets the walk's access message when its listing fails.
 bool ReadSourceRecord(const CvrxApp& app, const std::string& source, FileEntry* out) {
   out->path = source;
-  if (source.empty()) {
-    uint32_t attributes = 0;
-    if (!QueryAttributes(source, &attributes)) {
-      return false;
-    }
-    out->attributes = attributes;
-    out->time = 0;
-    out->size = 0;
-    return true;
-  }
   DirEntryInfo info;
   if (!QueryEntry(source, &info)) {
     return false;
   }
   out->attributes = info.attributes;
+  out->device = info.device;
+  out->inode = info.inode;
+  if (source.empty()) {
+    out->time = 0;
+    out->size = 0;
+    return true;
+  }
   out->time = info.TimeOfKind(app.params.dateKind);
   out->size = info.size;
   return true;

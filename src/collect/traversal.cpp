@@ -23,6 +23,8 @@ void FillWorkEntry(const CvrxApp& app, const std::string& dirPath, const DirEntr
   work->attributes = info.attributes;
   work->time = info.TimeOfKind(app.params.dateKind);
   work->size = info.size;
+  work->device = info.device;
+  work->inode = info.inode;
 }
 
 // Lists `dirPath` for a walk, or writes the walk's message and returns false.

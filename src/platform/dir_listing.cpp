@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -49,6 +50,8 @@ void FillFromStatx(const struct statx& st, DirEntryInfo* info) {
   info->accessed = FromStatx(st.stx_atime);
   info->created = (st.stx_mask & STATX_BTIME) != 0 ? FromStatx(st.stx_btime) : info->modified;
   info->size = S_ISDIR(st.stx_mode) ? 0 : st.stx_size;
+  info->device = makedev(st.stx_dev_major, st.stx_dev_minor);
+  info->inode = st.stx_ino;
 }
 
 bool StatxAt(int dirFd, const char* path, int flags, struct statx* st) {

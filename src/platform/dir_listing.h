@@ -30,6 +30,8 @@ struct DirEntryInfo {
   FileTime accessed = 0;
   FileTime created = 0;  // birth time where the file system has one, else modified
   uint64_t size = 0;     // 0 for directories
+  uint64_t device = 0;   // the file system's device number (st_dev)
+  uint64_t inode = 0;    // the inode number on that device (st_ino)
 
   // The time chosen by a date kind: 0 modification, 1 access, 2 creation;
   // any other kind gives the modification time.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -77,6 +78,29 @@ TEST(DirListingTest, AttributesSizesAndKinds) {
     EXPECT_EQ(info->attributes, e.attributes) << e.name;
     EXPECT_EQ(info->size, e.size) << e.name;
   }
+}
+
+TEST(DirListingTest, DeviceAndInodeTellHardLinksFromCopies) {
+  test::TempTree tree;
+  tree.MakeFile("d/a", "same");
+  tree.MakeFile("d/copy", "same");
+  ASSERT_EQ(::link(tree.Path("d/a").c_str(), tree.Path("d/link").c_str()), 0);
+  std::vector<DirEntryInfo> entries;
+  ASSERT_TRUE(ListDirectory(tree.Path("d"), &entries));
+  const DirEntryInfo* a = FindEntry(entries, "a");
+  const DirEntryInfo* copy = FindEntry(entries, "copy");
+  const DirEntryInfo* link = FindEntry(entries, "link");
+  ASSERT_TRUE(a != nullptr && copy != nullptr && link != nullptr);
+  struct stat st {};
+  ASSERT_EQ(::stat(tree.Path("d/a").c_str(), &st), 0);
+  EXPECT_EQ(a->device, st.st_dev);
+  EXPECT_EQ(a->inode, st.st_ino);
+  EXPECT_EQ(link->inode, a->inode);
+  EXPECT_NE(copy->inode, a->inode);
+  DirEntryInfo queried;
+  ASSERT_TRUE(QueryEntry(tree.Path("d/link"), &queried));
+  EXPECT_EQ(queried.inode, a->inode);
+  EXPECT_EQ(queried.device, a->device);
 }
 
 TEST(DirListingTest, TimesAreFileTimes) {
