@@ -44,4 +44,10 @@ RunStatus OutOfMemory(size_t members) {
                              FormatCount(members) + " Mitgliedern konnte nicht aufgeteilt werden.");
 }
 
+RunStatus CollectionOutOfMemory(size_t records) {
+  return RunStatus::Fail(RunCode::kTooLarge,
+                         "Nicht genug Arbeitsspeicher für die Suche: nach " + FormatCount(records) +
+                             " gefundenen Einträgen konnte kein weiterer aufgenommen werden.");
+}
+
 }  // namespace vrx

@@ -29,5 +29,7 @@ RunStatus CliqueTooLarge(size_t members);
 // `overflow`: the count does not fit in 64 bits.
 RunStatus CombinationsTooLarge(uint64_t classes, bool overflow, size_t areas);
 RunStatus OutOfMemory(size_t members);
+// The filter pass ran out of memory after `records` records.
+RunStatus CollectionOutOfMemory(size_t records);
 
 }  // namespace vrx

@@ -40,6 +40,7 @@ class WalkTest : public ::testing::Test {
   void WalkFiltered(const std::string& dir, bool withSubdirs, bool filesFirst) {
     WalkState state;
     state.filesFirst = filesFirst;
+    state.excl = app_.params.sourcesExcl;
     CollectFiltered(app_, tree_.Path(dir), withSubdirs, true, &state);
   }
 
@@ -165,15 +166,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ExclusionCase>& p) { return p.param.label; });
 
 TEST_F(WalkTest, ExclusionTestMovesTheCursorAndFindsTheEntry) {
-  app_.params.sourcesExcl = {{"p/a", false}, {"p/b", false}, {"p/b", true}, {"p/c", false}};
+  const std::vector<SourceEntry> excl = {
+      {"p/a", false}, {"p/b", false}, {"p/b", true}, {"p/c", false}};
   size_t cursor = 0;
-  EXPECT_EQ(ExclusionTest(app_, "p/b", &cursor), 2);  // the last of equal paths decides
+  EXPECT_EQ(ExclusionTest(excl, "p/b", &cursor), 2);  // the last of equal paths decides
   EXPECT_EQ(cursor, 3U);
-  EXPECT_EQ(ExclusionTest(app_, "p/bb", &cursor), -1);
+  EXPECT_EQ(ExclusionTest(excl, "p/bb", &cursor), -1);
   EXPECT_EQ(cursor, 3U);
-  EXPECT_EQ(ExclusionTest(app_, "p/a", &cursor), 0);  // behind the cursor, still found
+  EXPECT_EQ(ExclusionTest(excl, "p/a", &cursor), 0);  // behind the cursor, still found
   EXPECT_EQ(cursor, 3U);
-  EXPECT_EQ(ExclusionTest(app_, "p/d", &cursor), -1);
+  EXPECT_EQ(ExclusionTest(excl, "p/d", &cursor), -1);
   EXPECT_EQ(cursor, 4U);
 }
 

@@ -55,7 +55,7 @@ TEST_F(FilterPassTest, OnlyIncludeLocationsTakeEverythingAsOneClass) {
   tree_.MakeFile("s/b.txt");
   tree_.MakeFile("s/sub/c.txt");
   SetSources({{"s", true}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
 
   EXPECT_EQ(Recorded(), (Paths{"s", "s/b.txt", "s/sub", "s/sub/c.txt"}));
   EXPECT_EQ(app_.candidates.GetAt(0).name(), "s");
@@ -76,10 +76,10 @@ TEST_F(FilterPassTest, NewPassReplacesTheCandidatesOfTheLastOne) {
   tree_.MakeFile("s/b.txt");
   tree_.MakeFile("t/c.txt");
   SetSources({{"s", false}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   app_.ClearClasses();
   SetSources({{"t", false}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(Recorded(), (Paths{"t", "t/c.txt"}));
 }
 
@@ -90,7 +90,7 @@ TEST_F(FilterPassTest, LocationComparisonWalksFilesFirst) {
   SetSources({{"s", true}});
   app_.params.sourceCompare = true;
   app_.params.UpdateSummaryFlags();
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(Recorded(), (Paths{"s", "s/b.txt", "s/z.txt", "s/sub", "s/sub/c.txt"}));
 }
 
@@ -100,7 +100,7 @@ TEST_F(FilterPassTest, FileSourceIsTakenDespiteFiltersAndExcludes) {
   SetSources({{"s/b.txt", false}}, {{"s/b.txt", false}});
   app_.params.nameIncl = {"*.jpg"};
   app_.params.UpdateSummaryFlags();
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   ASSERT_EQ(app_.candidates.GetSize(), 1U);
   const FileEntry& entry = app_.candidates.GetAt(0);
   EXPECT_EQ(entry.path, tree_.Path("s/b.txt"));
@@ -113,7 +113,7 @@ TEST_F(FilterPassTest, ExcludedSourceLosesItsOwnRecordAndDirectEntries) {
   tree_.MakeFile("s/b.txt");
   tree_.MakeFile("s/sub/c.txt");
   SetSources({{"s", true}}, {{"s", false}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(Recorded(), (Paths{"s/sub/c.txt"}));
 }
 
@@ -122,7 +122,7 @@ TEST_F(FilterPassTest, RootSourceIsRecordedAsDot) {
   // file system.
   app_.params.sourcesIncl = {{"", false}};
   app_.params.UpdateSummaryFlags();
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   ASSERT_GE(app_.candidates.GetSize(), 2U);
   const FileEntry& root = app_.candidates.GetAt(0);
   EXPECT_EQ(root.path, "");
@@ -137,7 +137,7 @@ TEST_F(FilterPassTest, RootSourceIsRecordedAsDot) {
 TEST_F(FilterPassTest, VanishedSourceIsReportedAndLeftOut) {
   tree_.MakeFile("a/x.txt");
   SetSources({{"a", false}, {"gone", true}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(Recorded(), (Paths{"a", "a/x.txt"}));
   EXPECT_EQ(diagnostics_.messages,
             (std::vector<std::string>{tree_.Path("gone") + ":  access error, excluded.\n"}));
@@ -150,11 +150,11 @@ TEST_F(FilterPassTest, SourceBoundaries) {
   }
   tree_.MakeFile("b/g");
   SetSources({{"a", false}, {"b", false}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(app_.sourceFirstEntry, (std::vector<uint32_t>{7}));
 
   SetSources({{"a", false}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_TRUE(app_.sourceFirstEntry.empty());
 }
 
@@ -169,14 +169,14 @@ TEST_F(FilterPassTest, SourceWithoutRecordsGetsTheNextIndex) {
   SetSources({{"a", false}, {"b", false}, {"c", false}, {"d", false}});
   app_.params.nameIncl = {"*.txt"};
   app_.params.UpdateSummaryFlags();
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(Recorded(), (Paths{"a/1.txt", "c/2.txt"}));
   EXPECT_EQ(app_.sourceFirstEntry, (std::vector<uint32_t>{1, 1, 2}));
 
   // Unfiltered: a source that vanished contributes nothing either.
   app_.params.nameIncl.clear();
   SetSources({{"a", false}, {"b0", false}, {"c", false}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(Recorded(), (Paths{"a", "a/1.txt", "c", "c/2.txt"}));
   EXPECT_EQ(app_.sourceFirstEntry, (std::vector<uint32_t>{2, 2}));
 }
@@ -186,7 +186,7 @@ TEST_F(FilterPassTest, PassWithoutRecordsMakesNoClass) {
   SetSources({{"s", true}});
   app_.params.nameIncl = {"*.txt"};
   app_.params.UpdateSummaryFlags();
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(app_.candidates.GetSize(), 0U);
   EXPECT_TRUE(app_.classes.empty());
   EXPECT_FALSE(app_.runCancelled);
@@ -200,7 +200,7 @@ TEST_F(FilterPassTest, CancelKeepsRecordsButMakesNoClass) {
   tree_.MakeFile("a/2");
   tree_.MakeFile("b/3");
   SetSources({{"a", false}, {"b", false}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   const Paths full = Recorded();
   ASSERT_EQ(full.size(), 5U);
 
@@ -210,7 +210,7 @@ TEST_F(FilterPassTest, CancelKeepsRecordsButMakesNoClass) {
     app_.runCancelled = false;
     log_.pumps = 0;
     log_.cancelAtPump = k;
-    app_.CollectCandidates();
+    ASSERT_TRUE(app_.CollectCandidates().ok());
     EXPECT_TRUE(app_.runCancelled);
     EXPECT_TRUE(app_.classes.empty());
     EXPECT_EQ(Recorded(), Paths(full.begin(), full.begin() + (k - 1)));

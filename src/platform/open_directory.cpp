@@ -1,0 +1,87 @@
+#include "platform/open_directory.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+namespace vrx {
+
+// Opens with a retry on EINTR, checks the result with fstat and hands the
+// descriptor to a handle.
+class DirOpener {
+ public:
+  // With `verify`, the opened directory must be (`device`, `inode`).
+  static OpenOutcome Open(int atFd, const char* path, int flags, bool verify, uint64_t device,
+                          uint64_t inode, DirHandle* out) {
+    out->Close();
+    int fd = -1;
+    do {
+      fd = ::openat(atFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+      // With O_NOFOLLOW a link gives ELOOP, and anything but a directory
+      // gives ENOTDIR: both mean the entry is no longer what was listed.
+      const bool replaced = (flags & O_NOFOLLOW) != 0 && (errno == ELOOP || errno == ENOTDIR);
+      return replaced ? OpenOutcome::kChanged : OpenOutcome::kFailed;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+      ::close(fd);
+      return OpenOutcome::kFailed;
+    }
+    if (verify && (st.st_dev != device || st.st_ino != inode)) {
+      ::close(fd);
+      return OpenOutcome::kChanged;
+    }
+    out->fd_ = fd;
+    out->device_ = st.st_dev;
+    out->inode_ = st.st_ino;
+    return OpenOutcome::kOpened;
+  }
+};
+
+DirHandle::~DirHandle() {
+  Close();
+}
+
+DirHandle::DirHandle(DirHandle&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      device_(std::exchange(other.device_, 0)),
+      inode_(std::exchange(other.inode_, 0)) {}
+
+DirHandle& DirHandle::operator=(DirHandle&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+    device_ = std::exchange(other.device_, 0);
+    inode_ = std::exchange(other.inode_, 0);
+  }
+  return *this;
+}
+
+void DirHandle::Close() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+  }
+  fd_ = -1;
+  device_ = 0;
+  inode_ = 0;
+}
+
+OpenOutcome OpenDirectory(const std::string& path, DirHandle* out) {
+  return DirOpener::Open(AT_FDCWD, path.empty() ? "/" : path.c_str(), 0, false, 0, 0, out);
+}
+
+OpenOutcome OpenSubdirectory(const DirHandle& parent, const std::string& name, uint64_t device,
+                             uint64_t inode, DirHandle* out) {
+  return DirOpener::Open(parent.fd(), name.c_str(), O_NOFOLLOW, true, device, inode, out);
+}
+
+OpenOutcome OpenParent(const DirHandle& child, uint64_t device, uint64_t inode, DirHandle* out) {
+  return DirOpener::Open(child.fd(), "..", O_NOFOLLOW, true, device, inode, out);
+}
+
+}  // namespace vrx

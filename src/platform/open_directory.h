@@ -1,0 +1,56 @@
+// Open directories for the walk. A source is opened by its path (a link
+// there is followed); every directory below it is opened relative to its
+// parent's descriptor without following a link, and is then checked to be
+// the directory that the parent's listing saw (same device and inode). So a
+// directory that was replaced by a link, a file or another directory between
+// listing and descent is never entered.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vrx {
+
+// One open directory, owned; closed when the handle goes away.
+class DirHandle {
+ public:
+  DirHandle() = default;
+  ~DirHandle();
+  DirHandle(DirHandle&& other) noexcept;
+  DirHandle& operator=(DirHandle&& other) noexcept;
+  DirHandle(const DirHandle&) = delete;
+  DirHandle& operator=(const DirHandle&) = delete;
+
+  bool IsOpen() const { return fd_ >= 0; }
+  void Close();
+  int fd() const { return fd_; }
+  // The device and inode of the open directory (0 while closed).
+  uint64_t device() const { return device_; }
+  uint64_t inode() const { return inode_; }
+
+ private:
+  friend class DirOpener;
+  int fd_ = -1;
+  uint64_t device_ = 0;
+  uint64_t inode_ = 0;
+};
+
+enum class OpenOutcome {
+  kOpened,
+  kFailed,   // missing, no access, not a directory (a source), out of descriptors
+  kChanged,  // not the directory the listing saw: a link, a file or another directory
+};
+
+// Opens a source directory by its path ("" the root), following a link.
+OpenOutcome OpenDirectory(const std::string& path, DirHandle* out);
+
+// Opens the subdirectory `name` of `parent` and checks that it is the
+// directory (`device`, `inode`) that the listing recorded.
+OpenOutcome OpenSubdirectory(const DirHandle& parent, const std::string& name, uint64_t device,
+                             uint64_t inode, DirHandle* out);
+
+// Opens the directory that holds `child` (its "..") and checks that it is
+// (`device`, `inode`): the way back up for a walk that closed it meanwhile.
+OpenOutcome OpenParent(const DirHandle& child, uint64_t device, uint64_t inode, DirHandle* out);
+
+}  // namespace vrx
