@@ -154,7 +154,7 @@ void CollectSource(CvrxApp& app, const SourceEntry& source, PassMode mode, WalkS
 // area. Filled from the back: the next record is the first one of the next
 // source that has any, or the end of the list.
 void FillEmptySourceBorders(CvrxApp& app, const std::vector<bool>& contributed) {
-  uint32_t next = static_cast<uint32_t>(app.candidates.GetSize());
+  auto next = static_cast<uint32_t>(app.candidates.GetSize());
   for (size_t k = contributed.size(); k-- > 1;) {
     if (contributed[k]) {
       next = app.sourceFirstEntry[k - 1];
@@ -240,7 +240,7 @@ RunStatus CvrxApp::CollectCandidates() {
   return RunStatus::Ok();
 }
 
-bool CvrxApp::PassesFilters(const FileEntry& entry) {
+bool CvrxApp::PassesFilters(const FileEntry& entry) const {
   return vrx::PassesFilters(params, entry, diagnostics());
 }
 

@@ -38,7 +38,7 @@ class CvrxApp {
   // The compare driver: every active criterion in the fixed order.
   RunStatus CompareAll();
   // True when the record passes every filter of `params`.
-  bool PassesFilters(const FileEntry& entry);
+  bool PassesFilters(const FileEntry& entry) const;
   void ClearClasses();
 
   ProgressFactory& progressFactory() const { return progressFactory_; }

@@ -10,10 +10,10 @@
 // dropped at the end, and the rules still go through each list in its order.
 
 #include <algorithm>
+#include <numeric>
 #include <span>
 #include <string>
 #include <string_view>
-#include <tuple>
 #include <vector>
 
 #include "collect/file_entry.h"
@@ -44,20 +44,16 @@ class LocationList {
   // Builds the index; after the last Add.
   void Index() {
     byNormal_.resize(items_.size());
-    for (size_t i = 0; i < items_.size(); ++i) {
-      byNormal_[i] = i;
-    }
-    std::ranges::sort(byNormal_, [this](size_t a, size_t b) {
-      return std::tie(items_[a].normal, a) < std::tie(items_[b].normal, b);
-    });
+    std::iota(byNormal_.begin(), byNormal_.end(), size_t{0});
+    std::stable_sort(byNormal_.begin(), byNormal_.end(),
+                     [this](size_t a, size_t b) { return items_[a].normal < items_[b].normal; });
   }
 
   // The positions of the locations (removed ones too) at a normal path, in
   // list order.
   std::span<const size_t> At(std::string_view normal) const {
-    const auto range = std::ranges::equal_range(
-        byNormal_, normal, {}, [this](size_t i) { return std::string_view(items_[i].normal); });
-    return {range.begin(), range.end()};
+    const auto range = std::equal_range(byNormal_.begin(), byNormal_.end(), normal, ByNormal{this});
+    return {range.first, range.second};
   }
 
   size_t size() const { return items_.size(); }
@@ -84,6 +80,17 @@ class LocationList {
   }
 
  private:
+  // Orders positions by the normal path they hold.
+  struct ByNormal {
+    const LocationList* list;
+    bool operator()(size_t i, std::string_view normal) const {
+      return list->items_[i].normal < normal;
+    }
+    bool operator()(std::string_view normal, size_t i) const {
+      return normal < list->items_[i].normal;
+    }
+  };
+
   std::vector<Location> items_;
   std::vector<size_t> byNormal_;
 };

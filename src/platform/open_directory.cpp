@@ -80,8 +80,4 @@ OpenOutcome OpenSubdirectory(const DirHandle& parent, const std::string& name, u
   return DirOpener::Open(parent.fd(), name.c_str(), O_NOFOLLOW, true, device, inode, out);
 }
 
-OpenOutcome OpenParent(const DirHandle& child, uint64_t device, uint64_t inode, DirHandle* out) {
-  return DirOpener::Open(child.fd(), "..", O_NOFOLLOW, true, device, inode, out);
-}
-
 }  // namespace vrx

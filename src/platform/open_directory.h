@@ -49,8 +49,4 @@ OpenOutcome OpenDirectory(const std::string& path, DirHandle* out);
 OpenOutcome OpenSubdirectory(const DirHandle& parent, const std::string& name, uint64_t device,
                              uint64_t inode, DirHandle* out);
 
-// Opens the directory that holds `child` (its "..") and checks that it is
-// (`device`, `inode`): the way back up for a walk that closed it meanwhile.
-OpenOutcome OpenParent(const DirHandle& child, uint64_t device, uint64_t inode, DirHandle* out);
-
 }  // namespace vrx

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -115,6 +116,74 @@ TEST_F(FilterPassTest, ExcludedSourceLosesItsOwnRecordAndDirectEntries) {
   SetSources({{"s", true}}, {{"s", false}});
   ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(Recorded(), (Paths{"s/sub/c.txt"}));
+}
+
+// The pass itself, without the check, never enters one directory twice,
+// whatever names lead there; the two names of a hard-linked file stay two
+// records.
+TEST_F(FilterPassTest, NoDirectoryIsEnteredTwice) {
+  tree_.MakeFile("d/only.bin", "x");
+  ASSERT_EQ(::link(tree_.Path("d/only.bin").c_str(), tree_.Path("d/hard").c_str()), 0);
+  tree_.MakeFile("d/sub/x", "y");
+  tree_.MakeSymlink("dlink", tree_.Path("d"));
+  struct Case {
+    const char* title;
+    std::vector<SourceEntry> sources;
+    Paths expected;
+  };
+  const Case cases[] = {
+      {"the same folder twice",
+       {{"d", true}, {"./d", true}},
+       {"./d", "./d/hard", "./d/only.bin", "./d/sub", "./d/sub/x"}},
+      {"through a link",
+       {{"d", true}, {"dlink", true}},
+       {"d", "d/hard", "d/only.bin", "d/sub", "d/sub/x"}},
+      {"a subfolder first, then the whole through a link",
+       {{"d/sub", true}, {"dlink", true}},
+       {"d/sub", "d/sub/x", "dlink", "dlink/hard", "dlink/only.bin", "dlink/sub"}},
+  };
+  for (const bool filtered : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.title) + (filtered ? ", filtered" : ""));
+      SetSources(c.sources);
+      app_.params.nameExcl = filtered ? Paths{"*.none"} : Paths{};
+      app_.params.UpdateSummaryFlags();
+      ASSERT_TRUE(app_.CollectCandidates().ok());
+      EXPECT_EQ(Recorded(), c.expected);
+      EXPECT_TRUE(diagnostics_.messages.empty());
+    }
+  }
+}
+
+// An exclusion names the same place as a path below the source, however
+// either is spelt.
+TEST_F(FilterPassTest, ExclusionsAreMatchedInNormalForm) {
+  tree_.MakeFile("t/keep");
+  tree_.MakeFile("t/skip/b");
+  tree_.MakeFile("t/skip/deeper/c");
+  tree_.MakeSymlink("tlink", tree_.Path("t"));
+  struct Case {
+    std::vector<SourceEntry> sources;
+    std::vector<SourceEntry> excl;
+    Paths expected;
+  };
+  const Case cases[] = {
+      {{{"t", true}}, {{"./t/skip", true}}, {"t", "t/keep", "t/skip"}},
+      {{{"./t", true}}, {{"t/skip", true}}, {"./t", "./t/keep", "./t/skip"}},
+      {{{"t", true}}, {{"t/./skip/../skip", true}}, {"t", "t/keep", "t/skip"}},
+      // Without "+" only the direct entries of skip go.
+      {{{"tlink", true}},
+       {{"t/skip", false}},
+       {"tlink", "tlink/keep", "tlink/skip", "tlink/skip/deeper/c"}},
+      // The source itself excluded: its record and direct entries go.
+      {{{"t", true}}, {{"./t", false}}, {"t/skip/b", "t/skip/deeper", "t/skip/deeper/c"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sources.front().path + " -x " + c.excl.front().path);
+    SetSources(c.sources, c.excl);
+    ASSERT_TRUE(app_.CollectCandidates().ok());
+    EXPECT_EQ(Recorded(), c.expected);
+  }
 }
 
 TEST_F(FilterPassTest, RootSourceIsRecordedAsDot) {

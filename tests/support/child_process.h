@@ -1,0 +1,29 @@
+// Running a piece of a test in a forked child, so that what it changes for
+// the whole process (resource limits, a mount namespace, the user) or a
+// crash stays out of the test process.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace vrx::test {
+
+struct ChildOutcome {
+  bool exited = false;  // ended normally; otherwise killed by `signal`
+  int status = -1;      // the body's return value (0..255) when it exited
+  int signal = 0;
+
+  // "exited with 3", "killed by signal 11 (Segmentation fault)".
+  std::string Describe() const;
+};
+
+// Runs `body` in a child process; its return value becomes the exit status.
+// Returns false, with `*why` set, when no child could be had.
+bool RunInChild(const std::function<int()>& body, ChildOutcome* outcome, std::string* why);
+
+// Runs `body` on a thread of its own whose stack holds `stackBytes`, and
+// waits for it. False when no such thread could be made.
+bool RunOnSmallStack(size_t stackBytes, const std::function<void()>& body);
+
+}  // namespace vrx::test
