@@ -52,9 +52,8 @@ void ActionScope::RankSources(const CvrxApp& app, const std::vector<std::string>
   std::vector<uint32_t> rankOfSorted(sorted.size());
   for (size_t k = 0; k < sorted.size(); ++k) {
     const auto typed = std::find(typedSources.begin(), typedSources.end(), sorted[k].path);
-    rankOfSorted[k] = static_cast<uint32_t>(typed != typedSources.end()
-                                                ? typed - typedSources.begin()
-                                                : typedSources.size() + k);
+    rankOfSorted[k] = static_cast<uint32_t>(
+        typed != typedSources.end() ? typed - typedSources.begin() : typedSources.size() + k);
   }
   std::unordered_map<const FileEntry*, uint32_t> wanted;
   for (size_t i = 0; i < files_.size(); ++i) {

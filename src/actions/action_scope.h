@@ -30,8 +30,8 @@ enum class FileStanding : uint8_t {
 
 struct ScopeFile {
   const FileEntry* entry = nullptr;
-  std::string absolutePath;   // the record's path made absolute and clean
-  uint32_t sourceRank = 0;    // its source's position in the typed list (0 first)
+  std::string absolutePath;  // the record's path made absolute and clean
+  uint32_t sourceRank = 0;   // its source's position in the typed list (0 first)
   FileStanding standing = FileStanding::kActionable;
 
   // A regular file that can stay as a class's kept member.

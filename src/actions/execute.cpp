@@ -133,9 +133,8 @@ class Executor {
   void Journal(const StepOutcome& outcome) {
     const std::string result =
         outcome.result == StepResult::kDone ? "ok" : "übersprungen: " + outcome.reason;
-    if (Verdict written =
-            context_.journal->Record(JournalAction(plan_.action), outcome.path, outcome.target,
-                                     result);
+    if (Verdict written = context_.journal->Record(JournalAction(plan_.action), outcome.path,
+                                                   outcome.target, result);
         !written.ok() && !journalFailed_ && context_.diagnostics != nullptr) {
       context_.diagnostics->Printf("%s\n", written.reason.c_str());
       journalFailed_ = true;

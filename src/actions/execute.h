@@ -23,8 +23,8 @@ class ProgressFactory;
 struct ActionContext {
   ProgressFactory* progressFactory = nullptr;  // nullptr: no display
   Diagnostics* diagnostics = nullptr;          // per-file problems; nullptr: not shown
-  ActionJournal* journal = nullptr;  // required: nothing is done without a journal
-  TrashSettings trash;               // for kTrash
+  ActionJournal* journal = nullptr;            // required: nothing is done without a journal
+  TrashSettings trash;                         // for kTrash
 };
 
 enum class StepResult : uint8_t {

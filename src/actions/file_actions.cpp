@@ -87,8 +87,8 @@ Verdict LinkOne(const CheckedFile& kept, const CheckedFile& file, const FileEntr
   }
   // The link must name the very file that was compared.
   FileIdentity linked;
-  if (StatNoFollow(file.folder.get(), temp, &linked) != 0 ||
-      linked.inode != kept.identity.inode || linked.device != kept.identity.device) {
+  if (StatNoFollow(file.folder.get(), temp, &linked) != 0 || linked.inode != kept.identity.inode ||
+      linked.device != kept.identity.device) {
     (void)RemoveFile(file.folder.get(), temp);
     return Verdict::Refused("behaltene Datei während der Aktion ersetzt");
   }

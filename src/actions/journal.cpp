@@ -65,8 +65,8 @@ std::string LocalTimeText(int64_t seconds) {
   CalendarFields t;
   UnixSecondsToLocalFields(seconds, &t);
   char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day,
-                t.hour, t.minute, t.second);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
   return text;
 }
 
@@ -151,8 +151,8 @@ bool ActionJournal::ReadAll(std::vector<JournalLine>* lines) const {
       end = text.size();  // a line cut short by a crash is left out below
     }
     JournalLine line;
-    if (end < text.size() && ParseJournalLine(std::string_view(text).substr(start, end - start),
-                                              &line)) {
+    if (end < text.size() &&
+        ParseJournalLine(std::string_view(text).substr(start, end - start), &line)) {
       lines->push_back(std::move(line));
     }
     start = end + 1;

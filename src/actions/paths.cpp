@@ -41,8 +41,7 @@ bool IsInFolder(std::string_view path, std::string_view folder) {
   if (folder == "/" || folder.empty()) {
     return true;
   }
-  return path.starts_with(folder) &&
-         (path.size() == folder.size() || path[folder.size()] == '/');
+  return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
 std::string ParentOf(std::string_view path) {

@@ -20,8 +20,8 @@ uint64_t MountKey(const FileIdentity& id) {
 }
 
 bool IsUnreserved(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-         c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '.' || c == '_' || c == '~' || c == '/';
 }
 
 int HexValue(char c) {
@@ -220,9 +220,9 @@ Verdict Trash::OpenTopCan(const std::string& folderPath, Can* can) const {
 Verdict Trash::Enter(Can* can, const CheckedFile& file, const FileEntry& entry,
                      std::string* trashedPath) const {
   const std::string original = file.RealPath();
-  const std::string infoText = TrashInfoText(
-      EncodeTrashPath(can->top.empty() ? original : TopRelative(original, can->top)),
-      CurrentUnixSeconds());
+  const std::string infoText =
+      TrashInfoText(EncodeTrashPath(can->top.empty() ? original : TopRelative(original, can->top)),
+                    CurrentUnixSeconds());
   for (unsigned n = 1; n <= kMaxNumber; ++n) {
     const std::string name = NumberedName(file.name, n);
     const std::string infoName = name + kInfoSuffix;
@@ -244,9 +244,8 @@ Verdict Trash::Enter(Can* can, const CheckedFile& file, const FileEntry& entry,
       return Verdict::Failed("Infodatei im Papierkorb nicht schreibbar", error);
     }
     Verdict still = StillUnchanged(file, entry);
-    const int moved = still.ok() ? RenameNoReplace(file.folder.get(), file.name,
-                                                   can->files.get(), name)
-                                 : 0;
+    const int moved =
+        still.ok() ? RenameNoReplace(file.folder.get(), file.name, can->files.get(), name) : 0;
     if (!still.ok() || moved != 0) {
       (void)RemoveFile(can->info.get(), infoName);
     }

@@ -53,7 +53,7 @@ class Trash {
 
   TrashSettings settings_;
   bool homeKnown_ = false;
-  std::map<uint64_t, Can> cans_;          // by mount
+  std::map<uint64_t, Can> cans_;             // by mount
   std::map<uint64_t, std::string> refused_;  // mounts without a usable trash
 };
 

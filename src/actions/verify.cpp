@@ -100,8 +100,7 @@ Verdict OpenChecked(const CheckedFile& file, UniqueFd* out) {
   return Verdict::Fine();
 }
 
-Verdict SameContents(const CheckedFile& kept, int keptFd, const CheckedFile& marked,
-                     int markedFd) {
+Verdict SameContents(const CheckedFile& kept, int keptFd, const CheckedFile& marked, int markedFd) {
   if (kept.identity.device != marked.identity.device) {
     return Verdict::Refused("auf einem anderen Dateisystem als " + kept.RealPath());
   }

@@ -59,8 +59,7 @@ Verdict StillUnchanged(const CheckedFile& file, const FileEntry& entry);
 // Opens the checked file for reading and makes sure it is the same file.
 Verdict OpenChecked(const CheckedFile& file, UniqueFd* out);
 // For links and clones: both on one file system and byte for byte equal.
-Verdict SameContents(const CheckedFile& kept, int keptFd, const CheckedFile& marked,
-                     int markedFd);
+Verdict SameContents(const CheckedFile& kept, int keptFd, const CheckedFile& marked, int markedFd);
 
 // True when the identity is the one the search recorded.
 bool MatchesRecord(const FileIdentity& identity, const FileEntry& entry);

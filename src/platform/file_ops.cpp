@@ -3,8 +3,8 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/random.h>
-#include <sys/sysmacros.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <array>
@@ -306,7 +306,8 @@ int ReadSmallFile(int dirFd, const std::string& name, size_t limit, std::string*
   std::array<char, 4096> buffer{};
   for (;;) {
     ssize_t n = 0;
-    if (const int error = Retry([&] { return n = ::read(fd.get(), buffer.data(), buffer.size()); })) {
+    if (const int error =
+            Retry([&] { return n = ::read(fd.get(), buffer.data(), buffer.size()); })) {
       return error;
     }
     if (n == 0) {
@@ -363,7 +364,8 @@ int FindMountTop(const std::string& realPath, std::string* top) {
 }
 
 std::string TemporaryName() {
-  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  static constexpr char kLetters[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   std::array<unsigned char, 12> random{};
   if (::getrandom(random.data(), random.size(), 0) != static_cast<ssize_t>(random.size())) {
     static unsigned counter = 0;

@@ -41,7 +41,7 @@ class UniqueFd {
 
 // What identifies one file and tells whether it changed.
 struct FileIdentity {
-  uint64_t device = 0;   // st_dev, as the listing records it
+  uint64_t device = 0;  // st_dev, as the listing records it
   uint64_t inode = 0;
   uint64_t mountId = 0;  // the mount the file was reached through (0 when unknown)
   uint64_t size = 0;
