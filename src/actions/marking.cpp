@@ -93,7 +93,7 @@ MarkSummary SummarizeMarks(const ActionScope& scope, const MarkSet& marks) {
       ++summary.marked;
       const FileEntry& entry = *scope.File(file).entry;
       const InodeKey key = KeyOf(entry);
-      if (staying.count(key) == 0 && counted.insert(key).second) {
+      if (!staying.contains(key) && counted.insert(key).second) {
         summary.markedBytes += entry.size;
       }
     }

@@ -156,7 +156,7 @@ class Planner {
     for (PlanStep& step : plan_.steps) {
       const FileEntry& entry = *scope_.File(step.file).entry;
       const InodeKey key = KeyOf(entry);
-      if (staying.count(key) == 0 && counted.insert(key).second) {
+      if (!staying.contains(key) && counted.insert(key).second) {
         step.bytes = entry.size;
         plan_.bytesFreed += step.bytes;
       }

@@ -218,7 +218,7 @@ Verdict Trash::OpenTopCan(const std::string& folderPath, Can* can) const {
 }
 
 Verdict Trash::Enter(Can* can, const CheckedFile& file, const FileEntry& entry,
-                     std::string* trashedPath) const {
+                     std::string* trashedPath) {
   const std::string original = file.RealPath();
   const std::string infoText =
       TrashInfoText(EncodeTrashPath(can->top.empty() ? original : TopRelative(original, can->top)),

@@ -48,8 +48,8 @@ class Trash {
   Verdict CanFor(const CheckedFile& file, Can** can);
   Verdict OpenHomeCan(Can* can) const;
   Verdict OpenTopCan(const std::string& folderPath, Can* can) const;
-  Verdict Enter(Can* can, const CheckedFile& file, const FileEntry& entry,
-                std::string* trashedPath) const;
+  static Verdict Enter(Can* can, const CheckedFile& file, const FileEntry& entry,
+                       std::string* trashedPath);
 
   TrashSettings settings_;
   bool homeKnown_ = false;

@@ -1,5 +1,6 @@
 #include "actions/undo.h"
 
+#include <ranges>
 #include <set>
 #include <utility>
 
@@ -45,14 +46,14 @@ std::vector<JournalLine> PendingUndo(const std::vector<JournalLine>& journal) {
   }
   std::string run;
   for (auto it = journal.rbegin(); it != journal.rend() && run.empty(); ++it) {
-    if (Undoable(it->action) && it->ok() && back.count({it->run, it->path}) == 0) {
+    if (Undoable(it->action) && it->ok() && !back.contains({it->run, it->path})) {
       run = it->run;
     }
   }
   std::vector<JournalLine> pending;
   for (const JournalLine& line : journal) {
     if (line.run == run && Undoable(line.action) && line.ok() &&
-        back.count({line.run, line.path}) == 0) {
+        !back.contains({line.run, line.path})) {
       pending.push_back(line);
     }
   }
@@ -76,18 +77,18 @@ UndoReport UndoLastAction(ActionJournal& journal, Diagnostics* diagnostics) {
   }
   report.action = pending.front().action;
   report.run = pending.front().run;
-  for (auto it = pending.rbegin(); it != pending.rend(); ++it) {
-    const Verdict verdict = it->action == "trash" ? RestoreFromTrash(it->target, it->path)
-                                                  : MoveBack(it->target, it->path);
-    StepOutcome outcome{verdict.ok() ? StepResult::kDone : StepResult::kSkipped, it->path,
-                        it->target, verdict.reason};
+  for (const JournalLine& line : std::views::reverse(pending)) {
+    const Verdict verdict = line.action == "trash" ? RestoreFromTrash(line.target, line.path)
+                                                   : MoveBack(line.target, line.path);
+    StepOutcome outcome{verdict.ok() ? StepResult::kDone : StepResult::kSkipped, line.path,
+                        line.target, verdict.reason};
     (verdict.ok() ? report.restored : report.refused) += 1;
     if (!verdict.ok() && diagnostics != nullptr) {
-      diagnostics->Printf("Nicht zurückgelegt: %s (%s)\n", it->path.c_str(),
+      diagnostics->Printf("Nicht zurückgelegt: %s (%s)\n", line.path.c_str(),
                           verdict.reason.c_str());
     }
-    (void)journal.Record("undo-" + it->action, it->path, it->target,
-                         verdict.ok() ? "ok" : "übersprungen: " + verdict.reason, it->run);
+    (void)journal.Record("undo-" + line.action, line.path, line.target,
+                         verdict.ok() ? "ok" : "übersprungen: " + verdict.reason, line.run);
     report.outcomes.push_back(std::move(outcome));
   }
   journal.Sync();

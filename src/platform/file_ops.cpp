@@ -270,7 +270,7 @@ int CopyAttributes(int fd, const FileIdentity& like) {
 }
 
 int CompareContents(int fdA, int fdB, bool* same) {
-  constexpr size_t kChunk = 256 * 1024;
+  constexpr size_t kChunk = size_t{256} * 1024;
   std::vector<char> a(kChunk);
   std::vector<char> b(kChunk);
   off_t offset = 0;
