@@ -5,9 +5,19 @@
 
 #include "actions/paths.h"
 #include "engine/vrx_app.h"
+#include "params/form_reading.h"
 #include "platform/attributes.h"
 
 namespace vrx {
+
+std::vector<std::string> TypedSources(const std::string& sourceInclText,
+                                      const std::string& homeDir) {
+  std::vector<std::string> paths;
+  for (const std::string& item : SplitListItems(sourceInclText)) {
+    paths.push_back(ParseLocationItem(item, homeDir).path);
+  }
+  return paths;
+}
 
 bool FormedByIdenticalContent(const SearchParams& params) {
   return params.contentCompare && params.contentDiff == 0 && !params.contentCompareIgnoreCase;

@@ -51,6 +51,11 @@ struct ScopeSettings {
   std::string workingFolder;
 };
 
+// The cleaned source paths of the form's text "Quelle einschließen" in the
+// order typed, as ScopeSettings::typedSources wants them.
+std::vector<std::string> TypedSources(const std::string& sourceInclText,
+                                      const std::string& homeDir = {});
+
 // True when the search formed its classes by identical content: the content
 // comparison active with difference 0 and letter case counted.
 bool FormedByIdenticalContent(const SearchParams& params);
