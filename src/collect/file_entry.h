@@ -33,6 +33,9 @@ struct FileEntry {
   // whatever opens the file later checks that it is still this one.
   uint64_t device = 0;
   uint64_t inode = 0;
+  // The modification time as listed, whatever the date kind: with `size`,
+  // `device` and `inode` it tells whether a file changed since the walk.
+  FileTime modified = 0;
 
   // The final name as listed: the text after the last '/' of the path, and
   // "." for the root (the empty path, or "/").

@@ -41,6 +41,7 @@ bool ReadSourceRecord(const CvrxApp& app, const std::string& source, FileEntry* 
   out->attributes = info.attributes;
   out->device = info.device;
   out->inode = info.inode;
+  out->modified = info.modified;
   if (source.empty()) {
     out->time = 0;
     out->size = 0;

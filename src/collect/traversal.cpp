@@ -25,6 +25,7 @@ void FillWorkEntry(const CvrxApp& app, const std::string& dirPath, const DirEntr
   work->size = info.size;
   work->device = info.device;
   work->inode = info.inode;
+  work->modified = info.modified;
 }
 
 // Lists `dirPath` for a walk, or writes the walk's message and returns false.

@@ -87,6 +87,8 @@ TEST_F(WalkTest, RecordsCarryTheListedValues) {
   EXPECT_EQ(file.name(), "five");
   EXPECT_EQ(file.size, 5U);
   EXPECT_EQ(file.time, FileTimeFromUnix(1'000'000'000, 0));
+  EXPECT_EQ(file.modified, file.time);
+  EXPECT_NE(file.inode, 0U);
   EXPECT_FALSE(file.IsDirectory());
   const FileEntry& dir = app_.candidates.GetAt(1);
   EXPECT_EQ(dir.name(), "sub");
