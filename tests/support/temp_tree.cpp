@@ -119,6 +119,14 @@ void TempTree::Remove(const std::string& relative) {
   fs::remove_all(Path(relative));
 }
 
+size_t EntriesIn(const std::string& dir) {
+  size_t n = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) {
+    ++n;
+  }
+  return n;
+}
+
 bool PermissionsAreEnforced() {
   TempTree tree;
   const std::string path = tree.MakeFile("probe", "x");
