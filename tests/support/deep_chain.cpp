@@ -43,7 +43,8 @@ DeepChain::~DeepChain() {
 }
 
 std::string DeepChain::Name(int level) const {
-  return std::string(nameLength_, static_cast<char>('a' + level % 26));
+  std::string name(nameLength_, static_cast<char>('a' + level % 26));
+  return name;
 }
 
 void DeepChain::Remove() {
