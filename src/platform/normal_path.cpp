@@ -11,23 +11,36 @@ namespace {
 
 // The working directory, "" when it cannot be read.
 std::string WorkingDirectory() {
-  std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
+  const std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
   return cwd ? std::string(cwd.get()) : std::string();
 }
 
-// Absolute and cleaned by the text alone: "." dropped, ".." takes back the
-// component before it (never above the root), doubled slashes merged.
-std::string LexicalNormalPath(const std::string& path) {
-  const std::string absolute =
-      !path.empty() && path[0] != '/' ? WorkingDirectory() + "/" + path : path;
-  std::vector<std::string> parts;
-  size_t at = 0;
-  while (at <= absolute.size()) {
-    size_t end = absolute.find('/', at);
-    if (end == std::string::npos) {
-      end = absolute.size();
+}  // namespace
+
+std::string NormalPath(const std::string& path) {
+  const std::unique_ptr<char, decltype(&std::free)> resolved(
+      ::realpath(path.empty() ? "/" : path.c_str(), nullptr), &std::free);
+  std::string out = resolved ? std::string(resolved.get())
+                             : CleanAbsolutePath(path.empty() ? "/" : path, WorkingDirectory());
+  return out == "/" ? std::string() : out;
+}
+
+std::string CleanAbsolutePath(std::string_view path, std::string_view workingFolder) {
+  std::string joined;
+  if (!path.starts_with('/')) {
+    joined = workingFolder;
+    joined += '/';
+  }
+  joined += path;
+  std::vector<std::string_view> parts;
+  const std::string_view all = joined;
+  size_t start = 0;
+  while (start < all.size()) {
+    size_t end = all.find('/', start);
+    if (end == std::string_view::npos) {
+      end = all.size();
     }
-    const std::string part = absolute.substr(at, end - at);
+    const std::string_view part = all.substr(start, end - start);
     if (part == "..") {
       if (!parts.empty()) {
         parts.pop_back();
@@ -35,31 +48,21 @@ std::string LexicalNormalPath(const std::string& path) {
     } else if (!part.empty() && part != ".") {
       parts.push_back(part);
     }
-    at = end + 1;
+    start = end + 1;
   }
-  std::string out;
-  for (const std::string& part : parts) {
-    out += '/';
-    out += part;
+  std::string clean;
+  for (const std::string_view part : parts) {
+    clean += '/';
+    clean += part;
   }
-  return out;
+  return clean.empty() ? "/" : clean;
 }
 
-}  // namespace
-
-std::string NormalPath(const std::string& path) {
-  std::unique_ptr<char, decltype(&std::free)> resolved(
-      ::realpath(path.empty() ? "/" : path.c_str(), nullptr), &std::free);
-  if (!resolved) {
-    return LexicalNormalPath(path);
+bool IsSameOrBelow(std::string_view inner, std::string_view outer) {
+  if (outer.empty() || outer == "/") {
+    return true;
   }
-  const std::string out(resolved.get());
-  return out == "/" ? std::string() : out;
-}
-
-bool IsSameOrBelow(const std::string& inner, const std::string& outer) {
-  return inner.size() >= outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
-         (inner.size() == outer.size() || inner[outer.size()] == '/');
+  return inner.starts_with(outer) && (inner.size() == outer.size() || inner[outer.size()] == '/');
 }
 
 }  // namespace vrx

@@ -6,15 +6,23 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace vrx {
 
 // Resolves an existing path through the file system. A path that cannot be
 // resolved (missing, no access, too long) is made absolute against the
-// working directory and cleaned up by its text alone.
+// working directory and cleaned by its text alone.
 std::string NormalPath(const std::string& path);
 
-// Whether the normal path `inner` is `outer` itself or lies below it.
-bool IsSameOrBelow(const std::string& inner, const std::string& outer);
+// The text alone, without touching a disk: `path` made absolute against
+// `workingFolder`, doubled slashes and "." components removed, ".." taking
+// away the component before it (never above the root). The root is "/".
+std::string CleanAbsolutePath(std::string_view path, std::string_view workingFolder);
+
+// Whether the clean absolute path `inner` is `outer` itself or lies below it
+// (whole components: "/a/bc" is not below "/a/b"). The root, "" or "/",
+// holds everything.
+bool IsSameOrBelow(std::string_view inner, std::string_view outer);
 
 }  // namespace vrx

@@ -42,7 +42,8 @@ TEST(NormalPathTest, SameOrBelowCompareWholeComponents) {
   EXPECT_TRUE(IsSameOrBelow("/a/b/c", "/a/b"));
   EXPECT_FALSE(IsSameOrBelow("/a/bc", "/a/b"));
   EXPECT_FALSE(IsSameOrBelow("/a", "/a/b"));
-  EXPECT_TRUE(IsSameOrBelow("/a", ""));  // everything is below the root
+  EXPECT_TRUE(IsSameOrBelow("/a", ""));  // the root, however it is written, holds everything
+  EXPECT_TRUE(IsSameOrBelow("/a", "/"));
   EXPECT_TRUE(IsSameOrBelow("", ""));
 }
 
