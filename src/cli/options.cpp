@@ -533,7 +533,8 @@ Ausgabe und Steuerung:
       --check               nur die Plausibilitätsprüfung: Meldungen ausgeben, mit
                             ihrer Bewertung (0, 1, 2) enden; es wird nichts gesucht
       --strict              Warnungen der Prüfung brechen die Suche ab
-  -q, --quiet               keine Fortschrittsanzeige, keine Warnungen
+  -q, --quiet               keine Fortschrittsanzeige (Meldungen der Prüfung und
+                            Hinweise zu Dateien erscheinen weiterhin)
   -h, --help                diese Hilfe
       --version             Version ausgeben
 
