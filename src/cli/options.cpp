@@ -92,7 +92,7 @@ bool ParseBytesOrPercent(const std::string& option, const std::string& text, uin
   std::string number;
   std::string unit;
   SplitNumberAndUnit(text, &number, &unit);
-  if (unit != "" && unit != "%") {
+  if (!unit.empty() && unit != "%") {
     *error = option + ": unbekannte Einheit " + Quoted(unit) +
              " (erlaubt: keine für Byte, % für Prozent).";
     return false;
