@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/run_cli.h"
+#include "platform/process_limits.h"
 
 namespace {
 
@@ -39,6 +40,8 @@ int TerminalWidth() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before any thread runs: the content comparison opens many files at once.
+  vrx::RaiseOpenFileLimit();
   InstallInterruptHandler();
   vrx::CliEnvironment environment;
   environment.errIsTerminal = isatty(STDERR_FILENO) != 0;

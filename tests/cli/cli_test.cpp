@@ -405,14 +405,15 @@ class BinaryTest : public CliTest {
     }
     return quoted + "'";
   }
-  Outcome RunBinary(const std::vector<std::string>& args) {
-    std::string command = Quote(VRX_CLI_PATH);
+  // `shellPrefix` runs in the shell before the program replaces it.
+  Outcome RunBinary(const std::vector<std::string>& args, const std::string& shellPrefix = "") {
+    std::string command = "(" + shellPrefix + "exec " + Quote(VRX_CLI_PATH);
     for (const std::string& arg : args) {
       command += " " + Quote(arg);
     }
     const std::string out = tree_.Path(".out");
     const std::string err = tree_.Path(".err");
-    command += " >" + Quote(out) + " 2>" + Quote(err) + " </dev/null";
+    command += ") >" + Quote(out) + " 2>" + Quote(err) + " </dev/null";
     const int raw = std::system(command.c_str());
     Outcome outcome;
     outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -455,6 +456,22 @@ TEST_F(BinaryTest, ExitCodes) {
   EXPECT_EQ(found.status, 0) << found.err;
   EXPECT_EQ(found.out, RunInProcess({"--csv", "-n", "*.txt*", root}).out);
   EXPECT_EQ(found.err, "");
+}
+
+// A soft limit of four open files leaves one beside the standard streams;
+// the program raises it to the hard limit and finds every duplicate.
+TEST_F(BinaryTest, RaisesALowLimitOnOpenFiles) {
+  std::string expected;
+  for (int i = 10; i < 70; ++i) {
+    const std::string name = "f" + std::to_string(i);
+    File("dup/" + name, "same");
+    expected += "1," + name + "," + tree_.Path("dup") + ",4,,01.01.2026 12:00:00\n";
+  }
+  const Outcome run =
+      RunBinary({"-q", "--csv", "--same-content", tree_.Path("dup")}, "ulimit -S -n 4 && ");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, expected);
+  EXPECT_EQ(run.err, "");
 }
 
 }  // namespace
