@@ -4,8 +4,11 @@
 // comma-separated output can be compared whole.
 #include "cli/run_cli.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -405,18 +408,57 @@ class BinaryTest : public CliTest {
     }
     return quoted + "'";
   }
-  // `shellPrefix` runs in the shell before the program replaces it.
-  Outcome RunBinary(const std::vector<std::string>& args, const std::string& shellPrefix = "") {
-    std::string command = "(" + shellPrefix + "exec " + Quote(VRX_CLI_PATH);
+  Outcome RunBinary(const std::vector<std::string>& args) {
+    std::string command = Quote(VRX_CLI_PATH);
     for (const std::string& arg : args) {
       command += " " + Quote(arg);
     }
     const std::string out = tree_.Path(".out");
     const std::string err = tree_.Path(".err");
-    command += ") >" + Quote(out) + " 2>" + Quote(err) + " </dev/null";
+    command += " >" + Quote(out) + " 2>" + Quote(err) + " </dev/null";
     const int raw = std::system(command.c_str());
     Outcome outcome;
     outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    outcome.out = ReadFile(out);
+    outcome.err = ReadFile(err);
+    std::filesystem::remove(out);
+    std::filesystem::remove(err);
+    return outcome;
+  }
+
+  // The program with only the standard streams open and a soft limit of
+  // `openFiles` on open files (the hard limit as it is).
+  Outcome RunBinaryWithSoftLimit(const std::vector<std::string>& args, rlim_t openFiles) {
+    const std::string out = tree_.Path(".out");
+    const std::string err = tree_.Path(".err");
+    std::vector<std::string> argv = {VRX_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> pointers;
+    for (std::string& arg : argv) {
+      pointers.push_back(arg.data());
+    }
+    pointers.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      const int in = ::open("/dev/null", O_RDONLY);
+      const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      rlimit limit{};
+      ::getrlimit(RLIMIT_NOFILE, &limit);
+      limit.rlim_cur = openFiles;
+      if (in < 0 || outFd < 0 || errFd < 0 || ::dup2(in, 0) < 0 || ::dup2(outFd, 1) < 0 ||
+          ::dup2(errFd, 2) < 0 || ::close_range(3, ~0U, 0) != 0 ||
+          ::setrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        ::_exit(120);
+      }
+      ::execv(pointers[0], pointers.data());
+      ::_exit(121);
+    }
+    int raw = 0;
+    Outcome outcome;
+    if (child > 0 && ::waitpid(child, &raw, 0) == child && WIFEXITED(raw)) {
+      outcome.status = WEXITSTATUS(raw);
+    }
     outcome.out = ReadFile(out);
     outcome.err = ReadFile(err);
     std::filesystem::remove(out);
@@ -468,7 +510,7 @@ TEST_F(BinaryTest, RaisesALowLimitOnOpenFiles) {
     expected += "1," + name + "," + tree_.Path("dup") + ",4,,01.01.2026 12:00:00\n";
   }
   const Outcome run =
-      RunBinary({"-q", "--csv", "--same-content", tree_.Path("dup")}, "ulimit -S -n 4 && ");
+      RunBinaryWithSoftLimit({"-q", "--csv", "--same-content", tree_.Path("dup")}, 4);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, expected);
   EXPECT_EQ(run.err, "");
