@@ -9,9 +9,11 @@
 #   tzdata                       tests that convert local times set TZ themselves
 #   fonts-dejavu-core            windows rendered on the offscreen platform need a font
 #   clang-14, libclang-rt-14-dev the fuzz targets (libFuzzer)
+#   clang-format-14              the test command checks that the code is formatted
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libcli11-dev
-          libxxhash-dev tzdata fonts-dejavu-core clang-14 libclang-rt-14-dev)
+          libxxhash-dev tzdata fonts-dejavu-core clang-14 libclang-rt-14-dev
+          clang-format-14)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

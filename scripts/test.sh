@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test: once in a
-# normal build (with the desktop program), once with AddressSanitizer and
-# UndefinedBehaviorSanitizer and without Qt (so a Qt include in the engine
+# Installs what is missing, checks that the code is formatted (first, so that
+# a stray space fails within seconds), builds everything and runs every test:
+# once in a normal build (with the desktop program), once with AddressSanitizer
+# and UndefinedBehaviorSanitizer and without Qt (so a Qt include in the engine
 # breaks the build), and runs the fuzz targets briefly. Warnings are errors in
 # every build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 jobs=2
+
+echo "== Formatting (clang-format 14, .clang-format) =="
+find src tests bench -type f \( -name '*.cpp' -o -name '*.h' \) -print0 |
+  xargs -0 clang-format-14 --dry-run --Werror
 
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARLIND_WERROR=ON
 cmake --build build/test -j "$jobs"

@@ -1,7 +1,9 @@
 // vrx-cli: the search form on the command line. The work is RunCli's; main
 // only looks at its surroundings (is standard error a terminal, how wide) and
 // turns Ctrl-C into a flag that the progress objects read at their next Pump.
-// A second Ctrl-C ends the program at once.
+// A second Ctrl-C ends the program at once. A file size limit (ulimit -f)
+// makes writes fail with EFBIG instead of ending the program, so that the
+// failure is reported and the temporary result file removed.
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -43,6 +45,7 @@ int main(int argc, char** argv) {
   // Before any thread runs: the content comparison opens many files at once.
   vrx::RaiseOpenFileLimit();
   InstallInterruptHandler();
+  std::signal(SIGXFSZ, SIG_IGN);
   vrx::CliEnvironment environment;
   environment.errIsTerminal = isatty(STDERR_FILENO) != 0;
   environment.terminalWidth = environment.errIsTerminal ? TerminalWidth() : 80;

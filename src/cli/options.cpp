@@ -453,6 +453,9 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
     *error = "-o/--output: kein Dateiname angegeben.";
     return false;
   }
+  if (options->outputPath == "-") {
+    options->outputPath.clear();  // standard output, in the format --csv chooses
+  }
   if (options->csv && !options->outputPath.empty() &&
       FormatForPath(options->outputPath) != ResultFormat::kCsv) {
     *error = "--csv passt nicht zu -o " + options->outputPath +
@@ -525,7 +528,8 @@ Ausgabe und Steuerung:
       --csv                 kommagetrennte Liste statt des Textberichts
   -o, --output DATEI        Ergebnisdatei DATEI statt der Standardausgabe; Endung
                             csv (gleich in welcher Schreibung) gibt die Liste,
-                            jede andere den Textbericht
+                            jede andere den Textbericht; "-" ist die
+                            Standardausgabe
       --check               nur die Plausibilitätsprüfung: Meldungen ausgeben, mit
                             ihrer Bewertung (0, 1, 2) enden; es wird nichts gesucht
       --strict              Warnungen der Prüfung brechen die Suche ab

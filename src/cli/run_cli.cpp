@@ -85,18 +85,30 @@ int CheckStage(const CliOptions& options, SearchParams* params, Diagnostics& dia
   return -1;
 }
 
-int WriteStage(const CvrxApp& app, const CliOptions& options, std::FILE* out, std::FILE* err) {
+// Writes the result to -o or standard output. Ctrl-C stops the writing
+// between lines and interrupts a write blocked on a pipe: the temporary file
+// of -o is removed and the exit status is 130.
+int WriteStage(const CvrxApp& app, const CliOptions& options, std::FILE* out, std::FILE* err,
+               const CliEnvironment& environment) {
+  const StopCheck stop = [&environment] { return Interrupted(environment); };
   if (!options.outputPath.empty()) {
     std::string error;
-    if (!SaveResultFile(app, options.outputPath, &error)) {
+    if (!SaveResultFile(app, options.outputPath, &error, stop)) {
+      if (Interrupted(environment)) {
+        return kExitInterrupted;
+      }
       PrintLine(err, error);
       return kExitError;
     }
     return kExitOk;
   }
   errno = 0;
-  const bool written = options.csv ? WriteResultCsv(app, out) : WriteResultText(app, out);
+  const bool written =
+      options.csv ? WriteResultCsv(app, out, stop) : WriteResultText(app, out, stop);
   if (!written) {
+    if (Interrupted(environment)) {
+      return kExitInterrupted;
+    }
     const int error = errno != 0 ? errno : EIO;
     PrintLine(err, std::string("Das Ergebnis konnte nicht auf die Standardausgabe geschrieben "
                                "werden: ") +
@@ -128,7 +140,7 @@ int Search(const CliOptions& options, const SearchParams& params, std::FILE* out
     app.ClearClasses();
     return kExitError;
   }
-  const int result = WriteStage(app, options, out, err);
+  const int result = WriteStage(app, options, out, err, environment);
   app.ClearClasses();
   return result;
 }
@@ -165,6 +177,12 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   }
   if (Interrupted(environment)) {
     return kExitInterrupted;
+  }
+  // A result file that cannot be written is found out before the search.
+  std::string outputError;
+  if (!options.outputPath.empty() && !CanSaveResultFile(options.outputPath, &outputError)) {
+    PrintLine(err, outputError);
+    return kExitError;
   }
   params.UpdateSummaryFlags();
   return Search(options, params, out, err, environment, diagnostics);

@@ -5,6 +5,8 @@ namespace vrx {
 CvrxApp::CvrxApp(ProgressFactory& progressFactory, Diagnostics& diagnostics)
     : progressFactory_(progressFactory), diagnostics_(diagnostics) {}
 
-void CvrxApp::ClearClasses() { classes.clear(); }
+void CvrxApp::ClearClasses() {
+  classes.clear();
+}
 
 }  // namespace vrx

@@ -57,8 +57,7 @@ void Progress::Cancel() {
   OnHide();
 }
 
-std::unique_ptr<Progress> NullProgressFactory::Create(const std::string& caption,
-                                                      bool /*smooth*/) {
+std::unique_ptr<Progress> NullProgressFactory::Create(const std::string& caption, bool /*smooth*/) {
   return std::make_unique<NullProgress>(caption);
 }
 

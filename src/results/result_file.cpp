@@ -19,7 +19,15 @@ constexpr const char* kDateFormat = "%d.%m.%Y %H:%M:%S";
 // Collects the outcome of many writes: once one failed, the stream is bad.
 class Writer {
  public:
-  explicit Writer(std::FILE* out) : out_(out) {}
+  Writer(std::FILE* out, const StopCheck& stop) : out_(out), stop_(stop) {}
+
+  // Asks the stop check; once it said stop, every later write is dropped.
+  bool Stopped() {
+    if (ok_ && stop_ && stop_()) {
+      ok_ = false;
+    }
+    return !ok_;
+  }
 
   void Put(std::string_view text) {
     if (ok_ && !text.empty() && std::fwrite(text.data(), 1, text.size(), out_) != text.size()) {
@@ -49,6 +57,7 @@ class Writer {
 
  private:
   std::FILE* out_;
+  const StopCheck& stop_;
   bool ok_ = true;
 };
 
@@ -122,8 +131,28 @@ std::string Extension(const std::string& path) {
   return path.substr(dot + 1);
 }
 
-std::string ErrorText(const std::string& path, const char* what, int error) {
-  return "Die Ergebnisdatei " + path + " konnte nicht " + what + ": " + std::strerror(error);
+std::string ErrorText(const std::string& path, const FileOutput& output, const OutputError& error) {
+  const std::string head = "Die Ergebnisdatei " + path;
+  const std::string reason = std::strerror(error.code);
+  switch (error.kind) {
+    case OutputError::Kind::kNotWritable:
+      return head + " darf nicht überschrieben werden: " + reason;
+    case OutputError::Kind::kNoTemporary:
+      return head + " wurde nicht überschrieben: im Ordner " + output.folder() +
+             " lässt sich keine temporäre Datei anlegen (" + reason +
+             "); die vorhandene Datei bleibt unverändert.";
+    case OutputError::Kind::kOwner:
+      return head +
+             " wurde nicht überschrieben: Eigentümer und Zugriffsrechte der vorhandenen Datei "
+             "lassen sich nicht übernehmen (" +
+             reason + "); sie bleibt unverändert.";
+    case OutputError::Kind::kWrite:
+      return head + " konnte nicht geschrieben werden: " + reason;
+    case OutputError::Kind::kCreate:
+    case OutputError::Kind::kNone:
+      break;
+  }
+  return head + " konnte nicht angelegt werden: " + reason;
 }
 
 }  // namespace
@@ -137,8 +166,8 @@ ResultFormat FormatForPath(const std::string& path) {
   return ResultFormat::kText;
 }
 
-bool WriteResultText(const CvrxApp& app, std::FILE* out) {
-  Writer w(out);
+bool WriteResultText(const CvrxApp& app, std::FILE* out, const StopCheck& stop) {
+  Writer w(out, stop);
   w.Put("Parlind (v.1.0.1):\n\n");
   w.Put("Erfassungszeitraum:\n");
   w.Put(PeriodLine(app.captureStart, app.captureEnd));
@@ -160,6 +189,9 @@ bool WriteResultText(const CvrxApp& app, std::FILE* out) {
   w.Put("\n");
   for (const SimilarityClass& cls : app.classes) {
     for (const FileEntry* member : cls) {
+      if (w.Stopped()) {
+        return false;
+      }
       PutMemberLine(*member, &w);
     }
     w.Put("\n");
@@ -167,12 +199,15 @@ bool WriteResultText(const CvrxApp& app, std::FILE* out) {
   return w.Finish();
 }
 
-bool WriteResultCsv(const CvrxApp& app, std::FILE* out) {
-  Writer w(out);
+bool WriteResultCsv(const CvrxApp& app, std::FILE* out, const StopCheck& stop) {
+  Writer w(out, stop);
   uint64_t number = 0;
   for (const SimilarityClass& cls : app.classes) {
     ++number;
     for (const FileEntry* member : cls) {
+      if (w.Stopped()) {
+        return false;
+      }
       w.PutNumber(number);
       w.Put(",");
       w.Put(MemberNameText(*member));
@@ -190,25 +225,38 @@ bool WriteResultCsv(const CvrxApp& app, std::FILE* out) {
   return w.Finish();
 }
 
-bool SaveResultFile(const CvrxApp& app, const std::string& path, std::string* error) {
+bool SaveResultFile(const CvrxApp& app, const std::string& path, std::string* error,
+                    const StopCheck& stop) {
   FileOutput output;
-  int failure = 0;
+  OutputError failure;
   if (!output.Open(path, &failure)) {
-    *error = ErrorText(path, "angelegt werden", failure);
+    *error = ErrorText(path, output, failure);
     return false;
   }
   errno = 0;
   const bool written = FormatForPath(path) == ResultFormat::kCsv
-                           ? WriteResultCsv(app, output.stream())
-                           : WriteResultText(app, output.stream());
+                           ? WriteResultCsv(app, output.stream(), stop)
+                           : WriteResultText(app, output.stream(), stop);
   if (!written) {
-    failure = errno != 0 ? errno : EIO;
+    const bool stopped = stop && stop();
+    failure = {OutputError::Kind::kWrite, errno != 0 ? errno : EIO};
     output.Abandon();
-  } else if (!output.Commit(&failure) && failure == 0) {
-    failure = EIO;
+    *error = stopped ? "Das Schreiben der Ergebnisdatei " + path + " wurde abgebrochen."
+                     : ErrorText(path, output, failure);
+    return false;
   }
-  if (failure != 0) {
-    *error = ErrorText(path, "geschrieben werden", failure);
+  if (!output.Commit(&failure)) {
+    *error = ErrorText(path, output, failure);
+    return false;
+  }
+  return true;
+}
+
+bool CanSaveResultFile(const std::string& path, std::string* error) {
+  FileOutput output;
+  OutputError failure;
+  if (!output.Probe(path, &failure)) {
+    *error = ErrorText(path, output, failure);
     return false;
   }
   return true;

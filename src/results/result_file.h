@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace vrx {
@@ -16,12 +17,23 @@ enum class ResultFormat { kText, kCsv };
 // kCsv when the part after the last "." of the file name is "csv" in any case.
 ResultFormat FormatForPath(const std::string& path);
 
-// Writes the chosen format to an open stream. False when a write failed.
-bool WriteResultText(const CvrxApp& app, std::FILE* out);
-bool WriteResultCsv(const CvrxApp& app, std::FILE* out);
+// Asked before each member line is written; true stops the writing, which
+// then counts as failed (a result file is not put in place).
+using StopCheck = std::function<bool()>;
 
-// Creates (or replaces) `path` and writes the format its extension chooses.
-// On failure returns false and sets `error` to a readable German message.
-bool SaveResultFile(const CvrxApp& app, const std::string& path, std::string* error);
+// Writes the chosen format to an open stream. False when a write failed or
+// `stop` stopped it.
+bool WriteResultText(const CvrxApp& app, std::FILE* out, const StopCheck& stop = {});
+bool WriteResultCsv(const CvrxApp& app, std::FILE* out, const StopCheck& stop = {});
+
+// Creates (or replaces) `path` and writes the format its extension chooses. A
+// failed or stopped save leaves what stood at `path` unchanged. On failure
+// returns false and sets `error` to a readable German message.
+bool SaveResultFile(const CvrxApp& app, const std::string& path, std::string* error,
+                    const StopCheck& stop = {});
+
+// Whether SaveResultFile could create or replace `path` now; nothing is left
+// behind. On false, `error` holds the message SaveResultFile would give.
+bool CanSaveResultFile(const std::string& path, std::string* error);
 
 }  // namespace vrx

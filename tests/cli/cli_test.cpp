@@ -6,9 +6,14 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <thread>
 
 #include <csignal>
 #include <cstdio>
@@ -408,8 +413,10 @@ class BinaryTest : public CliTest {
     }
     return quoted + "'";
   }
-  Outcome RunBinary(const std::vector<std::string>& args) {
-    std::string command = Quote(VRX_CLI_PATH);
+  // `shellPrefix` comes before the program in the shell command (for
+  // example "ulimit -f 1; exec ").
+  Outcome RunBinary(const std::vector<std::string>& args, const std::string& shellPrefix = "") {
+    std::string command = shellPrefix + Quote(VRX_CLI_PATH);
     for (const std::string& arg : args) {
       command += " " + Quote(arg);
     }
@@ -514,6 +521,79 @@ TEST_F(BinaryTest, RaisesALowLimitOnOpenFiles) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, expected);
   EXPECT_EQ(run.err, "");
+}
+
+// A file size limit (ulimit -f) makes the write fail: reported, and the
+// temporary file removed, instead of the program being ended by SIGXFSZ.
+TEST_F(BinaryTest, AFileSizeLimitIsReportedNotFatal) {
+  MakeFilterTree();
+  tree_.MakeDir("out");
+  const std::string output = tree_.Path("out/result.txt");
+  const Outcome run =
+      RunBinary({"-n", "*.txt*", "-o", output, tree_.root() + "+"}, "ulimit -f 1; exec ");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "vrx-cli: Die Ergebnisdatei " + output +
+                         " konnte nicht geschrieben werden: " + std::strerror(EFBIG) + "\n");
+  EXPECT_TRUE(std::filesystem::is_empty(tree_.Path("out")));
+}
+
+// The state letter of /proc/PID/stat ('R', 'S', ...); 0 when unknown.
+char ProcessState(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  const size_t paren = line.rfind(')');
+  return paren != std::string::npos && paren + 2 < line.size() ? line[paren + 2] : '\0';
+}
+
+// Ctrl-C while the program waits to write into a full pipe: exit 130.
+TEST_F(BinaryTest, InterruptDuringABlockedWriteToAPipe) {
+  for (int i = 0; i < 200; ++i) {  // a text report of some 20 KB
+    File("c" + std::to_string(i), "same");
+  }
+  int fds[2];
+  ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+  const int capacity = ::fcntl(fds[0], F_SETPIPE_SZ, 4096);
+  ASSERT_GT(capacity, 0);
+  const std::string errPath = tree_.Path(".err");
+  const std::string source = tree_.root();
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int errFd = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (::dup2(fds[1], STDOUT_FILENO) < 0 || errFd < 0 || ::dup2(errFd, STDERR_FILENO) < 0) {
+      ::_exit(127);
+    }
+    ::execl(VRX_CLI_PATH, "vrx-cli", "-q", "--same-content", "-n", "c*", source.c_str(),
+            static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(fds[1]);
+  // Waits until the pipe is full and the program sleeps in its next write.
+  int queued = 0;
+  for (int i = 0; i < 1000; ++i) {
+    if (::ioctl(fds[0], FIONREAD, &queued) == 0 && queued >= capacity &&
+        ProcessState(child) == 'S') {
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_GE(queued, capacity);
+  ::kill(child, SIGINT);
+  int status = 0;
+  pid_t done = 0;
+  for (int i = 0; i < 1000 && done == 0; ++i) {
+    done = ::waitpid(child, &status, WNOHANG);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (done == 0) {
+    ::kill(child, SIGKILL);
+    ::waitpid(child, &status, 0);
+    ADD_FAILURE() << "the program did not end after Ctrl-C";
+  }
+  ::close(fds[0]);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << status;
+  EXPECT_EQ(ReadFile(errPath), "");
 }
 
 }  // namespace

@@ -6,9 +6,14 @@
 #include <errno.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <cstring>
@@ -280,6 +285,130 @@ TEST_F(OutputTest, StandardOutputOnAFullDevice) {
   EXPECT_EQ(message, std::string("vrx-cli: Das Ergebnis konnte nicht auf die Standardausgabe "
                                  "geschrieben werden: ") +
                          std::strerror(ENOSPC) + "\n");
+}
+
+// Runs `body` in a forked child whose file size limit is `bytes`, with
+// SIGXFSZ ignored as vrx-cli's main ignores it. The child's exit status, or
+// -1 when it did not exit normally.
+int InChildWithFileSizeLimit(rlim_t bytes, const std::function<int()>& body) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, bytes};
+    ::_exit(::setrlimit(RLIMIT_FSIZE, &limit) == 0 ? body() & 0xFF : 255);
+  }
+  int status = 0;
+  while (child > 0 && ::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return child > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// However the previous result is named (directly, through a link, with a
+// name of 250 bytes), a failed save leaves it whole and a good one replaces
+// the file the name stands for, keeping its mode and owner.
+TEST_F(OutputTest, AFailedSaveLeavesThePreviousResultWhole) {
+  for (int i = 0; i < 100; ++i) {  // a result of some 5 KB
+    File("s/copy" + std::to_string(i), "same");
+  }
+  const std::string previous = "1,a,/x,4,,01.01.2026 12:00:00\n";
+  const std::string real = tree_.MakeFile("out/real.csv", previous);
+  tree_.SetMode("out/real.csv", 0604);
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::chown(real.c_str(), 65534, 65534), 0);
+  }
+  const std::string link = tree_.MakeSymlink("out/link.csv", "real.csv");
+  const std::string longName = tree_.MakeFile("out/" + std::string(250, 'r') + ".csv", previous);
+  for (const std::string& output : {real, link, longName}) {
+    SCOPED_TRACE(output.substr(0, 80));
+    const int result = InChildWithFileSizeLimit(1024, [&] {
+      const Outcome run = RunInProcess(Args(output));
+      const std::string message = "vrx-cli: Die Ergebnisdatei " + output +
+                                  " konnte nicht geschrieben werden: " + std::strerror(EFBIG) +
+                                  "\n";
+      return (run.status == 2 ? 1 : 0) | (run.err == message ? 2 : 0);
+    });
+    EXPECT_EQ(result, 3);
+    EXPECT_EQ(ReadFile(output), previous);
+    EXPECT_EQ(test::EntriesIn(tree_.Path("out")), 3U) << "no temporary file is left";
+  }
+  for (const std::string& output : {link, longName}) {
+    const Outcome run = RunInProcess(Args(output));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(output).rfind(Row(1, "s/a", 4), 0), 0U);
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(test::EntriesIn(tree_.Path("out")), 3U);
+  struct stat st {};
+  ASSERT_EQ(::stat(real.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0604U);
+  if (root) {
+    EXPECT_EQ(st.st_uid, 65534U);
+    EXPECT_EQ(st.st_gid, 65534U);
+  }
+}
+
+// Files the user may write but cannot replace safely, and files the user may
+// not write: refused before the search, and left as they are.
+TEST_F(OutputTest, AFileThatCannotBeReplacedSafelyIsLeftAlone) {
+  const std::string previous = "previous result\n";
+  tree_.MakeFile("fixed/result.txt", previous);
+  tree_.SetMode("fixed/result.txt", 0666);
+  tree_.SetMode("fixed", 0755);  // the user may write the file, not the folder
+  tree_.MakeFile("open/result.txt", previous);
+  tree_.SetMode("open/result.txt", 0444);
+  tree_.SetMode("open", 0777);  // the user may replace the file, not write it
+  test::OpenForEveryone(tree_.root());
+  const struct {
+    std::string folder, message;
+  } cases[] = {
+      {tree_.Path("fixed"), " wurde nicht überschrieben: im Ordner " + tree_.Path("fixed") +
+                                " lässt sich keine temporäre Datei anlegen (" +
+                                std::strerror(EACCES) +
+                                "); die vorhandene Datei bleibt unverändert."},
+      {tree_.Path("open"),
+       std::string(" darf nicht überschrieben werden: ") + std::strerror(EACCES)},
+  };
+  for (const auto& c : cases) {
+    const std::string output = c.folder + "/result.txt";
+    SCOPED_TRACE(output);
+    int result = 0;
+    std::string why;
+    const bool ran = test::RunUnprivileged(
+        [&] {
+          const Outcome run = RunInProcess(Args(output));
+          return (run.status == 2 ? 1 : 0) |
+                 (run.err == "vrx-cli: Die Ergebnisdatei " + output + c.message + "\n" ? 2 : 0);
+        },
+        &result, &why);
+    if (!ran) {
+      GTEST_SKIP() << "no process without the permission override: " << why;
+    }
+    EXPECT_EQ(result, 3);
+    EXPECT_EQ(ReadFile(output), previous);
+    EXPECT_EQ(test::EntriesIn(c.folder), 1U);
+  }
+}
+
+TEST_F(OutputTest, AnOutputThatCannotBeCreatedStopsBeforeTheSearch) {
+  CliEnvironment environment;
+  environment.progressFactory = &factory_;
+  const std::string output = tree_.Path("missing/result.txt");
+  const Outcome run = RunInProcess(Args(output), environment);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "vrx-cli: Die Ergebnisdatei " + output +
+                         " konnte nicht angelegt werden: " + std::strerror(ENOENT) + "\n");
+  EXPECT_TRUE(log_.captions.empty()) << "nothing was collected";
+}
+
+TEST_F(OutputTest, DashIsStandardOutput) {
+  ASSERT_FALSE(std::filesystem::exists("-"));
+  std::vector<std::string> args = Args("-");
+  args.emplace_back("--csv");
+  const Outcome run = RunInProcess(args);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, Row(1, "s/a", 4) + Row(1, "s/b", 4));
+  EXPECT_FALSE(std::filesystem::exists("-"));
 }
 
 // A small file system of its own, filled up to one free block, so that a

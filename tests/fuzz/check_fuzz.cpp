@@ -47,9 +47,9 @@ class Bytes {
     return (b & 0x80) != 0 ? 0xFFFFFFF0U + (b & 0x0F) : b & 0x0F;
   }
   std::string Text() {
-    static const char* const kPieces[] = {"a",   "a/b", "a/x.txt", "c", "y.bin", "missing", "+",
-                                          "; ",  ", ",  "*",       "?", "*.txt", "a:b",     "x/y",
-                                          "*a*", "ABC", "<10",     ">5", "<=0",  "00",      " "};
+    static const char* const kPieces[] = {"a",   "a/b", "a/x.txt", "c",  "y.bin", "missing", "+",
+                                          "; ",  ", ",  "*",       "?",  "*.txt", "a:b",     "x/y",
+                                          "*a*", "ABC", "<10",     ">5", "<=0",   "00",      " "};
     std::string text;
     const int count = Next() % 6;
     for (int i = 0; i < count; ++i) {

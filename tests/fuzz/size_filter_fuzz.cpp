@@ -9,9 +9,9 @@
 namespace {
 
 const char* const kMessages[] = {
-    "Filter, Größe: Wertebereich überschritten.\n\r", "Filter, Größe: ein Einzelwert ist inkorrekt.\n\r",
-    "Filter, Größe: Syntaxfehler.\n\r", "Filter, Größe: leeres Teilintervall.\n\r",
-    "Filter, Größe: Intervallüberschneidung.\n\r"};
+    "Filter, Größe: Wertebereich überschritten.\n\r",
+    "Filter, Größe: ein Einzelwert ist inkorrekt.\n\r", "Filter, Größe: Syntaxfehler.\n\r",
+    "Filter, Größe: leeres Teilintervall.\n\r", "Filter, Größe: Intervallüberschneidung.\n\r"};
 
 void Require(bool condition) {
   if (!condition) {

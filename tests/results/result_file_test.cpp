@@ -82,8 +82,12 @@ class ResultFileTest : public ::testing::Test {
     std::free(data);
     return text;
   }
-  std::string Text() { return Capture(WriteResultText); }
-  std::string Csv() { return Capture(WriteResultCsv); }
+  std::string Text() {
+    return Capture([](const CvrxApp& app, std::FILE* out) { return WriteResultText(app, out); });
+  }
+  std::string Csv() {
+    return Capture([](const CvrxApp& app, std::FILE* out) { return WriteResultCsv(app, out); });
+  }
 
   // The lines after "Ergebnis:".
   std::string ResultPart() {
@@ -359,6 +363,30 @@ TEST_F(ResultFileTest, AFileCutShortIsRemoved) {
   EXPECT_EQ(error, "Die Ergebnisdatei " + path +
                        " konnte nicht geschrieben werden: " + std::strerror(EFBIG));
   EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// A stop request (Ctrl-C in vrx-cli) ends the writing at the next line; the
+// previous file stays and no temporary file is left.
+TEST_F(ResultFileTest, AStoppedSaveKeepsThePreviousFile) {
+  test::TempTree tree;
+  for (int i = 0; i < 1000; ++i) {
+    Add(File("/daten/datei" + std::to_string(i), 1));
+  }
+  SimilarityClass cls;
+  for (size_t i = 0; i < 1000; ++i) {
+    cls.push_back(&app_.candidates.GetAt(i));
+  }
+  app_.classes.push_back(cls);
+  for (const char* name : {"result.txt", "result.csv"}) {
+    const std::string path = tree.MakeFile(name, "previous");
+    int asked = 0;
+    std::string error;
+    EXPECT_FALSE(SaveResultFile(app_, path, &error, [&asked] { return ++asked > 3; }));
+    EXPECT_EQ(error, "Das Schreiben der Ergebnisdatei " + path + " wurde abgebrochen.");
+    EXPECT_LE(asked, 5) << "the writing stopped at once";
+    EXPECT_EQ(ReadFile(path), "previous");
+  }
+  EXPECT_EQ(test::EntriesIn(tree.root()), 2U);
 }
 
 }  // namespace

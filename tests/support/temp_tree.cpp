@@ -127,6 +127,14 @@ FileIdentity TempTree::Identity(const std::string& relative) const {
   return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
+size_t EntriesIn(const std::string& dir) {
+  size_t n = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) {
+    ++n;
+  }
+  return n;
+}
+
 bool PermissionsAreEnforced() {
   TempTree tree;
   const std::string path = tree.MakeFile("probe", "x");

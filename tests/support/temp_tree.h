@@ -47,6 +47,9 @@ class TempTree {
   std::string root_;
 };
 
+// The number of entries of a directory (without "." and "..").
+size_t EntriesIn(const std::string& dir);
+
 // True when the process can be refused access by permission bits (not root,
 // or root without CAP_DAC_OVERRIDE). Tests that rely on it skip otherwise and
 // say so.
