@@ -5,14 +5,27 @@
 #
 #   bench/measure-criteria.sh VRX_CLI [CORPORA] [SAMESIZE_DIR]
 #
-# CORPORA holds the generated corpora (mixed/tree, names/tree); SAMESIZE_DIR a
-# folder of 1,000 files of equal size. RUNS (default 3) sets the runs per case,
-# ONLY (an extended regular expression) keeps the cases whose label matches.
+# CORPORA holds the generated corpora (mixed/tree, names/tree; default
+# /tmp/parlind-bench); SAMESIZE_DIR a folder of 1,000 files of equal size
+# (default CORPORA/samesize1000). Missing ones are generated first, with
+# make-corpus.py and gen_samesize.py beside this script. RUNS (default 3) sets
+# the runs per case, ONLY (an extended regular expression) keeps the cases
+# whose label matches.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 cli=${1:?usage: measure-criteria.sh VRX_CLI [CORPORA] [SAMESIZE_DIR]}
 corpora=${2:-/tmp/parlind-bench}
-samesize=${3:-/tmp/parlind-scale/samesize1000}
+samesize=${3:-$corpora/samesize1000}
 runs=${RUNS:-3}
+bash "$here/../scripts/setup.sh" bench
+for corpus in names mixed; do
+  if [[ ! -d $corpora/$corpus/tree ]]; then
+    python3 "$here/make-corpus.py" --root "$corpora" "$corpus" >&2
+  fi
+done
+if [[ ! -d $samesize ]]; then
+  python3 "$here/gen_samesize.py" "$samesize" >&2
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -4,7 +4,8 @@
 # next to the installed duplicate finders, on the generated corpora and on a
 # real tree, all in one sitting, and writes one summary table.
 #
-# Usage: bench/run-bench.sh [-r RUNS] [-R ROOT] [-b BUILD] [-o OUT] [-g] [CORPUS...]
+# Usage: bench/run-bench.sh [-r RUNS] [-R ROOT] [-b BUILD] [-o OUT] [-g] [-P] [-B] [-c]
+#                           [CORPUS...]
 #   CORPUS   mixed samesize large names usr (default: all five; usr is /usr/share)
 #   -r RUNS  timed runs per tool (default 5; the large corpus takes at most 3)
 #   -R ROOT  where the corpora are (default /tmp/parlind-bench); a missing
@@ -19,18 +20,20 @@
 #   -B       compare letters case-blind, as vrx-cli does by default; without
 #            -B the vrx row adds --same-content-case, so that vrx-cli, like
 #            the peers and expected.json, looks for byte-identical files
+#   -c       cold-ish: before every timed run the tree's files are dropped
+#            from the page cache (run-peers.sh -c, posix_fadvise DONTNEED)
 #
-# The peers' rows come from run-peers.sh of the shared bench folder, run from
-# a copy in OUT whose vrx row is switched on. Each corpus gets OUT/<corpus>/
-# table.txt; the summary goes to standard output and OUT/summary.md. For the
-# generated corpora the match column compares the groups with expected.json;
+# Everything it needs is in this repository: the measuring tools and the
+# peers are installed first (scripts/setup.sh bench), the rows come from
+# bench/run-peers.sh and the corpora from bench/make-corpus.py. Each corpus
+# gets OUT/<corpus>/table.txt; the summary goes to standard output and
+# OUT/summary.md. For the generated corpora the match column compares the groups with expected.json;
 # for /usr/share, vrx-cli's groups are compared with jdupes' groups.
 
 set -euo pipefail
 
 HERE=$(cd "$(dirname "$0")" && pwd)
 REPO=$(cd "$HERE/.." && pwd)
-SHARED=${PARLIND_SHARED_BENCH:-/work/shared/bench}
 RUNS=5
 ROOT=/tmp/parlind-bench
 BUILD=
@@ -38,10 +41,11 @@ OUT=
 GATHER=0
 PROGRESS=0
 CASE_BLIND=0
+COLD=()
 
 usage() { sed -n '2,/^$/p' "$0" | sed 's/^# \{0,1\}//'; exit "${1:-2}"; }
 
-while getopts "r:R:b:o:gPBh" opt; do
+while getopts "r:R:b:o:gPBch" opt; do
   case $opt in
     r) RUNS=$OPTARG ;;
     R) ROOT=$OPTARG ;;
@@ -50,6 +54,7 @@ while getopts "r:R:b:o:gPBh" opt; do
     g) GATHER=1 ;;
     P) PROGRESS=1 ;;
     B) CASE_BLIND=1 ;;
+    c) COLD=(-c) ;;
     h) usage 0 ;;
     *) usage ;;
   esac
@@ -60,6 +65,7 @@ CORPORA=("$@")
 BUILD=${BUILD:-$ROOT/build-release}
 OUT=${OUT:-$ROOT/out-bench}
 mkdir -p "$OUT"
+bash "$REPO/scripts/setup.sh" bench
 
 # Build vrx-cli (Release) and the measuring aid.
 cmake -S "$REPO" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPARLIND_GUI=OFF \
@@ -74,14 +80,10 @@ else
   exit 2
 fi
 
-# run-peers.sh with Parlind's row switched on (byte-identical unless -B).
-PEERS=$OUT/run-peers-vrx.sh
+# The vrx row looks for byte-identical files unless -B.
+export VRX_CASE_BLIND=$CASE_BLIND
 CASE_OPT=--same-content-case
 [ $CASE_BLIND = 1 ] && CASE_OPT=
-sed -e 's/^    # vrx)  /    vrx)  /' \
-    -e "/^    vrx)  /s/--same-content /--same-content $CASE_OPT /" "$SHARED/run-peers.sh" > "$PEERS"
-chmod +x "$PEERS"
-grep -q '^    vrx) ' "$PEERS" || { echo "run-bench.sh: cannot switch on the vrx row" >&2; exit 2; }
 
 TOOLS="find cat fdupes jdupes rdfind rmlint vrx"
 for corpus in "${CORPORA[@]}"; do
@@ -92,12 +94,13 @@ for corpus in "${CORPORA[@]}"; do
   else
     dir=$ROOT/$corpus/tree
     if [ ! -d "$dir" ]; then
-      python3 "$SHARED/make-corpus.py" --root "$ROOT" "$corpus" >&2
+      python3 "$HERE/make-corpus.py" --root "$ROOT" "$corpus" >&2
     fi
     expected=(-e "$ROOT/$corpus/expected.json")
     [ "$corpus" = large ] && [ "$runs" -gt 3 ] && runs=3
   fi
-  "$PEERS" -r "$runs" -o "$OUT/$corpus" "${expected[@]}" -t "$TOOLS" "$dir" > /dev/null
+  "$HERE/run-peers.sh" "${COLD[@]}" -r "$runs" -o "$OUT/$corpus" "${expected[@]}" -t "$TOOLS" \
+    "$dir" > /dev/null
   if [ $PROGRESS = 1 ] && [ $GATHER = 0 ]; then
     # The same run on a pseudo terminal, where vrx-cli draws its progress
     # line, next to the run with --quiet on the same terminal.
@@ -105,7 +108,12 @@ for corpus in "${CORPORA[@]}"; do
     printf '#!/bin/bash\nexec %q "$@" --same-content %s --size %q --csv %q > /dev/null\n' \
       "$VRX_CLI" "$CASE_OPT" '>0' "$dir+" > "$wrapper"
     chmod +x "$wrapper"
-    hyperfine -N -i --runs "$runs" --warmup 1 --export-json "$OUT/$corpus/vrx-progress.json" \
+    warm=(--warmup 1)
+    if [ ${#COLD[@]} -gt 0 ]; then
+      # run-peers.sh left its page-cache eviction script in the corpus's outputs.
+      warm=(--warmup 0 --prepare "$(printf '%q ' python3 "$OUT/$corpus/evict.py" "$dir")")
+    fi
+    hyperfine -N -i --runs "$runs" "${warm[@]}" --export-json "$OUT/$corpus/vrx-progress.json" \
       -n vrx-progress "script -qc '$wrapper' /dev/null" \
       -n vrx-quiet "script -qc '$wrapper --quiet' /dev/null" > /dev/null 2>&1
   fi

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package that Parlind needs to build, test and run.
+# Installs every Debian package that Parlind needs to build, test and run;
+# with the argument "bench" also what the measuring scripts under bench/ need.
 # Does nothing when all of them are installed already.
 #   cmake, ninja-build, g++      the build
 #   qt6-base-dev                 the desktop program vrx (Qt 6 Widgets and Qt Test)
@@ -10,10 +11,21 @@
 #   fonts-dejavu-core            windows rendered on the offscreen platform need a font
 #   clang-14, libclang-rt-14-dev the fuzz targets (libFuzzer)
 #   clang-format-14              the test command checks that the code is formatted
+#   xfsprogs                     the tests of reflink replacement format an XFS image
+#                                (a file system that can clone files) for a loop mount
+# bench:
+#   hyperfine                    times the runs (medians, warm-up, preparation)
+#   time                         /usr/bin/time -v: peak memory of a run
+#   bsdutils                     script: runs vrx-cli on a pseudo terminal
+#   bc, python3                  the tables' arithmetic, corpus generators, counters
+#   fdupes, jdupes, rdfind, rmlint  the duplicate finders vrx-cli is timed against
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libcli11-dev
           libxxhash-dev tzdata fonts-dejavu-core clang-14 libclang-rt-14-dev
-          clang-format-14)
+          clang-format-14 xfsprogs)
+if [ "${1:-}" = bench ]; then
+  packages+=(hyperfine time bsdutils bc python3 fdupes jdupes rdfind rmlint)
+fi
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
