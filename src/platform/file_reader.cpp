@@ -21,7 +21,7 @@ ReadHook& Hook() {
 }
 std::atomic<bool> hookSet{false};
 
-FileIdentity IdentityOf(const struct stat& st) {
+DeviceInode IdentityOf(const struct stat& st) {
   return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
@@ -61,7 +61,7 @@ FileReader& FileReader::operator=(FileReader&& other) noexcept {
   return *this;
 }
 
-OpenResult FileReader::Open(const std::string& path, const FileIdentity& recorded) {
+OpenResult FileReader::Open(const std::string& path, const DeviceInode& recorded) {
   Close();
   int fd = ::open(path.c_str(), kOpenFlags | O_NOFOLLOW);
   if (fd < 0 && errno == ELOOP) {
@@ -88,7 +88,7 @@ OpenResult FileReader::Open(const std::string& path, const FileIdentity& recorde
 // Keeps `fd` when it is the recorded regular file. A folder or special file
 // in the file's place is a file that cannot be opened, as it always was; a
 // regular file of another identity is a replaced one.
-OpenResult FileReader::Adopt(int fd, const FileIdentity& recorded) {
+OpenResult FileReader::Adopt(int fd, const DeviceInode& recorded) {
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);

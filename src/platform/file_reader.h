@@ -18,10 +18,10 @@
 namespace vrx {
 
 // Which file a record names: the device and inode number the walk saw.
-struct FileIdentity {
+struct DeviceInode {
   uint64_t device = 0;
   uint64_t inode = 0;
-  bool operator==(const FileIdentity&) const = default;
+  bool operator==(const DeviceInode&) const = default;
 };
 
 // What fstat says of a file's content: when one of these moved, the bytes
@@ -56,7 +56,7 @@ class FileReader {
   // symbolic link as the last component is followed only when it leads to
   // the recorded file (a source given as a link); any other link counts as a
   // replaced file and is not opened.
-  [[nodiscard]] OpenResult Open(const std::string& path, const FileIdentity& recorded);
+  [[nodiscard]] OpenResult Open(const std::string& path, const DeviceInode& recorded);
   void Close();
   bool is_open() const { return fd_ >= 0; }
 
@@ -80,10 +80,10 @@ class FileReader {
   void AdviseSequential() const;
 
  private:
-  OpenResult Adopt(int fd, const FileIdentity& recorded);
+  OpenResult Adopt(int fd, const DeviceInode& recorded);
 
   int fd_ = -1;
-  FileIdentity identity_;
+  DeviceInode identity_;
   FileStamp stamp_;
 };
 
@@ -91,7 +91,7 @@ class FileReader {
 // the identity of its file, the offset and the number of bytes read, so that
 // a test can change a file between two reads. Set and cleared only while no
 // reader is in use; empty (the default) in the programs.
-using ReadHook = std::function<void(const FileIdentity& file, uint64_t offset, size_t length)>;
+using ReadHook = std::function<void(const DeviceInode& file, uint64_t offset, size_t length)>;
 void SetReadHookForTesting(ReadHook hook);
 
 }  // namespace vrx

@@ -227,9 +227,9 @@ TEST(ContentSearchTest, AFileThatChangedIsNotTakenForAnother) {
       ASSERT_EQ(std::rename(tree.Path("needle").c_str(), path.c_str()), 0);
     }
     int rewrites = 0;
-    const test::ScopedReadHook hook([&](const FileIdentity& file, uint64_t offset, size_t) {
+    const test::ScopedReadHook hook([&](const DeviceInode& file, uint64_t offset, size_t) {
       const bool again = what == "rewritten at every reading" || rewrites == 0;
-      if (file == FileIdentity{entry.device, entry.inode} && offset == 0 &&
+      if (file == DeviceInode{entry.device, entry.inode} && offset == 0 &&
           what.starts_with("rewritten") && again) {
         tree.MakeFile("f", ++rewrites % 2 == 1 ? "yyydle" : "neexxx");
         tree.SetTimes("f", 1'000'000'000 + rewrites);

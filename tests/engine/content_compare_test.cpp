@@ -169,8 +169,8 @@ TEST_F(ContentCompareTest, AFileThatChangedIsNotTakenForAnother) {
       ASSERT_EQ(std::rename(tree.Path("copy").c_str(), b.path.c_str()), 0);
     }
     int rewrites = 0;
-    const FileIdentity bIdentity{b.device, b.inode};
-    const test::ScopedReadHook hook([&](const FileIdentity& file, uint64_t offset, size_t) {
+    const DeviceInode bIdentity{b.device, b.inode};
+    const test::ScopedReadHook hook([&](const DeviceInode& file, uint64_t offset, size_t) {
       const bool again = what == "rewritten at every reading" || rewrites == 0;
       if (file == bIdentity && offset == 0 && what.starts_with("rewritten") && again) {
         tree.MakeFile("b", ++rewrites % 2 == 1 ? z + y : x + z);
@@ -363,10 +363,10 @@ TEST_F(ContentCacheTest, HoldsNoFileThatMovedWhileItWasRead) {
   for (const int writes : {1, 2}) {
     SCOPED_TRACE(writes);
     const FileEntry& entry = records[writes];
-    const FileIdentity identity{entry.device, entry.inode};
+    const DeviceInode identity{entry.device, entry.inode};
     const std::string name(entry.name());
     int done = 0;
-    const test::ScopedReadHook hook([&](const FileIdentity& file, uint64_t, size_t) {
+    const test::ScopedReadHook hook([&](const DeviceInode& file, uint64_t, size_t) {
       if (file == identity && done < writes) {
         ++done;
         tree.MakeFile(name, std::string(kSize, static_cast<char>('0' + done)));

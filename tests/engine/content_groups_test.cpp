@@ -29,7 +29,7 @@ using Groups = std::vector<Paths>;  // classes as paths relative to the tree
 // What the walk records of a file: its size and which file it is.
 struct Listed {
   uint64_t size = 0;
-  FileIdentity identity;
+  DeviceInode identity;
 };
 using Listing = std::map<std::string, Listed>;
 
@@ -373,9 +373,9 @@ TEST(GatherEqualContentTest, AFileRewrittenWhileItIsReadIsReadAgain) {
         tree.MakeFile("p", p);
         Search search;
         search.SetClasses(tree, classes, ListNow(tree, classes));
-        const FileIdentity a = tree.Identity("a");
+        const DeviceInode a = tree.Identity("a");
         int rewrites = 0;
-        const test::ScopedReadHook hook([&](const FileIdentity& file, uint64_t offset, size_t) {
+        const test::ScopedReadHook hook([&](const DeviceInode& file, uint64_t offset, size_t) {
           if (file == a && offset == 0 && (everyTime || rewrites == 0)) {
             tree.MakeFile("a", ++rewrites % 2 == 1 ? newA : oldA);
             tree.SetTimes("a", 1'000'000'000 + rewrites);

@@ -38,7 +38,7 @@ TEST(FileReaderTest, OpensOnlyTheRecordedRegularFile) {
   tree.MakeFile("file", "abc");
   tree.MakeFile("other", "xyz");
   tree.MakeFile("renamed", "abc");
-  const FileIdentity renamedBefore = tree.Identity("renamed");
+  const DeviceInode renamedBefore = tree.Identity("renamed");
   ASSERT_EQ(std::rename(tree.MakeFile("new", "abc").c_str(), tree.Path("renamed").c_str()), 0);
   tree.MakeSymlink("to-file", "file");
   tree.MakeSymlink("to-fifo", "fifo");
@@ -47,7 +47,7 @@ TEST(FileReaderTest, OpensOnlyTheRecordedRegularFile) {
   ASSERT_EQ(::stat("/dev/null", &null), 0);
   struct Case {
     std::string path;
-    FileIdentity recorded;
+    DeviceInode recorded;
     OpenResult expected;
   };
   const Case cases[] = {
@@ -95,7 +95,7 @@ TEST(FileReaderTest, SeesAFileWrittenToWhileItIsOpen) {
   FileReader reader;
   ASSERT_EQ(reader.Open(path, tree.Identity("f")), OpenResult::kOpened);
   std::vector<uint64_t> offsets;
-  SetReadHookForTesting([&](const FileIdentity& file, uint64_t offset, size_t length) {
+  SetReadHookForTesting([&](const DeviceInode& file, uint64_t offset, size_t length) {
     EXPECT_EQ(file, tree.Identity("f"));
     EXPECT_EQ(length, 5U);
     offsets.push_back(offset);
@@ -116,7 +116,7 @@ TEST(FileReaderTest, SeesAFileWrittenToWhileItIsOpen) {
 TEST(FileReaderTest, RunningOutOfDescriptorsIsNotTheFilesFault) {
   test::TempTree tree;
   const std::string path = tree.MakeFile("f", "abc");
-  const FileIdentity identity = tree.Identity("f");
+  const DeviceInode identity = tree.Identity("f");
   const int result = test::RunInChild([&] {
     const rlimit low{32, 32};
     if (::setrlimit(RLIMIT_NOFILE, &low) != 0) {

@@ -119,7 +119,7 @@ void TempTree::Remove(const std::string& relative) {
   fs::remove_all(Path(relative));
 }
 
-FileIdentity TempTree::Identity(const std::string& relative) const {
+DeviceInode TempTree::Identity(const std::string& relative) const {
   struct stat st {};
   if (::lstat(Path(relative).c_str(), &st) != 0) {
     return {};

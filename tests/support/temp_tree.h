@@ -41,7 +41,7 @@ class TempTree {
   void Remove(const std::string& relative);
   // The device and inode number of an entry, a link itself and not its
   // target, as a walk records them; zeros when there is no such entry.
-  FileIdentity Identity(const std::string& relative) const;
+  DeviceInode Identity(const std::string& relative) const;
 
  private:
   std::string root_;
