@@ -53,6 +53,8 @@ void CheckIncludedFile(CheckRun& run, const SourceEntry& source, const DirEntryI
   entry.attributes = info.attributes;
   entry.time = info.TimeOfKind(run.params().dateKind);
   entry.size = info.size;
+  entry.device = info.device;
+  entry.inode = info.inode;
   if (!PassesFilters(run.params(), entry, diagnostics)) {
     run.Warn(Shown(source.path), ": erfüllt die Filter nicht.\n\tWeiter?\n\r");
   }
