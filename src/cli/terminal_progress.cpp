@@ -15,7 +15,8 @@ std::string TailOfPath(const std::string& text, size_t keep) {
     return text;
   }
   if (keep <= 3) {
-    return std::string(keep, '.');
+    // Braces would make a string of the two characters instead.
+    return std::string(keep, '.');  // NOLINT(modernize-return-braced-init-list)
   }
   size_t drop = length - (keep - 3);
   size_t at = 0;
@@ -45,7 +46,7 @@ std::string TerminalProgress::Line() const {
     const size_t used = Utf8Length(line) + 1;
     const size_t width = settings_.width > 1 ? static_cast<size_t>(settings_.width - 1) : 0;
     if (width > used) {
-      line += " " + TailOfPath(text(), width - used);
+      line += " " + TailOfPath(EscapeControlCharacters(text()), width - used);
     }
   }
   return line;

@@ -50,4 +50,12 @@ RunStatus CollectionOutOfMemory(size_t records) {
                              " gefundenen Einträgen konnte kein weiterer aufgenommen werden.");
 }
 
+RunStatus TooFewDescriptors(uint64_t limit) {
+  const std::string shown = limit == UINT64_MAX ? "unbegrenzt" : FormatCount(limit);
+  return RunStatus::Fail(RunCode::kTooLarge,
+                         "Zu wenige offene Dateien möglich für den Inhaltsvergleich: nicht einmal "
+                         "zwei Dateien ließen sich zugleich öffnen (Grenze des Prozesses: " +
+                             shown + " offene Dateien).");
+}
+
 }  // namespace vrx

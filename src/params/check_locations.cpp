@@ -22,6 +22,7 @@
 #include "platform/attributes.h"
 #include "platform/dir_listing.h"
 #include "platform/normal_path.h"
+#include "platform/text.h"
 
 namespace vrx {
 namespace {
@@ -96,9 +97,10 @@ class LocationList {
 };
 
 // The path as the messages show it: the root, held as the empty path, shows
-// as "/".
-std::string_view Shown(const std::string& path) {
-  return path.empty() ? std::string_view("/") : std::string_view(path);
+// as "/"; control characters are escaped, so that a name cannot break the
+// message's lines or steer a terminal.
+std::string Shown(const std::string& path) {
+  return path.empty() ? std::string("/") : EscapeControlCharacters(path);
 }
 
 void RemoveJokerPaths(CheckRun& run, std::vector<SourceEntry>* list) {
@@ -123,6 +125,8 @@ void CheckIncludedFile(CheckRun& run, const SourceEntry& source, const DirEntryI
   entry.attributes = info.attributes;
   entry.time = info.TimeOfKind(run.params().dateKind);
   entry.size = info.size;
+  entry.device = info.device;
+  entry.inode = info.inode;
   if (!PassesFilters(run.params(), entry, diagnostics)) {
     run.Warn(Shown(source.path), ": erfüllt die Filter nicht.\n\tWeiter?\n\r");
   }

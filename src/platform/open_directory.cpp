@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <utility>
 
 namespace vrx {
 
@@ -36,37 +35,15 @@ class DirOpener {
       ::close(fd);
       return OpenOutcome::kChanged;
     }
-    out->fd_ = fd;
+    out->fd_.Reset(fd);
     out->device_ = st.st_dev;
     out->inode_ = st.st_ino;
     return OpenOutcome::kOpened;
   }
 };
 
-DirHandle::~DirHandle() {
-  Close();
-}
-
-DirHandle::DirHandle(DirHandle&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
-      device_(std::exchange(other.device_, 0)),
-      inode_(std::exchange(other.inode_, 0)) {}
-
-DirHandle& DirHandle::operator=(DirHandle&& other) noexcept {
-  if (this != &other) {
-    Close();
-    fd_ = std::exchange(other.fd_, -1);
-    device_ = std::exchange(other.device_, 0);
-    inode_ = std::exchange(other.inode_, 0);
-  }
-  return *this;
-}
-
 void DirHandle::Close() {
-  if (fd_ >= 0) {
-    ::close(fd_);
-  }
-  fd_ = -1;
+  fd_.Reset();
   device_ = 0;
   inode_ = 0;
 }

@@ -9,28 +9,23 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/file_ops.h"
+
 namespace vrx {
 
 // One open directory, owned; closed when the handle goes away.
 class DirHandle {
  public:
-  DirHandle() = default;
-  ~DirHandle();
-  DirHandle(DirHandle&& other) noexcept;
-  DirHandle& operator=(DirHandle&& other) noexcept;
-  DirHandle(const DirHandle&) = delete;
-  DirHandle& operator=(const DirHandle&) = delete;
-
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_.valid(); }
   void Close();
-  int fd() const { return fd_; }
+  int fd() const { return fd_.get(); }
   // The device and inode of the open directory (0 while closed).
   uint64_t device() const { return device_; }
   uint64_t inode() const { return inode_; }
 
  private:
   friend class DirOpener;
-  int fd_ = -1;
+  UniqueFd fd_;
   uint64_t device_ = 0;
   uint64_t inode_ = 0;
 };

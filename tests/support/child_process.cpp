@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace vrx::test {
@@ -17,6 +18,7 @@ std::string ChildOutcome::Describe() const {
 }
 
 bool RunInChild(const std::function<int()>& body, ChildOutcome* outcome, std::string* why) {
+  std::fflush(nullptr);  // nothing buffered is written twice
   const pid_t child = ::fork();
   if (child < 0) {
     *why = std::string("fork failed: ") + std::strerror(errno);
@@ -36,6 +38,12 @@ bool RunInChild(const std::function<int()>& body, ChildOutcome* outcome, std::st
   outcome->status = outcome->exited ? WEXITSTATUS(status) : -1;
   outcome->signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   return true;
+}
+
+int RunInChild(const std::function<int()>& body) {
+  ChildOutcome outcome;
+  std::string why;
+  return RunInChild(body, &outcome, &why) ? outcome.status : -1;
 }
 
 bool RunOnSmallStack(size_t stackBytes, const std::function<void()>& body) {
