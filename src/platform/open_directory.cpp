@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace vrx {
 
@@ -16,26 +17,24 @@ class DirOpener {
   static OpenOutcome Open(int atFd, const char* path, int flags, bool verify, uint64_t device,
                           uint64_t inode, DirHandle* out) {
     out->Close();
-    int fd = -1;
+    UniqueFd fd;
     do {
-      fd = ::openat(atFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
+      fd.Reset(::openat(atFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags));
+    } while (!fd.valid() && errno == EINTR);
+    if (!fd.valid()) {
       // With O_NOFOLLOW a link gives ELOOP, and anything but a directory
       // gives ENOTDIR: both mean the entry is no longer what was listed.
       const bool replaced = (flags & O_NOFOLLOW) != 0 && (errno == ELOOP || errno == ENOTDIR);
       return replaced ? OpenOutcome::kChanged : OpenOutcome::kFailed;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-      ::close(fd);
+    if (::fstat(fd.get(), &st) != 0) {
       return OpenOutcome::kFailed;
     }
     if (verify && (st.st_dev != device || st.st_ino != inode)) {
-      ::close(fd);
       return OpenOutcome::kChanged;
     }
-    out->fd_.Reset(fd);
+    out->fd_ = std::move(fd);
     out->device_ = st.st_dev;
     out->inode_ = st.st_ino;
     return OpenOutcome::kOpened;
