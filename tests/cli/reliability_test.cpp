@@ -140,6 +140,12 @@ TEST_F(ReliabilityTest, OneFolderNamedTwiceIsSearchedOnce) {
     EXPECT_EQ(run.out,
               "1,hard," + c.folder + ",4," + when + "1,only.bin," + c.folder + ",4," + when);
   }
+  // A file named twice is recorded once; its hard link stays a record.
+  const Outcome files = RunInProcess({"-q", "--csv", "--same-content", "--attr-exclude", "D",
+                                      "d/only.bin", "./d/only.bin", "d/hard"});
+  EXPECT_EQ(files.status, 0) << files.err;
+  const std::string when = ",01.01.2026 12:00:00\n";
+  EXPECT_EQ(files.out, "1,only.bin,./d,4," + when + "1,hard,d,4," + when);
 }
 
 // Exclusions spelt otherwise than the source still exclude.
