@@ -1,6 +1,5 @@
 #include "actions/undo.h"
 
-#include <ranges>
 #include <set>
 #include <utility>
 
@@ -77,7 +76,9 @@ UndoReport UndoLastAction(ActionJournal& journal, Diagnostics* diagnostics) {
   }
   report.action = pending.front().action;
   report.run = pending.front().run;
-  for (const JournalLine& line : std::views::reverse(pending)) {
+  // Newest first.
+  for (size_t i = pending.size(); i-- > 0;) {
+    const JournalLine& line = pending[i];
     const Verdict verdict = line.action == "trash" ? RestoreFromTrash(line.target, line.path)
                                                    : MoveBack(line.target, line.path);
     StepOutcome outcome{verdict.ok() ? StepResult::kDone : StepResult::kSkipped, line.path,
