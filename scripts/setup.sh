@@ -11,6 +11,8 @@
 #   fonts-dejavu-core            windows rendered on the offscreen platform need a font
 #   clang-14, libclang-rt-14-dev the fuzz targets (libFuzzer)
 #   clang-format-14              the test command checks that the code is formatted
+#   xfsprogs                     the tests of reflink replacement format an XFS image
+#                                (a file system that can clone files) for a loop mount
 # bench:
 #   hyperfine                    times the runs (medians, warm-up, preparation)
 #   time                         /usr/bin/time -v: peak memory of a run
@@ -20,7 +22,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libcli11-dev
           libxxhash-dev tzdata fonts-dejavu-core clang-14 libclang-rt-14-dev
-          clang-format-14)
+          clang-format-14 xfsprogs)
 if [ "${1:-}" = bench ]; then
   packages+=(hyperfine time bsdutils bc python3 fdupes jdupes rdfind rmlint)
 fi
