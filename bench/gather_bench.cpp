@@ -47,6 +47,8 @@ void Walk(const std::string& dir, vrx::FileEntryArray& out) {
       vrx::FileEntry entry;
       entry.path = path;
       entry.size = e.size;
+      entry.device = e.device;
+      entry.inode = e.inode;
       out.Add(entry);
     }
   }

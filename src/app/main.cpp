@@ -2,8 +2,11 @@
 #include <csignal>
 
 #include "app/CvrxApplication.h"
+#include "platform/process_limits.h"
 
 int main(int argc, char** argv) {
+  // Before any thread runs: the content comparison opens many files at once.
+  vrx::RaiseOpenFileLimit();
   // A file size limit (ulimit -f) makes saving a result fail with EFBIG, which
   // is reported, instead of ending the program.
   std::signal(SIGXFSZ, SIG_IGN);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/run_cli.h"
+#include "platform/process_limits.h"
 
 namespace {
 
@@ -41,6 +42,8 @@ int TerminalWidth() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before any thread runs: the content comparison opens many files at once.
+  vrx::RaiseOpenFileLimit();
   InstallInterruptHandler();
   std::signal(SIGXFSZ, SIG_IGN);
   vrx::CliEnvironment environment;

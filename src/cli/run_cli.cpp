@@ -15,9 +15,10 @@
 namespace vrx {
 namespace {
 
-// Diagnostic lines of the collection and the comparison, on `err`. On a
-// terminal the progress line is wiped first, so that the message starts at
-// the beginning of a clean line; the progress line is drawn again below it.
+// Diagnostic lines of the collection and the comparison, on `err`, with the
+// control characters of names escaped. On a terminal the progress line is
+// wiped first, so that the message starts at the beginning of a clean line;
+// the progress line is drawn again below it.
 class StreamDiagnostics : public Diagnostics {
  public:
   StreamDiagnostics(std::FILE* stream, bool clearLine) : stream_(stream), clearLine_(clearLine) {}
@@ -25,12 +26,8 @@ class StreamDiagnostics : public Diagnostics {
     if (clearLine_) {
       std::fputs("\r\x1b[K", stream_);
     }
-    std::fwrite(message.data(), 1, message.size(), stream_);
-    // Some diagnostics carry no line end of their own ("File or directory
-    // name is too long."); the next line must not run into them.
-    if (message.empty() || message.back() != '\n') {
-      std::fputc('\n', stream_);
-    }
+    const std::string line = DiagnosticLine(message);
+    std::fwrite(line.data(), 1, line.size(), stream_);
     std::fflush(stream_);
   }
 
@@ -52,8 +49,9 @@ std::string PlainLineEnds(const std::string& messages) {
   return text;
 }
 
+// A message of vrx-cli; the names in it cannot break the line.
 void PrintLine(std::FILE* err, const std::string& message) {
-  std::fprintf(err, "vrx-cli: %s\n", message.c_str());
+  std::fprintf(err, "vrx-cli: %s", DiagnosticLine(message).c_str());
   std::fflush(err);
 }
 

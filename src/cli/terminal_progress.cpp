@@ -45,7 +45,7 @@ std::string TerminalProgress::Line() const {
     const size_t used = Utf8Length(line) + 1;
     const size_t width = settings_.width > 1 ? static_cast<size_t>(settings_.width - 1) : 0;
     if (width > used) {
-      line += " " + TailOfPath(text(), width - used);
+      line += " " + TailOfPath(EscapeControlCharacters(text()), width - used);
     }
   }
   return line;

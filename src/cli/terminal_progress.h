@@ -27,7 +27,8 @@ class TerminalProgress : public Progress {
   TerminalProgress(std::string caption, const TerminalProgressSettings& settings);
   ~TerminalProgress() override;
 
-  // The line as it would be drawn now (without the terminal's control codes).
+  // The line as it would be drawn now (without the terminal's control codes);
+  // control characters of the path are escaped.
   std::string Line() const;
 
  protected:

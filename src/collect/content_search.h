@@ -2,7 +2,9 @@
 // content patterns. Plain containment patterns ("*text*") use a substring
 // search; all others are matched against the whole content. Files of any size
 // are read in pieces, never mapped; a file that cannot be opened or read
-// writes "Cannot open file %s\n" to the diagnostics and does not pass.
+// writes "Cannot open file %s\n" to the diagnostics and does not pass, and so
+// does a file replaced since the walk or written to while it was read, with a
+// line of its own (collect/record_file.h).
 #pragma once
 
 #include <cstddef>

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "collect/diff_counters.h"
+#include "collect/record_file.h"
 #include "engine/vrx_app.h"
 #include "platform/diagnostics.h"
 #include "platform/file_reader.h"
@@ -16,7 +17,7 @@ namespace vrx {
 
 namespace {
 
-constexpr size_t kChunkBytes = 256 * 1024;
+constexpr size_t kChunkBytes = size_t{256} * 1024;
 
 // The tolerance in differing byte positions, from the reference member a.
 uint64_t ToleranceBytes(const SearchParams& params, const FileEntry& a) {
@@ -37,7 +38,7 @@ bool EqualNoCase(const unsigned char* a, const unsigned char* b, size_t n) {
 }
 
 // One file of a comparison: its cached contents, or the open file read chunk
-// by chunk into a buffer.
+// by chunk into a buffer. A side that wrote a diagnostic line remembers it.
 class Side {
  public:
   Side(const CvrxApp& app, const FileEntry& entry) : app_(app), entry_(entry) {
@@ -48,16 +49,25 @@ class Side {
 
   // False (after the diagnostic line) when the file cannot be opened.
   bool Open() {
-    if (cached_ != nullptr || reader_.Open(entry_.path)) {
+    if (cached_ != nullptr) {
       return true;
     }
-    app_.diagnostics().Printf("Cannot open file %s\n", entry_.path.c_str());
+    const OpenResult opened = OpenRecordWaiting(entry_, &reader_);
+    if (opened == OpenResult::kOpened) {
+      return true;
+    }
+    Report(TroubleOf(opened));
     return false;
   }
   uint64_t size() const { return cached_ != nullptr ? cached_->size() : reader_.size(); }
-  void ReportUnreadable() const {
-    app_.diagnostics().Printf("Cannot read file %s\n", entry_.path.c_str());
+  void Report(FileTrouble trouble) {
+    app_.diagnostics().Write(TroubleLine(trouble, entry_.path));
+    reported_ = true;
   }
+  bool reported() const { return reported_; }
+  // True when the open file's size or times moved since it was opened: what
+  // was read of it may come from two versions.
+  bool Moved() const { return cached_ == nullptr && reader_.is_open() && !reader_.Unchanged(); }
   void Prepare(uint64_t n) {
     if (cached_ == nullptr) {
       buffer_.resize(static_cast<size_t>(std::min<uint64_t>(kChunkBytes, n)));
@@ -71,7 +81,7 @@ class Side {
       return cached_->data() + offset;
     }
     if (!reader_.ReadExactly(offset, buffer_.data(), length)) {
-      ReportUnreadable();
+      Report(FileTrouble::kRead);
       return nullptr;
     }
     return buffer_.data();
@@ -83,6 +93,7 @@ class Side {
   const std::vector<unsigned char>* cached_ = nullptr;
   FileReader reader_;
   std::vector<unsigned char> buffer_;
+  bool reported_ = false;
 };
 
 // Both files open, N bytes of a to compare with the same bytes of b.
@@ -148,7 +159,7 @@ bool ContentComparison::CountDiffsUpTo(uint64_t n, uint64_t t, uint64_t* count) 
 
 int ContentComparison::Compare(uint64_t n, uint64_t tolerance) {
   if (b_.size() < n) {  // b became shorter since it was collected
-    b_.ReportUnreadable();
+    b_.Report(FileTrouble::kRead);
     return 1;
   }
   const bool exact = app_.params.contentExact;
@@ -167,8 +178,43 @@ int ContentComparison::Compare(uint64_t n, uint64_t tolerance) {
   return (exact ? count == tolerance : count <= tolerance) ? 0 : 1;
 }
 
+// One comparison of both files as they are now opened. *moved names a file
+// that moved while it was read, when no line was written about either.
+int CompareOpened(const CvrxApp& app, const FileEntry& a, const FileEntry& b, uint64_t tolerance,
+                  const FileEntry** moved) {
+  Side sideA(app, a);
+  Side sideB(app, b);
+  const int result = [&] {
+    if (!sideA.Open() || !sideB.Open()) {
+      return 1;
+    }
+    // A file whose size changed since it was collected is no longer the file
+    // the size step classed: measured over its remaining bytes, a shortened
+    // or emptied file would count as equal to a longer one.
+    for (auto* side : {&sideA, &sideB}) {
+      if (side->size() != (side == &sideA ? a.size : b.size)) {
+        side->Report(FileTrouble::kRead);
+        return 1;
+      }
+    }
+    const uint64_t n = sideA.size();
+    if (n == 0) {
+      return 0;
+    }
+    ContentComparison comparison(app, sideA, sideB);
+    return comparison.Compare(n, tolerance);
+  }();
+  if (!sideA.reported() && !sideB.reported()) {
+    *moved = sideA.Moved() ? &a : sideB.Moved() ? &b : nullptr;
+  }
+  return result;
+}
+
 }  // namespace
 
+// A pair whose answer may rest on bytes of two versions of a file (it moved
+// while it was read) is compared once more; when a file moves again, it is
+// reported and the pair counts as different.
 int CompareContent(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
   // A directory has no content: it differs from everything, and saying so for
   // every pair would bury the real diagnostics (all directories share size 0).
@@ -176,29 +222,17 @@ int CompareContent(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
     return 1;
   }
   const uint64_t tolerance = ToleranceBytes(app.params, a);
-  Side sideA(app, a);
-  if (!sideA.Open()) {
-    return 1;
-  }
-  Side sideB(app, b);
-  if (!sideB.Open()) {
-    return 1;
-  }
-  // A file whose size changed since it was collected is no longer the file
-  // the size step classed: measured over its remaining bytes, a shortened or
-  // emptied file would count as equal to a longer one.
-  for (const auto* side : {&sideA, &sideB}) {
-    if (side->size() != (side == &sideA ? a.size : b.size)) {
-      side->ReportUnreadable();
-      return 1;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const FileEntry* moved = nullptr;
+    const int result = CompareOpened(app, a, b, tolerance, &moved);
+    if (moved == nullptr) {
+      return result;
+    }
+    if (attempt == 1) {
+      app.diagnostics().Write(TroubleLine(FileTrouble::kChanged, moved->path));
     }
   }
-  const uint64_t n = sideA.size();
-  if (n == 0) {
-    return 0;
-  }
-  ContentComparison comparison(app, sideA, sideB);
-  return comparison.Compare(n, tolerance);
+  return 1;
 }
 
 const std::vector<unsigned char>* ContentCache::Contents(const FileEntry& entry) {
@@ -209,26 +243,34 @@ const std::vector<unsigned char>* ContentCache::Contents(const FileEntry& entry)
   return found->second.held ? &found->second.bytes : nullptr;
 }
 
+// A file that moves while it is read is read once more; when it moves again
+// it stays out.
 ContentCache::Slot ContentCache::Load(const FileEntry& entry) {
   Slot slot;
   if (entry.IsDirectory() || entry.size > maxFile_ || entry.size > budget_ - used_) {
     return slot;
   }
-  FileReader reader;
-  if (!reader.Open(entry.path)) {
-    return slot;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    FileReader reader;
+    if (OpenRecordWaiting(entry, &reader) != OpenResult::kOpened) {
+      return slot;
+    }
+    const uint64_t size = reader.size();
+    if (size > maxFile_ || size > budget_ - used_) {
+      return slot;
+    }
+    slot.bytes.resize(static_cast<size_t>(size));
+    if (size > 0 && !reader.ReadExactly(0, slot.bytes.data(), slot.bytes.size())) {
+      slot.bytes = {};
+      return slot;
+    }
+    if (reader.Unchanged()) {
+      slot.held = true;
+      used_ += size;
+      return slot;
+    }
   }
-  const uint64_t size = reader.size();
-  if (size > maxFile_ || size > budget_ - used_) {
-    return slot;
-  }
-  slot.bytes.resize(static_cast<size_t>(size));
-  if (size > 0 && !reader.ReadExactly(0, slot.bytes.data(), slot.bytes.size())) {
-    slot.bytes = {};
-    return slot;
-  }
-  slot.held = true;
-  used_ += size;
+  slot.bytes = {};
   return slot;
 }
 

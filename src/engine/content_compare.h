@@ -1,9 +1,11 @@
 // The content comparison of two files of equal recorded size: exact, with a
 // tolerance in differing byte positions or in percent of the first file's
 // size, exactly or at most, and case-blind (ASCII). Files of any size are read
-// in pieces with pread. A file that cannot be opened or read, or that became
-// shorter than the first since it was collected, writes its diagnostic line
-// and the pair counts as different; the search goes on.
+// in pieces with pread. A file that cannot be opened or read, that became
+// shorter than the first since it was collected, or that was replaced since
+// the walk, writes its diagnostic line and the pair counts as different; the
+// search goes on. A pair read while one of its files was written to is
+// compared once more, and counts as different when that file moves again.
 //
 // A partition that compares many pairs of one class hands the comparison a
 // ContentCache (CvrxApp::contentCache): small files are then read once and

@@ -9,17 +9,21 @@
 #include <iterator>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "collect/record_file.h"
+#include "engine/memory_limits.h"
 #include "engine/similarity_class.h"
 #include "engine/vrx_app.h"
 #include "platform/attributes.h"
 #include "platform/diagnostics.h"
 #include "platform/file_reader.h"
+#include "platform/process_limits.h"
 #include "progress/progress.h"
 
 namespace vrx {
@@ -39,7 +43,10 @@ constexpr uint64_t kPumpBytes = uint64_t{64} << 20;  // pump at least this often
 constexpr size_t kPumpFiles = 64;                    // ... and while hashing many small files
 constexpr uint64_t kSequentialBytes = uint64_t{1} << 20;
 constexpr size_t kKeptBuffers = 4;
-constexpr size_t kMaxWorkers = 4;  // threads reading at once, the calling one included
+constexpr size_t kDefaultMaxOpenFiles = 256;  // all threads together, when the limit allows
+constexpr size_t kMaxWorkers = 4;
+constexpr size_t kMinOpenFiles = 2;  // per thread: a bucket is compared two files at least  //
+                                     // threads reading at once, the calling one included
 constexpr auto kWaitPump = std::chrono::milliseconds(20);
 
 using Bucket = std::vector<uint32_t>;  // member indices within the class, ascending
@@ -115,8 +122,9 @@ struct StateDeleter {
   void operator()(XXH3_state_t* state) const { XXH3_freeState(state); }
 };
 
-enum class Trouble { kOpen, kRead, kNoContent };
 enum class Split { kSample, kWhole, kNone };
+enum class GatherEnd { kDone, kOutOfMemory, kOutOfDescriptors };
+enum class Opened { kYes, kNo, kNoDescriptor };
 
 // The state the threads of one content step share. Each thread takes the
 // next class by index and writes only that class's slot, then publishes it
@@ -143,8 +151,9 @@ struct SharedGather {
 
   std::vector<Slot> slots;
   std::atomic<size_t> next{0};    // the next class to take
-  std::atomic<bool> stop{false};  // cancelled, or out of memory
+  std::atomic<bool> stop{false};  // cancelled, out of memory or out of descriptors
   std::atomic<bool> outOfMemory{false};
+  std::atomic<bool> outOfDescriptors{false};
   std::atomic<int64_t> steps{0};  // progress steps not yet shown
   std::atomic<size_t> helpersRunning{0};
 };
@@ -160,6 +169,11 @@ class GatherReporter {
   void Message(std::string text) { result_->messages.push_back(std::move(text)); }
   void Step() { shared_.steps.fetch_add(1, std::memory_order_relaxed); }
   bool Stopped() const { return shared_.stop.load(std::memory_order_relaxed); }
+  // Not even one more file can be opened: the step stops.
+  void OutOfDescriptors() {
+    shared_.outOfDescriptors.store(true);
+    shared_.stop.store(true);
+  }
 
   void Pump() {
     if (progress_ == nullptr) {
@@ -181,16 +195,71 @@ class GatherReporter {
   SharedGather::Result* result_ = nullptr;
 };
 
+// What the gatherer knows of each member of the class at hand. A member's
+// stamp is the one of its first opening in the current pass; every later
+// opening and the end of every reading must find it again, or the member
+// moved: its bytes may come from two versions of the file.
+class MemberMarks {
+ public:
+  void Reset(size_t members) {
+    marks_.assign(members, 0);
+    stamps_.assign(members, 0);
+  }
+  bool dropped(uint32_t m) const { return (marks_[m] & kDropped) != 0; }
+  bool moved(uint32_t m) const { return (marks_[m] & kMoved) != 0; }
+  void SetDropped(uint32_t m) { marks_[m] |= kDropped; }
+  void SetMoved(uint32_t m) { marks_[m] |= kMoved; }
+  // True the first time only.
+  bool TakeStep(uint32_t m) {
+    const bool first = (marks_[m] & kStepped) == 0;
+    marks_[m] |= kStepped;
+    return first;
+  }
+  // Notes a stamp of the member's file; false (and marked moved) when it is
+  // not the stamp first noted in this pass.
+  bool NoteStamp(uint32_t m, const FileStamp& stamp) {
+    // 64 bits of the stamp's hash, never 0: equal stamps give equal keys, and
+    // two different stamps of one file the same key by chance only.
+    const uint64_t key = XXH3_64bits(&stamp, sizeof stamp) | 1;
+    if (stamps_[m] == 0) {
+      stamps_[m] = key;
+    } else if (stamps_[m] != key) {
+      SetMoved(m);
+    }
+    return !moved(m);
+  }
+  // A new pass over the members: stamps are taken afresh.
+  void StartPass(const Bucket& members) {
+    for (uint32_t m : members) {
+      marks_[m] &= static_cast<uint8_t>(~kMoved);
+      stamps_[m] = 0;
+    }
+  }
+
+ private:
+  static constexpr uint8_t kDropped = 1;
+  static constexpr uint8_t kMoved = 2;
+  static constexpr uint8_t kStepped = 4;
+  std::vector<uint8_t> marks_;
+  std::vector<uint64_t> stamps_;
+};
+
 // Splits the classes of one search, one class at a time. Every member gets
 // exactly one progress step: when it joins a class made, stays alone or is
 // dropped because its file cannot be read.
+//
+// A member whose file moved while it was read (its size or times changed) is
+// left out of the parts of that pass; when that happens in a run of members
+// of one size, the whole run is compared once more, and a member that moves
+// again is dropped. Running out of descriptors lowers the number of files
+// opened at once.
 class ContentGatherer {
  public:
   // `maxOpenFiles` and `chunkBudget` are this thread's shares.
   ContentGatherer(const CvrxApp& app, GatherReporter& reporter, size_t maxOpenFiles,
                   size_t chunkBudget)
       : reporter_(reporter),
-        maxOpenFiles_(std::max<size_t>(maxOpenFiles, 2)),
+        maxOpenFiles_(std::max<size_t>(maxOpenFiles, kMinOpenFiles)),
         chunkBudget_(chunkBudget),
         ignoreCase_(app.params.contentCompareIgnoreCase),
         hashState_(XXH3_createState()) {
@@ -205,37 +274,43 @@ class ContentGatherer {
 
  private:
   void GatherRun(Bucket members);
+  void GatherPass(Bucket members);
   void GatherEmpty(const Bucket& members);
   void Settle(Bucket bucket, Split next);
   void SettleInBatches(Bucket bucket);
-  std::vector<Bucket> CompareTogether(const Bucket& bucket);
+  std::optional<Bucket> BatchRound(const Bucket& bucket);
+  std::optional<std::vector<Bucket>> CompareTogether(const Bucket& bucket);
   std::vector<Bucket> SplitGroup(const Bucket& group, std::vector<FileReader>& readers,
                                  const Bucket& bucket, uint64_t offset, size_t length);
   std::vector<Bucket> SplitByHash(const Bucket& bucket, Split kind);
   bool HashMember(uint32_t member, Split kind, uint64_t* hash);
 
-  bool Open(uint32_t member, FileReader& reader);
+  Opened Open(uint32_t member, FileReader& reader, bool patient);
   bool Read(uint32_t member, const FileReader& reader, uint64_t offset, size_t length,
             unsigned char* data);
-  void Drop(uint32_t member, Trouble trouble);
+  void Finish(uint32_t member, FileReader& reader);
+  void OpenFewer(size_t held);
+  void Drop(uint32_t member, FileTrouble trouble);
+  void DropSilently(uint32_t member);
   void Resolve(const Bucket& part);
+  Bucket Left(const Bucket& members) const;
   unsigned char* BufferAt(size_t index, size_t length);
   // The hash of the bytes, folded first when case does not count.
   uint64_t HashOf(unsigned char* data, size_t length, uint64_t seed) const;
-  void Tick();
+  void Tick(uint32_t member);
   void Pump();
   void NoteRead(size_t bytes);
   bool Stopped() const { return reporter_.Stopped(); }
 
   GatherReporter& reporter_;
-  const size_t maxOpenFiles_;
+  size_t maxOpenFiles_;       // lowered when descriptors run out
   const size_t chunkBudget_;  // chunk buffers of one group together
   const bool ignoreCase_;
   std::unique_ptr<XXH3_state_t, StateDeleter> hashState_;
   const SimilarityClass* cls_ = nullptr;
   uint64_t size_ = 0;  // the recorded size of the members being split
   std::vector<Bucket> made_;
-  std::vector<bool> reported_;
+  MemberMarks marks_;
   std::vector<Buffer> buffers_;
   uint64_t unpumpedBytes_ = 0;
 };
@@ -243,7 +318,7 @@ class ContentGatherer {
 std::vector<SimilarityClass> ContentGatherer::Gather(const SimilarityClass& cls) {
   cls_ = &cls;
   made_.clear();
-  reported_.assign(cls.size(), false);
+  marks_.Reset(cls.size());
   Bucket members(cls.size());
   for (uint32_t i = 0; i < members.size(); ++i) {
     members[i] = i;
@@ -281,13 +356,43 @@ std::vector<SimilarityClass> ContentGatherer::Gather(const SimilarityClass& cls)
   return classes;
 }
 
+// A run of members of one size. When a member moved while it was read, the
+// parts of the first pass may rest on bytes of two versions of its file; they
+// are dropped and every member still there is compared once more.
 void ContentGatherer::GatherRun(Bucket members) {
   size_ = (*cls_)[members.front()]->size;
+  const size_t madeBefore = made_.size();
+  GatherPass(members);
+  const auto moved = [this](uint32_t m) { return marks_.moved(m) && !marks_.dropped(m); };
+  if (Stopped() || std::none_of(members.begin(), members.end(), moved)) {
+    return;
+  }
+  made_.resize(madeBefore);
+  members = Left(members);
+  marks_.StartPass(members);
+  GatherPass(members);
+  for (uint32_t member : members) {
+    if (moved(member) && !Stopped()) {
+      Drop(member, FileTrouble::kChanged);
+    }
+  }
+}
+
+void ContentGatherer::GatherPass(Bucket members) {
   if (size_ == 0) {
     GatherEmpty(members);
   } else {
     Settle(std::move(members), Split::kSample);
   }
+}
+
+// The members not dropped.
+Bucket ContentGatherer::Left(const Bucket& members) const {
+  Bucket left;
+  left.reserve(members.size());
+  std::copy_if(members.begin(), members.end(), std::back_inserter(left),
+               [this](uint32_t m) { return !marks_.dropped(m); });
+  return left;
 }
 
 // Empty files are all alike; each one is only checked to be there and still
@@ -301,7 +406,7 @@ void ContentGatherer::GatherEmpty(const Bucket& members) {
   size_t opened = 0;
   for (uint32_t member : members) {
     FileReader reader;
-    if (Open(member, reader)) {
+    if (Open(member, reader, true) == Opened::kYes) {
       present.push_back(member);
     }
     if (Stopped()) {
@@ -325,8 +430,14 @@ void ContentGatherer::Settle(Bucket bucket, Split next) {
     return;
   }
   if (bucket.size() <= maxOpenFiles_) {
-    std::vector<Bucket> parts = CompareTogether(bucket);
-    for (const Bucket& part : parts) {
+    const std::optional<std::vector<Bucket>> parts = CompareTogether(bucket);
+    if (!parts) {
+      // Fewer files may be open at once than thought: again, under the
+      // lowered bound.
+      Settle(Left(bucket), next);
+      return;
+    }
+    for (const Bucket& part : *parts) {
       if (Stopped()) {
         return;
       }
@@ -347,66 +458,83 @@ void ContentGatherer::Settle(Bucket bucket, Split next) {
 // the first member is compared with the others in batches; those that differ
 // from it (only after a hash collision) are settled in the next round.
 void ContentGatherer::SettleInBatches(Bucket bucket) {
-  const size_t batchSize = maxOpenFiles_ - 1;
   while (bucket.size() > maxOpenFiles_ && !Stopped()) {
-    const uint32_t rep = bucket.front();
-    Bucket joined{rep};
-    Bucket rest;
-    bool repLost = false;
-    for (size_t i = 1; i < bucket.size(); i += batchSize) {
-      const auto from = bucket.begin() + static_cast<ptrdiff_t>(i);
-      const auto to =
-          bucket.begin() + static_cast<ptrdiff_t>(std::min(bucket.size(), i + batchSize));
-      if (repLost) {
-        rest.insert(rest.end(), from, to);
-        continue;
-      }
-      Bucket batch{rep};
-      batch.insert(batch.end(), from, to);
-      const std::vector<Bucket> parts = CompareTogether(batch);
-      if (Stopped()) {
-        return;
-      }
-      repLost = true;
-      for (const Bucket& part : parts) {
-        if (part.front() == rep) {
-          repLost = false;
-          joined.insert(joined.end(), part.begin() + 1, part.end());
-        } else {
-          rest.insert(rest.end(), part.begin(), part.end());
-        }
-      }
-    }
-    if (repLost) {
-      // The representative vanished (and was reported); what matched it must
-      // be compared again with the others.
-      rest.insert(rest.end(), joined.begin() + 1, joined.end());
-    } else {
-      Resolve(joined);
-    }
-    std::sort(rest.begin(), rest.end());
-    bucket = std::move(rest);
+    std::optional<Bucket> rest = BatchRound(bucket);
+    // Without a rest the bound was lowered: the round again, in smaller
+    // batches.
+    bucket = rest ? std::move(*rest) : Left(bucket);
   }
   Settle(std::move(bucket), Split::kNone);
+}
+
+// One round of batches against the bucket's first member: the members equal
+// to it make a class, the others are returned. A representative that vanishes
+// or moves takes nobody along: what matched it is compared again with the
+// others.
+std::optional<Bucket> ContentGatherer::BatchRound(const Bucket& bucket) {
+  const size_t batchSize = maxOpenFiles_ - 1;
+  const uint32_t rep = bucket.front();
+  Bucket joined{rep};
+  Bucket rest;
+  bool repLost = false;
+  for (size_t i = 1; i < bucket.size(); i += batchSize) {
+    const auto from = bucket.begin() + static_cast<ptrdiff_t>(i);
+    const auto to = bucket.begin() + static_cast<ptrdiff_t>(std::min(bucket.size(), i + batchSize));
+    if (repLost) {
+      rest.insert(rest.end(), from, to);
+      continue;
+    }
+    Bucket batch{rep};
+    batch.insert(batch.end(), from, to);
+    const std::optional<std::vector<Bucket>> parts = CompareTogether(batch);
+    if (!parts) {
+      return std::nullopt;
+    }
+    if (Stopped()) {
+      return Bucket{};
+    }
+    repLost = true;
+    for (const Bucket& part : *parts) {
+      if (part.front() == rep) {
+        repLost = false;
+        joined.insert(joined.end(), part.begin() + 1, part.end());
+      } else {
+        rest.insert(rest.end(), part.begin(), part.end());
+      }
+    }
+  }
+  if (repLost) {
+    rest.insert(rest.end(), joined.begin() + 1, joined.end());
+  } else {
+    Resolve(joined);
+  }
+  std::sort(rest.begin(), rest.end());
+  return rest;
 }
 
 // Opens every member of the bucket and reads them side by side: first the
 // head, then the tail, then the middle chunk by chunk. After each piece every
 // group is split by the bytes read; a member left alone is closed and its
 // file is not read further. Returns the final groups (singletons included)
-// in no particular order; dropped members are in none.
-std::vector<Bucket> ContentGatherer::CompareTogether(const Bucket& bucket) {
+// in no particular order; dropped and moved members are in none. Returns
+// nothing when descriptors ran out and the bound was lowered.
+std::optional<std::vector<Bucket>> ContentGatherer::CompareTogether(const Bucket& bucket) {
   std::vector<FileReader> readers(bucket.size());
   Bucket group;  // positions within `bucket`
   for (uint32_t pos = 0; pos < bucket.size(); ++pos) {
-    if (Open(bucket[pos], readers[pos])) {
+    const Opened opened = Open(bucket[pos], readers[pos], group.size() < kMinOpenFiles);
+    if (opened == Opened::kNoDescriptor) {
+      OpenFewer(group.size());
+      return std::nullopt;
+    }
+    if (opened == Opened::kYes) {
       group.push_back(pos);
       if (size_ >= kSequentialBytes) {
         readers[pos].AdviseSequential();
       }
     }
     if (Stopped()) {
-      return {};
+      return std::vector<Bucket>{};
     }
   }
   std::vector<Bucket> groups;
@@ -424,7 +552,7 @@ std::vector<Bucket> ContentGatherer::CompareTogether(const Bucket& bucket) {
         if (part.size() >= 2) {
           next.push_back(std::move(part));
         } else {
-          readers[part.front()].Close();
+          Finish(bucket[part.front()], readers[part.front()]);
           done.push_back(std::move(part));
         }
       }
@@ -449,16 +577,21 @@ std::vector<Bucket> ContentGatherer::CompareTogether(const Bucket& bucket) {
     step(offset, static_cast<size_t>(std::min<uint64_t>(chunk, tailStart - offset)));
   }
   if (Stopped()) {
-    return {};
+    return std::vector<Bucket>{};
   }
   for (Bucket& g : groups) {
     done.push_back(std::move(g));
+  }
+  for (uint32_t pos = 0; pos < bucket.size(); ++pos) {
+    Finish(bucket[pos], readers[pos]);
   }
   for (Bucket& part : done) {
     for (uint32_t& pos : part) {
       pos = bucket[pos];
     }
+    std::erase_if(part, [this](uint32_t m) { return marks_.moved(m); });
   }
+  std::erase_if(done, [](const Bucket& part) { return part.empty(); });
   return done;
 }
 
@@ -538,9 +671,11 @@ std::vector<Bucket> ContentGatherer::SplitByHash(const Bucket& bucket, Split kin
   return parts;
 }
 
+// The hash of a member's samples or whole content; false when the member was
+// dropped or moved while it was read.
 bool ContentGatherer::HashMember(uint32_t member, Split kind, uint64_t* hash) {
   FileReader reader;
-  if (!Open(member, reader)) {
+  if (Open(member, reader, true) != Opened::kYes) {
     return false;
   }
   if (kind == Split::kSample) {
@@ -557,76 +692,102 @@ bool ContentGatherer::HashMember(uint32_t member, Split kind, uint64_t* hash) {
       }
       *hash = HashOf(data, size_ - tailStart, *hash);
     }
-    return true;
-  }
-  if (size_ >= kSequentialBytes) {
-    reader.AdviseSequential();
-  }
-  XXH3_64bits_reset(hashState_.get());
-  unsigned char* data = BufferAt(0, kMaxChunk);
-  for (uint64_t offset = 0; offset < size_; offset += kMaxChunk) {
-    const size_t length = static_cast<size_t>(std::min<uint64_t>(kMaxChunk, size_ - offset));
-    if (!Read(member, reader, offset, length, data) || Stopped()) {
-      return false;
+  } else {
+    if (size_ >= kSequentialBytes) {
+      reader.AdviseSequential();
     }
-    if (ignoreCase_) {
-      FoldAscii(data, length);
+    XXH3_64bits_reset(hashState_.get());
+    unsigned char* data = BufferAt(0, kMaxChunk);
+    for (uint64_t offset = 0; offset < size_; offset += kMaxChunk) {
+      const size_t length = static_cast<size_t>(std::min<uint64_t>(kMaxChunk, size_ - offset));
+      if (!Read(member, reader, offset, length, data) || Stopped()) {
+        return false;
+      }
+      if (ignoreCase_) {
+        FoldAscii(data, length);
+      }
+      XXH3_64bits_update(hashState_.get(), data, length);
     }
-    XXH3_64bits_update(hashState_.get(), data, length);
+    *hash = XXH3_64bits_digest(hashState_.get());
   }
-  *hash = XXH3_64bits_digest(hashState_.get());
-  return true;
+  Finish(member, reader);
+  return !marks_.moved(member);
 }
 
-// Opens a member's file; it must still have its recorded size. Folders and
-// special files are never opened: they have no content to compare, and
-// opening a device may have effects of its own. Every other member was a
-// regular file when it was listed, so it is opened without another check. A folder is left out
-// silently, as the pairwise comparison does: every folder has the size 0,
-// so a line for each would bury the real diagnostics.
-bool ContentGatherer::Open(uint32_t member, FileReader& reader) {
+// Opens a member's file: still the file listed, with its recorded size, and
+// not moved since its first opening in this pass. Folders and special files
+// are never opened (record_file.h). A folder is left out silently, as the
+// pairwise comparison does: every folder has the size 0, so a line for each
+// would bury the real diagnostics. kNoDescriptor only when not `patient`; a
+// patient opening waits for a descriptor, and stops the step when none comes.
+Opened ContentGatherer::Open(uint32_t member, FileReader& reader, bool patient) {
   const FileEntry& entry = *(*cls_)[member];
   if ((entry.attributes & kAttrDirectory) != 0) {
-    Drop(member, Trouble::kNoContent);
-    return false;
+    DropSilently(member);
+    return Opened::kNo;
   }
-  if ((entry.attributes & kAttrSystem) != 0 || !reader.OpenListed(entry.path)) {
-    Drop(member, Trouble::kOpen);
-    return false;
+  const OpenResult result =
+      patient ? OpenRecordWaiting(entry, &reader) : OpenRecord(entry, &reader);
+  if (result == OpenResult::kNoDescriptor) {
+    if (!patient) {
+      return Opened::kNoDescriptor;
+    }
+    reporter_.OutOfDescriptors();
+    return Opened::kNo;
+  }
+  if (result != OpenResult::kOpened) {
+    Drop(member, TroubleOf(result));
+    return Opened::kNo;
   }
   if (reader.size() != size_) {
     reader.Close();
-    Drop(member, Trouble::kRead);
-    return false;
+    Drop(member, FileTrouble::kRead);
+    return Opened::kNo;
   }
-  return true;
+  if (!marks_.NoteStamp(member, reader.stamp())) {
+    reader.Close();
+    return Opened::kNo;
+  }
+  return Opened::kYes;
 }
 
 bool ContentGatherer::Read(uint32_t member, const FileReader& reader, uint64_t offset,
                            size_t length, unsigned char* data) {
   if (!reader.ReadExactly(offset, data, length)) {
-    Drop(member, Trouble::kRead);
+    Drop(member, FileTrouble::kRead);
     return false;
   }
   NoteRead(length);
   return true;
 }
 
+// Closes a member's file after its last read, noting whether it moved while
+// it was open.
+void ContentGatherer::Finish(uint32_t member, FileReader& reader) {
+  if (reader.is_open() && !reader.Unchanged()) {
+    marks_.SetMoved(member);
+  }
+  reader.Close();
+}
+
+// Descriptors ran out with `held` files of this thread open: from now on it
+// opens half as many at once.
+void ContentGatherer::OpenFewer(size_t held) {
+  maxOpenFiles_ = std::max(held / 2, kMinOpenFiles);
+}
+
 // A member whose file cannot be read joins no class; its trouble is reported
 // once however often it is met.
-void ContentGatherer::Drop(uint32_t member, Trouble trouble) {
-  if (!reported_[member]) {
-    reported_[member] = true;
-    const char* path = (*cls_)[member]->path.c_str();
-    if (trouble == Trouble::kNoContent) {
-      // nothing to say: a folder has no content
-    } else if (trouble == Trouble::kOpen) {
-      reporter_.Message(std::string("Cannot open file ") + path + "\n");
-    } else {
-      reporter_.Message(std::string("Cannot read file ") + path + "\n");
-    }
+void ContentGatherer::Drop(uint32_t member, FileTrouble trouble) {
+  if (!marks_.dropped(member)) {
+    reporter_.Message(TroubleLine(trouble, (*cls_)[member]->path));
   }
-  Tick();
+  DropSilently(member);
+}
+
+void ContentGatherer::DropSilently(uint32_t member) {
+  marks_.SetDropped(member);
+  Tick(member);
 }
 
 // A final part: a class when it has two members or more. One step per member.
@@ -635,7 +796,7 @@ void ContentGatherer::Resolve(const Bucket& part) {
     made_.push_back(part);
   }
   for (size_t i = 0; i < part.size() && !Stopped(); ++i) {
-    Tick();
+    Tick(part[i]);
   }
 }
 
@@ -653,8 +814,11 @@ unsigned char* ContentGatherer::BufferAt(size_t index, size_t length) {
   return buffers_[index].Get(length);
 }
 
-void ContentGatherer::Tick() {
-  reporter_.Step();
+// A member's one step, the first time it is settled.
+void ContentGatherer::Tick(uint32_t member) {
+  if (marks_.TakeStep(member)) {
+    reporter_.Step();
+  }
   Pump();
 }
 
@@ -778,7 +942,7 @@ void GatherInParallel(CvrxApp& app, Progress& progress, const GatherOptions& opt
                       SharedGather& shared, const std::vector<const SimilarityClass*>& classes,
                       SlotApplier& applier) {
   const size_t helpers = std::min(options.workers - 1, classes.size() - 1);
-  const ThreadShare share{std::max<size_t>(options.maxOpenFiles / (helpers + 1), 2),
+  const ThreadShare share{std::max(options.maxOpenFiles / (helpers + 1), kMinOpenFiles),
                           kChunkBudget / (helpers + 1)};
   GatherReporter reporter(shared, &progress);
   std::vector<std::thread> threads;
@@ -806,41 +970,61 @@ void GatherInParallel(CvrxApp& app, Progress& progress, const GatherOptions& opt
   }
 }
 
+// The step over every class. Whatever it allocated is freed when it returns.
+GatherEnd GatherAll(CvrxApp& app, Progress& progress, const GatherOptions& options) {
+  try {
+    std::vector<const SimilarityClass*> classes;
+    classes.reserve(app.classes.size());
+    for (const SimilarityClass& cls : app.classes) {
+      classes.push_back(&cls);
+    }
+    SharedGather shared(classes.size());
+    SlotApplier applier(app, shared);
+    GatherInParallel(app, progress, options, shared, classes, applier);
+    if (shared.outOfMemory.load()) {
+      return GatherEnd::kOutOfMemory;
+    }
+    if (shared.outOfDescriptors.load()) {
+      return GatherEnd::kOutOfDescriptors;
+    }
+    applier.ApplyReady();  // what the helpers finished last
+    return GatherEnd::kDone;
+  } catch (const std::bad_alloc&) {
+    return GatherEnd::kOutOfMemory;
+  }
+}
+
 }  // namespace
 
 RunStatus GatherEqualContent(CvrxApp& app, GatherOptions options) {
   if (options.workers == 0) {
     options.workers = DefaultWorkers();
   }
+  if (options.maxOpenFiles == 0) {
+    options.maxOpenFiles = OpenFileBudget(kDefaultMaxOpenFiles);
+  }
   std::unique_ptr<Progress> progress = app.progressFactory().Create("Vergleichen", false);
   app.progressWnd = progress.get();
   progress->SetRange(0, static_cast<int64_t>(CountMembers(app.classes)), 1);
   progress->Pump(true);
-  RunStatus status = RunStatus::Ok();
+  GatherEnd end = GatherEnd::kDone;
   if (!progress->cancelled() && !app.classes.empty()) {
-    try {
-      std::vector<const SimilarityClass*> classes;
-      classes.reserve(app.classes.size());
-      for (const SimilarityClass& cls : app.classes) {
-        classes.push_back(&cls);
-      }
-      SharedGather shared(classes.size());
-      SlotApplier applier(app, shared);
-      GatherInParallel(app, *progress, options, shared, classes, applier);
-      if (shared.outOfMemory.load()) {
-        status = RunStatus::Fail(RunCode::kTooLarge, "Not enough memory to compare the contents");
-      } else {
-        applier.ApplyReady();  // what the helpers finished last
-      }
-    } catch (const std::bad_alloc&) {
-      status = RunStatus::Fail(RunCode::kTooLarge, "Not enough memory to compare the contents");
-    }
+    end = GatherAll(app, *progress, options);
   }
   if (progress->cancelled()) {
     app.runCancelled = true;
   }
   app.progressWnd = nullptr;
-  return status;
+  if (end == GatherEnd::kDone) {
+    return RunStatus::Ok();
+  }
+  // The search stops: its classes go first, so that the message can be had
+  // even when memory ran out.
+  app.ClearClasses();
+  if (end == GatherEnd::kOutOfDescriptors) {
+    return TooFewDescriptors(OpenFileLimit());
+  }
+  return RunStatus::Fail(RunCode::kTooLarge, "Not enough memory to compare the contents");
 }
 
 }  // namespace vrx

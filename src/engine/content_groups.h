@@ -10,8 +10,11 @@
 // made is compared, so equality never rests on a hash; hashes only split very
 // large buckets so that at most a few hundred files are open at once.
 //
-// A file that cannot be opened or read, or whose size is no longer the one
-// recorded, is reported once to the diagnostics sink and joins no class.
+// A file that cannot be opened or read, whose size is no longer the one
+// recorded, or that was replaced since the walk, is reported once to the
+// diagnostics sink and joins no class. A file written to while it was read
+// makes its run of equal-size members be compared once more; when it moves
+// again it is reported and joins no class.
 #pragma once
 
 #include <cstddef>
@@ -23,8 +26,11 @@ namespace vrx {
 class CvrxApp;
 
 struct GatherOptions {
-  // Files open at once over all threads (at least 2 per thread).
-  size_t maxOpenFiles = 256;
+  // Files open at once over all threads (at least 2 per thread); 0 takes 256,
+  // or fewer when the process's limit on open files leaves less. Should
+  // descriptors run out all the same, a thread opens fewer at once; when not
+  // even two can be had, the step stops (kTooLarge).
+  size_t maxOpenFiles = 0;
   // Threads reading at once, the calling one included; 0 takes one per core
   // of the machine, at most four. The classes are the same for every number.
   size_t workers = 0;

@@ -44,4 +44,12 @@ RunStatus OutOfMemory(size_t members) {
                              FormatCount(members) + " Mitgliedern konnte nicht aufgeteilt werden.");
 }
 
+RunStatus TooFewDescriptors(uint64_t limit) {
+  const std::string shown = limit == UINT64_MAX ? "unbegrenzt" : FormatCount(limit);
+  return RunStatus::Fail(RunCode::kTooLarge,
+                         "Zu wenige offene Dateien möglich für den Inhaltsvergleich: nicht einmal "
+                         "zwei Dateien ließen sich zugleich öffnen (Grenze des Prozesses: " +
+                             shown + " offene Dateien).");
+}
+
 }  // namespace vrx

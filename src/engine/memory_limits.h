@@ -1,7 +1,7 @@
 // How much the partitions may take, and the messages with which a step that
 // would take more is refused (RunCode::kTooLarge). A refusal comes before the
 // memory is allocated; memory that still cannot be had ends the step with the
-// same code instead of ending the process.
+// same code instead of ending the process, and so does a lack of descriptors.
 #pragma once
 
 #include <cstddef>
@@ -29,5 +29,8 @@ RunStatus CliqueTooLarge(size_t members);
 // `overflow`: the count does not fit in 64 bits.
 RunStatus CombinationsTooLarge(uint64_t classes, bool overflow, size_t areas);
 RunStatus OutOfMemory(size_t members);
+// Not even two files could be opened at once; `limit` is the process's limit
+// on open files.
+RunStatus TooFewDescriptors(uint64_t limit);
 
 }  // namespace vrx

@@ -12,6 +12,7 @@
 #include "params/check_run.h"
 #include "platform/attributes.h"
 #include "platform/dir_listing.h"
+#include "platform/text.h"
 
 namespace vrx {
 namespace {
@@ -24,9 +25,10 @@ struct Location {
 using LocationList = std::vector<Location>;
 
 // The path as the messages show it: the root, held as the empty path, shows
-// as "/".
-std::string_view Shown(const std::string& path) {
-  return path.empty() ? std::string_view("/") : std::string_view(path);
+// as "/"; control characters are escaped, so that a name cannot break the
+// message's lines or steer a terminal.
+std::string Shown(const std::string& path) {
+  return path.empty() ? std::string("/") : EscapeControlCharacters(path);
 }
 
 void RemoveJokerPaths(CheckRun& run, std::vector<SourceEntry>* list) {
@@ -51,6 +53,8 @@ void CheckIncludedFile(CheckRun& run, const SourceEntry& source, const DirEntryI
   entry.attributes = info.attributes;
   entry.time = info.TimeOfKind(run.params().dateKind);
   entry.size = info.size;
+  entry.device = info.device;
+  entry.inode = info.inode;
   if (!PassesFilters(run.params(), entry, diagnostics)) {
     run.Warn(Shown(source.path), ": erfüllt die Filter nicht.\n\tWeiter?\n\r");
   }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "platform/text.h"
+
 namespace vrx {
 
 namespace {
@@ -28,7 +30,7 @@ void DifferenceLine(std::string* text, bool exact, uint32_t amount, std::string_
 void Locations(std::string* text, const std::vector<SourceEntry>& list) {
   for (const SourceEntry& entry : list) {
     text->append(kListItem);
-    text->append(entry.path);
+    text->append(EscapeControlCharacters(entry.path));  // one line per location
     if (entry.withSubdirs) {
       text->append(" (inkl. Unterverz.)");
     }

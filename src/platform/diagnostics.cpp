@@ -1,8 +1,11 @@
 #include "platform/diagnostics.h"
 
 #include <unistd.h>
+
 #include <cstdarg>
 #include <cstdio>
+
+#include "platform/text.h"
 
 namespace vrx {
 
@@ -23,13 +26,18 @@ void Diagnostics::Printf(const char* format, ...) {
   Write(text);
 }
 
-void StderrDiagnostics::Write(std::string_view message) {
-  std::fwrite(message.data(), 1, message.size(), stderr);
-  // Some diagnostics carry no line end of their own; on a terminal the next
-  // line must not run into them.
-  if (message.empty() || message.back() != '\n') {
-    std::fputc('\n', stderr);
+std::string DiagnosticLine(std::string_view message) {
+  // Some diagnostics carry no line end of their own; the next line must not
+  // run into them.
+  if (!message.empty() && message.back() == '\n') {
+    message.remove_suffix(1);
   }
+  return EscapeControlCharacters(message) + "\n";
+}
+
+void StderrDiagnostics::Write(std::string_view message) {
+  const std::string line = DiagnosticLine(message);
+  std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
 }
 

@@ -19,6 +19,10 @@ class Diagnostics {
   void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
 };
 
+// A message as one line for standard error: control characters escaped (a
+// file name cannot break the line or steer a terminal), ending in one "\n".
+std::string DiagnosticLine(std::string_view message);
+
 // Writes to standard error.
 class StderrDiagnostics : public Diagnostics {
  public:

@@ -4,59 +4,104 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <utility>
 
 namespace vrx {
+namespace {
+
+// Opening never blocks (a FIFO put in a file's place), never makes a terminal
+// the controlling one, and leaves no descriptor to a started program.
+constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+
+ReadHook& Hook() {
+  static ReadHook hook;
+  return hook;
+}
+std::atomic<bool> hookSet{false};
+
+DeviceInode IdentityOf(const struct stat& st) {
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+FileStamp StampOf(const struct stat& st) {
+  return {static_cast<uint64_t>(st.st_size), st.st_mtim.tv_sec, st.st_mtim.tv_nsec,
+          st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
+}
+
+bool OutOfDescriptors(int error) {
+  return error == EMFILE || error == ENFILE;
+}
+
+}  // namespace
+
+void SetReadHookForTesting(ReadHook hook) {
+  hookSet.store(false);
+  Hook() = std::move(hook);
+  hookSet.store(static_cast<bool>(Hook()));
+}
 
 FileReader::~FileReader() {
   Close();
 }
 
 FileReader::FileReader(FileReader&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), size_(std::exchange(other.size_, 0)) {}
+    : fd_(std::exchange(other.fd_, -1)),
+      identity_(std::exchange(other.identity_, {})),
+      stamp_(std::exchange(other.stamp_, {})) {}
 
 FileReader& FileReader::operator=(FileReader&& other) noexcept {
   if (this != &other) {
     Close();
     fd_ = std::exchange(other.fd_, -1);
-    size_ = std::exchange(other.size_, 0);
+    identity_ = std::exchange(other.identity_, {});
+    stamp_ = std::exchange(other.stamp_, {});
   }
   return *this;
 }
 
-bool FileReader::Open(const std::string& path) {
+OpenResult FileReader::Open(const std::string& path, const DeviceInode& recorded) {
   Close();
-  // Special files are refused before they are opened: opening a device or a
-  // FIFO can have effects of its own (a tape rewinds, a writer waiting on the
-  // FIFO is released).
-  struct stat before {};
-  if (::stat(path.c_str(), &before) != 0 || !S_ISREG(before.st_mode)) {
-    return false;
+  int fd = ::open(path.c_str(), kOpenFlags | O_NOFOLLOW);
+  if (fd < 0 && errno == ELOOP) {
+    // The last component is a symbolic link. Its target is looked at before
+    // it is opened, so that a link to a device or a FIFO is never opened.
+    struct stat target {};
+    if (::stat(path.c_str(), &target) != 0) {
+      return OpenResult::kFailed;
+    }
+    if (IdentityOf(target) != recorded) {
+      return OpenResult::kReplaced;
+    }
+    if (!S_ISREG(target.st_mode)) {
+      return OpenResult::kFailed;
+    }
+    fd = ::open(path.c_str(), kOpenFlags);
   }
-  return OpenChecked(path);
-}
-
-bool FileReader::OpenListed(const std::string& path) {
-  Close();
-  return OpenChecked(path);
-}
-
-bool FileReader::OpenChecked(const std::string& path) {
-  // O_NONBLOCK: should the path have been replaced by a FIFO meanwhile, the
-  // opening must not block; such a file is refused below.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {
-    return false;
+    return OutOfDescriptors(errno) ? OpenResult::kNoDescriptor : OpenResult::kFailed;
   }
+  return Adopt(fd, recorded);
+}
+
+// Keeps `fd` when it is the recorded regular file. A folder or special file
+// in the file's place is a file that cannot be opened, as it always was; a
+// regular file of another identity is a replaced one.
+OpenResult FileReader::Adopt(int fd, const DeviceInode& recorded) {
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    return false;
+    return OpenResult::kFailed;
+  }
+  if (IdentityOf(st) != recorded) {
+    ::close(fd);
+    return OpenResult::kReplaced;
   }
   fd_ = fd;
-  size_ = static_cast<uint64_t>(st.st_size);
-  return true;
+  identity_ = recorded;
+  stamp_ = StampOf(st);
+  return OpenResult::kOpened;
 }
 
 void FileReader::Close() {
@@ -64,7 +109,13 @@ void FileReader::Close() {
     ::close(fd_);
     fd_ = -1;
   }
-  size_ = 0;
+  identity_ = {};
+  stamp_ = {};
+}
+
+bool FileReader::Unchanged() const {
+  struct stat st {};
+  return fd_ >= 0 && ::fstat(fd_, &st) == 0 && StampOf(st) == stamp_;
 }
 
 int64_t FileReader::ReadSome(uint64_t offset, void* buffer, size_t length) const {
@@ -74,6 +125,9 @@ int64_t FileReader::ReadSome(uint64_t offset, void* buffer, size_t length) const
   for (;;) {
     const ssize_t n = ::pread(fd_, buffer, length, static_cast<off_t>(offset));
     if (n >= 0) {
+      if (n > 0 && hookSet.load(std::memory_order_relaxed)) {
+        Hook()(identity_, offset, static_cast<size_t>(n));
+      }
       return n;
     }
     if (errno != EINTR) {

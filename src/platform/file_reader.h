@@ -1,16 +1,46 @@
 // Reading a file's bytes for the content test and the content comparison.
 //
-// Only regular files are opened: directories and special files (FIFOs,
-// sockets, devices) count as files that cannot be opened, so nothing ever
-// blocks on them. Reading uses pread, so a file that shrinks, grows or
-// vanishes while it is read gives an error result, never a signal.
+// A file is opened only when it is still the regular file the walk recorded:
+// the last component of the path is not followed when it is a symbolic link,
+// and the opened file must have the recorded device and inode number, so a
+// file replaced since the walk (by a link, by a rename over it, by a FIFO or a
+// device) is never read in its place. Reading uses pread, so a file that
+// shrinks, grows or vanishes while it is read gives an error result, never a
+// signal. The stamp taken at opening (size, modification and change time)
+// tells the caller whether the file was written to while it was read.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vrx {
+
+// Which file a record names: the device and inode number the walk saw.
+struct DeviceInode {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  bool operator==(const DeviceInode&) const = default;
+};
+
+// What fstat says of a file's content: when one of these moved, the bytes
+// may have changed.
+struct FileStamp {
+  uint64_t size = 0;
+  int64_t modifiedSeconds = 0;
+  int64_t modifiedNanoseconds = 0;
+  int64_t changedSeconds = 0;
+  int64_t changedNanoseconds = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+enum class OpenResult {
+  kOpened,
+  kFailed,        // missing, no access, or not a regular file
+  kReplaced,      // another file than the recorded one stands at the path
+  kNoDescriptor,  // no descriptor left in the process or the system
+};
 
 class FileReader {
  public:
@@ -21,20 +51,22 @@ class FileReader {
   FileReader(FileReader&& other) noexcept;
   FileReader& operator=(FileReader&& other) noexcept;
 
-  // Opens `path` for reading. False when it cannot be opened or is not a
-  // regular file. The size is taken at opening time.
-  [[nodiscard]] bool Open(const std::string& path);
-  // The same for a path that a listing of this run has just shown as a
-  // regular file: that listing stands in for the check before opening, which
-  // saves a path lookup per file where thousands are opened in a row. Should
-  // the path have become a FIFO or a device since, the opening does not block
-  // and the file is refused right after it.
-  [[nodiscard]] bool OpenListed(const std::string& path);
+  // Opens the regular file at `path` that has the identity `recorded`. The
+  // opening never blocks and never makes a terminal the controlling one. A
+  // symbolic link as the last component is followed only when it leads to
+  // the recorded file (a source given as a link); any other link counts as a
+  // replaced file and is not opened.
+  [[nodiscard]] OpenResult Open(const std::string& path, const DeviceInode& recorded);
   void Close();
   bool is_open() const { return fd_ >= 0; }
 
   // Size in bytes at the moment of opening (64 bits: files over 4 GiB too).
-  uint64_t size() const { return size_; }
+  uint64_t size() const { return stamp_.size; }
+  // The stamp taken at opening.
+  const FileStamp& stamp() const { return stamp_; }
+  // True when the open file's stamp is still the one of opening; false when
+  // it moved or cannot be taken.
+  [[nodiscard]] bool Unchanged() const;
 
   // Reads exactly `length` bytes at `offset`. False when the file ended early
   // (it shrank) or a read failed.
@@ -48,10 +80,18 @@ class FileReader {
   void AdviseSequential() const;
 
  private:
-  bool OpenChecked(const std::string& path);
+  OpenResult Adopt(int fd, const DeviceInode& recorded);
 
   int fd_ = -1;
-  uint64_t size_ = 0;
+  DeviceInode identity_;
+  FileStamp stamp_;
 };
+
+// Test seam: when set, called after every successful read of any reader with
+// the identity of its file, the offset and the number of bytes read, so that
+// a test can change a file between two reads. Set and cleared only while no
+// reader is in use; empty (the default) in the programs.
+using ReadHook = std::function<void(const DeviceInode& file, uint64_t offset, size_t length)>;
+void SetReadHookForTesting(ReadHook hook);
 
 }  // namespace vrx

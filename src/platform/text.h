@@ -46,4 +46,12 @@ int CompareNoCase(std::string_view a, std::string_view b);
 // True when upper-casing changes at least one character of the text.
 bool HasFoldableChar(std::string_view text);
 
+// A name as a report line or a terminal shows it: control characters are
+// written as escapes, so that a name can neither begin a new line nor send a
+// terminal an escape sequence. Tab, line feed and carriage return become
+// "\t", "\n", "\r"; the other C0 characters and DEL "\xHH" (ESC is
+// "\x1b"); the C1 characters U+0080..U+009F "\u0080".."\u009f". Every other
+// byte stays, bytes that are not UTF-8 and the backslash included.
+std::string EscapeControlCharacters(std::string_view text);
+
 }  // namespace vrx

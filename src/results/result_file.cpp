@@ -109,10 +109,12 @@ void PutSummary(const CvrxApp& app, Writer* w) {
   w->Put(").\n");
 }
 
+// Names and folders with control characters escaped, so that a name cannot
+// forge a line of the report.
 void PutMemberLine(const FileEntry& entry, Writer* w) {
-  w->PutRight(MemberNameText(entry), 20);
+  w->PutRight(EscapeControlCharacters(MemberNameText(entry)), 20);
   w->Put(" ");
-  w->PutRight(MemberDirectoryText(entry), 35);
+  w->PutRight(EscapeControlCharacters(MemberDirectoryText(entry)), 35);
   w->Put(" ");
   w->PutRight(std::to_string(entry.size), 10);
   w->Put(" ");
@@ -120,6 +122,24 @@ void PutMemberLine(const FileEntry& entry, Writer* w) {
   w->Put(" ");
   w->Put(LocalDateText(entry.time, kDateFormat));
   w->Put("\n");
+}
+
+// A field of the comma-separated list as RFC 4180 has it: in double quotes,
+// with each double quote doubled, when it holds a comma, a double quote, a
+// carriage return or a line feed; otherwise as it is.
+std::string CsvField(std::string text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) {
+    return text;
+  }
+  std::string quoted = "\"";
+  for (const char c : text) {
+    quoted += c;
+    if (c == '"') {
+      quoted += '"';
+    }
+  }
+  quoted += '"';
+  return quoted;
 }
 
 std::string Extension(const std::string& path) {
@@ -210,9 +230,9 @@ bool WriteResultCsv(const CvrxApp& app, std::FILE* out, const StopCheck& stop) {
       }
       w.PutNumber(number);
       w.Put(",");
-      w.Put(MemberNameText(*member));
+      w.Put(CsvField(MemberNameText(*member)));
       w.Put(",");
-      w.Put(MemberDirectoryText(*member));
+      w.Put(CsvField(MemberDirectoryText(*member)));
       w.Put(",");
       w.PutNumber(member->size);
       w.Put(",");

@@ -1,7 +1,10 @@
 // The result file: a text report (title, capture period, parameter report,
 // counts, classes) or a comma-separated list, chosen by the extension (csv in
 // any letter case). Written in UTF-8 with "\n" line ends; a file that cannot
-// be created or written is reported as an error, never as success.
+// be created or written is reported as an error, never as success. The text
+// report shows control characters of names escaped ("\n", "\x1b"); the list
+// quotes a name or folder as RFC 4180 does when it holds a comma, a double
+// quote or a line break, and writes every other field as it is.
 #pragma once
 
 #include <cstdio>

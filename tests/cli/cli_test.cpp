@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -431,6 +432,46 @@ class BinaryTest : public CliTest {
     std::filesystem::remove(err);
     return outcome;
   }
+
+  // The program with only the standard streams open and a soft limit of
+  // `openFiles` on open files (the hard limit as it is).
+  Outcome RunBinaryWithSoftLimit(const std::vector<std::string>& args, rlim_t openFiles) {
+    const std::string out = tree_.Path(".out");
+    const std::string err = tree_.Path(".err");
+    std::vector<std::string> argv = {VRX_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> pointers;
+    for (std::string& arg : argv) {
+      pointers.push_back(arg.data());
+    }
+    pointers.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      const int in = ::open("/dev/null", O_RDONLY);
+      const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      rlimit limit{};
+      ::getrlimit(RLIMIT_NOFILE, &limit);
+      limit.rlim_cur = openFiles;
+      if (in < 0 || outFd < 0 || errFd < 0 || ::dup2(in, 0) < 0 || ::dup2(outFd, 1) < 0 ||
+          ::dup2(errFd, 2) < 0 || ::close_range(3, ~0U, 0) != 0 ||
+          ::setrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        ::_exit(120);
+      }
+      ::execv(pointers[0], pointers.data());
+      ::_exit(121);
+    }
+    int raw = 0;
+    Outcome outcome;
+    if (child > 0 && ::waitpid(child, &raw, 0) == child && WIFEXITED(raw)) {
+      outcome.status = WEXITSTATUS(raw);
+    }
+    outcome.out = ReadFile(out);
+    outcome.err = ReadFile(err);
+    std::filesystem::remove(out);
+    std::filesystem::remove(err);
+    return outcome;
+  }
 };
 
 TEST_F(BinaryTest, ExitCodes) {
@@ -464,6 +505,22 @@ TEST_F(BinaryTest, ExitCodes) {
   EXPECT_EQ(found.status, 0) << found.err;
   EXPECT_EQ(found.out, RunInProcess({"--csv", "-n", "*.txt*", root}).out);
   EXPECT_EQ(found.err, "");
+}
+
+// A soft limit of four open files leaves one beside the standard streams;
+// the program raises it to the hard limit and finds every duplicate.
+TEST_F(BinaryTest, RaisesALowLimitOnOpenFiles) {
+  std::string expected;
+  for (int i = 10; i < 70; ++i) {
+    const std::string name = "f" + std::to_string(i);
+    File("dup/" + name, "same");
+    expected += "1," + name + "," + tree_.Path("dup") + ",4,,01.01.2026 12:00:00\n";
+  }
+  const Outcome run =
+      RunBinaryWithSoftLimit({"-q", "--csv", "--same-content", tree_.Path("dup")}, 4);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, expected);
+  EXPECT_EQ(run.err, "");
 }
 
 // A file size limit (ulimit -f) makes the write fail: reported, and the

@@ -184,40 +184,69 @@ TEST_F(ReliabilityTest, PathsBeyondPathMaxAreReportedOnALineOfTheirOwn) {
 // ---------------------------------------------------------------------------
 // Names of any bytes into both formats
 
-TEST_F(ReliabilityTest, NamesOfAnyBytesAreWrittenAsTheyAre) {
+// Names of any bytes, in a folder whose name would forge a record
+// ("x⏎2,passwd,"): the list quotes what holds a comma, a double quote or a
+// line break, the report escapes control characters, and both keep every
+// other byte as it is.
+TEST_F(ReliabilityTest, NamesCannotForgeLinesOfTheResult) {
+  const std::string folder = "s/x\n2,passwd,";
   // Sorted byte-wise, the order of the walk and of the class.
-  const std::vector<std::string> names = {"-rf", "M\xe4rz",     "a,b",
-                                          "a;b", "line\nbreak", "x\xff\xfe"};
-  for (const std::string& name : names) {
-    File("s/" + name, "same");
+  const struct {
+    std::string name, csv, text;
+    size_t length;  // of the text, in characters
+  } names[] = {
+      {"\x1b]2;t\a", "\x1b]2;t\a", "\\x1b]2;t\\x07", 12},
+      {"-rf", "-rf", "-rf", 3},
+      {"M\xe4rz", "M\xe4rz", "M\xe4rz", 4},
+      {"a\"b", "\"a\"\"b\"", "a\"b", 3},
+      {"a,b", "\"a,b\"", "a,b", 3},
+      {"a;b", "a;b", "a;b", 3},
+      {"line\nbreak", "\"line\nbreak\"", "line\\nbreak", 11},
+      {"x\xff\xfe", "x\xff\xfe", "x\xff\xfe", 3},
+  };
+  for (const auto& n : names) {
+    File(folder + "/" + n.name, "same");
   }
   const std::vector<std::string> args = {"-q", "--same-content", "--attr-exclude", "D",
-                                         tree_.Path("s")};
+                                         tree_.Path("s") + "+"};
   std::vector<std::string> csvArgs = args;
   csvArgs.push_back("--csv");
   const Outcome csv = RunInProcess(csvArgs);
   EXPECT_EQ(csv.status, 0) << csv.err;
-  // Unquoted: a comma, a semicolon or a line break of a name is written as is.
   std::string rows;
-  for (const std::string& name : names) {
-    rows += "1," + name + "," + tree_.Path("s") + ",4,,01.01.2026 12:00:00\n";
+  for (const auto& n : names) {
+    rows += "1," + n.csv + ",\"" + tree_.Path(folder) + "\",4,,01.01.2026 12:00:00\n";
   }
   EXPECT_EQ(csv.out, rows);
 
   // The text report pads by characters; a byte that is not UTF-8 counts as one.
   const Outcome text = RunInProcess(args);
   EXPECT_EQ(text.status, 0) << text.err;
-  const std::string dir = tree_.Path("s");
-  const size_t lengths[] = {3, 4, 3, 3, 10, 3};
+  const std::string dir = tree_.Path("s/x\\n2,passwd,");
   std::string lines;
-  for (size_t i = 0; i < names.size(); ++i) {
-    lines += std::string(20 - lengths[i], ' ') + names[i] + " " +
+  for (const auto& n : names) {
+    lines += std::string(20 - n.length, ' ') + n.text + " " +
              std::string(dir.size() < 35 ? 35 - dir.size() : 0, ' ') + dir + " " +
              std::string(9, ' ') + "4      01.01.2026 12:00:00\n";
   }
   const std::string tail = "\n" + lines + "\n";
   ASSERT_GE(text.out.size(), tail.size());
   EXPECT_EQ(text.out.substr(text.out.size() - tail.size()), tail);
+}
+
+// Names reach standard error escaped: the check's messages and the
+// diagnostic lines of the search.
+TEST_F(ReliabilityTest, NamesOnStandardErrorAreEscaped) {
+  const std::string missing = tree_.Path("gone\x1b[2J\a");  // clears the screen
+  const Outcome check = RunInProcess({"--check", missing});
+  EXPECT_EQ(check.err, tree_.Path("gone\\x1b[2J\\x07") + ": Zugriff fehlgeschlagen.\n" +
+                           "Kein gültiger Quellort angegeben.\n");
+  File("s/a", "same");
+  tree_.MakeFifo("s/fi\nfo");
+  const Outcome run = RunInProcess(
+      {"-q", "--csv", "--same-content", "-C", "*zzz*", "--attr-exclude", "D", tree_.Path("s")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "Cannot open file " + tree_.Path("s/fi\\nfo") + "\n");
 }
 
 // ---------------------------------------------------------------------------

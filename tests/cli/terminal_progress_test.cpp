@@ -57,6 +57,11 @@ TEST(TerminalProgressTest, LongPathsKeepTheirEndWithinTheWidth) {
   EXPECT_EQ(progress.Line(), "Filtern 0% ...datei/Größe.txt");
   progress.SetText("%s", "/kurz");
   EXPECT_EQ(progress.Line(), "Filtern 0% /kurz");
+  // Control characters of a name are shown escaped and counted as drawn.
+  progress.SetText("%s", "/a\n\x1b]2;t\a");
+  EXPECT_EQ(progress.Line(), "Filtern 0% /a\\n\\x1b]2;t\\x07");
+  progress.SetText("%s", "/pfad/zur/datei/b\x1b[2J\a.txt");
+  EXPECT_EQ(progress.Line(), "Filtern 0% ...\\x1b[2J\\x07.txt");
 }
 
 TEST(TerminalProgressTest, SilentWithoutATerminal) {

@@ -1,6 +1,7 @@
 #include "collect/content_search.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include "collect/wildcard.h"
 #include "platform/diagnostics.h"
 #include "platform/text.h"
+#include "support/read_hook.h"
 #include "support/temp_tree.h"
 #include "support/unprivileged.h"
 
@@ -23,9 +25,15 @@ const unsigned char* Bytes(const std::string& s) {
   return reinterpret_cast<const unsigned char*>(s.data());
 }
 
+// The record of a path as the walk makes it.
 FileEntry EntryFor(const std::string& path) {
   FileEntry entry;
   entry.path = path;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0) {
+    entry.device = st.st_dev;
+    entry.inode = st.st_ino;
+  }
   return entry;
 }
 
@@ -183,6 +191,56 @@ TEST(ContentSearchTest, ObjectsThatCannotBeOpened) {
     EXPECT_FALSE(ContentTest(EntryFor(path), params, diagnostics)) << path;
     ASSERT_EQ(diagnostics.messages.size(), 1U) << path;
     EXPECT_EQ(diagnostics.messages[0], "Cannot open file " + path + "\n");
+  }
+}
+
+// A file replaced since the walk, by a link or by another file renamed over
+// it, is not read in its place. A file written to while it is read is read
+// again, so that the answer never rests on bytes of two versions; one that
+// moves at every reading is left out.
+TEST(ContentSearchTest, AFileThatChangedIsNotTakenForAnother) {
+  struct Case {
+    const char* what;
+    bool passes;
+    const char* message;  // before the path; "" none
+  };
+  const Case cases[] = {
+      {"replaced by a link", false, "File replaced since it was listed: "},
+      {"replaced by a renamed file", false, "File replaced since it was listed: "},
+      {"rewritten while read", false, ""},
+      {"rewritten at every reading", false, "File changed while it was read: "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string what = c.what;
+    test::TempTree tree;
+    // Read in pieces of 3 bytes: "nee" of the first version and "dle" of the
+    // second would make a needle that neither version holds.
+    const std::string path = tree.MakeFile("f", "neexxx");
+    tree.SetTimes("f", 1'000'000'000);
+    const FileEntry entry = EntryFor(path);
+    tree.MakeFile("needle", "needle");
+    if (what == "replaced by a link") {
+      tree.Remove("f");
+      tree.MakeSymlink("f", "needle");
+    } else if (what == "replaced by a renamed file") {
+      ASSERT_EQ(std::rename(tree.Path("needle").c_str(), path.c_str()), 0);
+    }
+    int rewrites = 0;
+    const test::ScopedReadHook hook([&](const DeviceInode& file, uint64_t offset, size_t) {
+      const bool again = what == "rewritten at every reading" || rewrites == 0;
+      if (file == DeviceInode{entry.device, entry.inode} && offset == 0 &&
+          what.starts_with("rewritten") && again) {
+        tree.MakeFile("f", ++rewrites % 2 == 1 ? "yyydle" : "neexxx");
+        tree.SetTimes("f", 1'000'000'000 + rewrites);
+      }
+    });
+    CapturingDiagnostics diagnostics;
+    EXPECT_EQ(ContentTest(entry, Including({"*needle*"}), diagnostics, 3), c.passes);
+    const std::vector<std::string> expected =
+        *c.message == 0 ? std::vector<std::string>{}
+                        : std::vector<std::string>{c.message + path + "\n"};
+    EXPECT_EQ(diagnostics.messages, expected);
   }
 }
 

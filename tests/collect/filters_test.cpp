@@ -118,6 +118,8 @@ TEST(FiltersTest, ContentComesLast) {
   test::TempTree tree;
   FileEntry entry = Entry("a.doc");
   entry.path = tree.MakeFile("a.doc", "xxabcxx");
+  entry.device = tree.Identity("a.doc").device;
+  entry.inode = tree.Identity("a.doc").inode;
   SearchParams params;
   params.contentIncl = {"*abc*"};
   CapturingDiagnostics diagnostics;

@@ -10,6 +10,7 @@
 #include "engine/vrx_app.h"
 #include "platform/diagnostics.h"
 #include "progress/progress.h"
+#include "support/read_hook.h"
 #include "support/temp_tree.h"
 
 namespace vrx {
@@ -29,6 +30,8 @@ class ContentCompareTest : public ::testing::Test {
     FileEntry entry;
     entry.path = tree.MakeFile(relative, content);
     entry.size = content.size();
+    entry.device = tree.Identity(relative).device;
+    entry.inode = tree.Identity(relative).inode;
     return entry;
   }
 
@@ -127,6 +130,62 @@ TEST_F(ContentCompareTest, ShortenedFileIsDifferentAndReported) {
   }
 }
 
+// b equalled a when it was listed. Replaced since by a link or by a renamed
+// file with a's bytes, it is not read in its place. Written to while it is
+// read (its head before, its tail after, so that the bytes read equal a's
+// though no version of b does), it is compared once more; a file that moves
+// at every reading counts as different.
+TEST_F(ContentCompareTest, AFileThatChangedIsNotTakenForAnother) {
+  const size_t half = 256 * 1024;  // one reading chunk
+  const std::string x(half, 'x');
+  const std::string y(half, 'y');
+  const std::string z(half, 'z');
+  struct Case {
+    const char* what;
+    uint32_t diff;
+    const char* message;  // before b's path; "" none
+  };
+  const Case cases[] = {
+      {"replaced by a link", 0, "File replaced since it was listed: "},
+      {"replaced by a link, tolerance", 2, "File replaced since it was listed: "},
+      {"replaced by a renamed file", 0, "File replaced since it was listed: "},
+      {"rewritten while read", 0, ""},
+      {"rewritten while read, tolerance", 2, ""},
+      {"rewritten at every reading", 0, "File changed while it was read: "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string what = c.what;
+    diagnostics.messages.clear();
+    app.params.contentDiff = c.diff;
+    const FileEntry a = Record("a", x + y);
+    const FileEntry b = Record("b", what.starts_with("rewritten") ? x + z : x + y);
+    tree.SetTimes("b", 1'000'000'000);
+    tree.MakeFile("copy", x + y);
+    if (what.starts_with("replaced by a link")) {
+      tree.Remove("b");
+      tree.MakeSymlink("b", "copy");
+    } else if (what == "replaced by a renamed file") {
+      ASSERT_EQ(std::rename(tree.Path("copy").c_str(), b.path.c_str()), 0);
+    }
+    int rewrites = 0;
+    const DeviceInode bIdentity{b.device, b.inode};
+    const test::ScopedReadHook hook([&](const DeviceInode& file, uint64_t offset, size_t) {
+      const bool again = what == "rewritten at every reading" || rewrites == 0;
+      if (file == bIdentity && offset == 0 && what.starts_with("rewritten") && again) {
+        tree.MakeFile("b", ++rewrites % 2 == 1 ? z + y : x + z);
+        tree.SetTimes("b", 1'000'000'000 + rewrites);
+      }
+    });
+    EXPECT_EQ(CompareContent(app, a, b), 1);
+    const std::vector<std::string> expected =
+        *c.message == 0 ? std::vector<std::string>{}
+                        : std::vector<std::string>{c.message + b.path + "\n"};
+    EXPECT_EQ(diagnostics.messages, expected);
+    tree.Remove("b");
+  }
+}
+
 TEST_F(ContentCompareTest, FilesLargerThanOneChunk) {
   const size_t size = 600 * 1024;  // more than two reading chunks
   std::string content(size, '\0');
@@ -214,6 +273,8 @@ class ContentCacheTest : public ::testing::Test {
     FileEntry entry;
     entry.path = tree.MakeFile(name, content);
     entry.size = content.size();
+    entry.device = tree.Identity(name).device;
+    entry.inode = tree.Identity(name).inode;
     records.push_back(entry);
   }
 
@@ -294,6 +355,33 @@ TEST_F(ContentCacheTest, ReadsEachFileOnceWithinTheBounds) {
   ContentCache small(kContentCacheBytes, kSize - 1);
   EXPECT_EQ(small.Contents(records[0]), nullptr) << "over the size of one file";
   EXPECT_EQ(small.bytesHeld(), 0U);
+}
+
+// A file written to while it is loaded is loaded again; one written to at
+// every loading stays out, and the streaming comparison meets it.
+TEST_F(ContentCacheTest, HoldsNoFileThatMovedWhileItWasRead) {
+  for (const int writes : {1, 2}) {
+    SCOPED_TRACE(writes);
+    const FileEntry& entry = records[writes];
+    const DeviceInode identity{entry.device, entry.inode};
+    const std::string name(entry.name());
+    int done = 0;
+    const test::ScopedReadHook hook([&](const DeviceInode& file, uint64_t, size_t) {
+      if (file == identity && done < writes) {
+        ++done;
+        tree.MakeFile(name, std::string(kSize, static_cast<char>('0' + done)));
+        tree.SetTimes(name, 1'000'000'000 + done);
+      }
+    });
+    ContentCache cache;
+    const std::vector<unsigned char>* held = cache.Contents(entry);
+    if (writes == 1) {
+      ASSERT_NE(held, nullptr);
+      EXPECT_EQ(std::string(held->begin(), held->end()), std::string(kSize, '1'));
+    } else {
+      EXPECT_EQ(held, nullptr);
+    }
+  }
 }
 
 // Same as CompareContent, but a different predicate, so the partition gives

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -159,6 +160,23 @@ void ReplaceByDirectory(const std::string& path) {
   std::filesystem::remove(path);
   std::filesystem::create_directory(path);
 }
+// What takes a file's place holds the bytes of the other file of the pair:
+// read through the link, or as the new file, the pair would make a class.
+void WriteThePairsBytes(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  ASSERT_NE(file, nullptr);
+  std::fputs("0123456789", file);
+  std::fclose(file);
+}
+void ReplaceByLink(const std::string& path) {
+  WriteThePairsBytes(path + "~");
+  std::filesystem::remove(path);
+  std::filesystem::create_symlink(path + "~", path);
+}
+void ReplaceByRenamedFile(const std::string& path) {
+  WriteThePairsBytes(path + "~");
+  std::filesystem::rename(path + "~", path);
+}
 
 // With a tolerance the later member of a pair is the one the earlier is
 // measured against.
@@ -173,6 +191,13 @@ TEST_F(ChangedFileTest, FileChangedBetweenCollectionAndComparison) {
       {"a directory in its place", 0, "b", ReplaceByDirectory, "Cannot open file "},
       {"truncated first", 0, "a", TruncateToFour, "Cannot read file "},
       {"emptied first", 0, "a", TruncateToNothing, "Cannot read file "},
+      {"replaced by a link", 0, "b", ReplaceByLink, "File replaced since it was listed: "},
+      {"replaced by a link, tolerance", 1, "a", ReplaceByLink,
+       "File replaced since it was listed: "},
+      {"replaced by a renamed file", 0, "a", ReplaceByRenamedFile,
+       "File replaced since it was listed: "},
+      {"replaced by a renamed file, tolerance", 1, "b", ReplaceByRenamedFile,
+       "File replaced since it was listed: "},
   };
   for (const ChangeCase& c : cases) {
     Check(c);

@@ -40,7 +40,7 @@ TEST(ReportTest, OnlyAnIncludeLocation) {
 TEST(ReportTest, SourceBlock) {
   SearchParams p = Plain();
   p.sourcesIncl = {{"", false}, {"/srv", true}};
-  p.sourcesExcl = {{"/srv/tmp", false}};
+  p.sourcesExcl = {{"/srv/tmp", false}, {"/srv/x\n2,passwd,", false}};  // one line each
   p.sourceInvert = true;  // without the comparison: no "Vergleich"
   EXPECT_EQ(ReportOf(p),
             "Suchparameter:\n"
@@ -50,7 +50,8 @@ TEST(ReportTest, SourceBlock) {
             "            \n"
             "            /srv (inkl. Unterverz.)\n"
             "        ausschließlich:\n"
-            "            /srv/tmp\n");
+            "            /srv/tmp\n"
+            "            /srv/x\\n2,passwd,\n");
   p.sourceCompare = true;
   p.sourceRange = true;
   EXPECT_EQ(ReportOf(p).substr(ReportOf(p).find("    Vergleich")),

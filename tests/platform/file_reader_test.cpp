@@ -1,8 +1,15 @@
 #include "platform/file_reader.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <vector>
+
+#include "support/child_process.h"
 #include "support/temp_tree.h"
 
 namespace vrx {
@@ -12,7 +19,7 @@ TEST(FileReaderTest, ReadsWholeAndPartial) {
   test::TempTree tree;
   const std::string path = tree.MakeFile("f", "hello world");
   FileReader reader;
-  ASSERT_TRUE(reader.Open(path));
+  ASSERT_EQ(reader.Open(path, tree.Identity("f")), OpenResult::kOpened);
   EXPECT_EQ(reader.size(), 11U);
   char buffer[5] = {};
   ASSERT_TRUE(reader.ReadExactly(6, buffer, 5));
@@ -21,28 +28,50 @@ TEST(FileReaderTest, ReadsWholeAndPartial) {
   EXPECT_EQ(reader.ReadSome(8, buffer, 5), 3);
 }
 
-// Both ways of opening refuse the same paths; a FIFO must not block either,
-// as a path listed as a file may have become one since.
-TEST(FileReaderTest, RefusesWhatIsNotARegularFile) {
+// Only the regular file the walk recorded is opened. A FIFO must not block,
+// as a path listed as a file may have become one since; a link is followed
+// only to the recorded file (a source given as a link).
+TEST(FileReaderTest, OpensOnlyTheRecordedRegularFile) {
   test::TempTree tree;
   tree.MakeDir("dir");
   tree.MakeFifo("fifo");
-  const std::string file = tree.MakeFile("file", "abc");
-  for (const bool listed : {false, true}) {
-    SCOPED_TRACE(listed ? "OpenListed" : "Open");
-    auto open = [listed](FileReader& reader, const std::string& path) {
-      return listed ? reader.OpenListed(path) : reader.Open(path);
-    };
+  tree.MakeFile("file", "abc");
+  tree.MakeFile("other", "xyz");
+  tree.MakeFile("renamed", "abc");
+  const DeviceInode renamedBefore = tree.Identity("renamed");
+  ASSERT_EQ(std::rename(tree.MakeFile("new", "abc").c_str(), tree.Path("renamed").c_str()), 0);
+  tree.MakeSymlink("to-file", "file");
+  tree.MakeSymlink("to-fifo", "fifo");
+  tree.MakeSymlink("dangling", "nowhere");
+  struct stat null {};
+  ASSERT_EQ(::stat("/dev/null", &null), 0);
+  struct Case {
+    std::string path;
+    DeviceInode recorded;
+    OpenResult expected;
+  };
+  const Case cases[] = {
+      {tree.Path("file"), tree.Identity("file"), OpenResult::kOpened},
+      {tree.Path("dir"), tree.Identity("dir"), OpenResult::kFailed},
+      {tree.Path("fifo"), tree.Identity("fifo"), OpenResult::kFailed},
+      {tree.Path("missing"), {}, OpenResult::kFailed},
+      {"/dev/null", {null.st_dev, null.st_ino}, OpenResult::kFailed},
+      {tree.Path("renamed"), renamedBefore, OpenResult::kReplaced},
+      {tree.Path("to-file"), tree.Identity("file"), OpenResult::kOpened},
+      {tree.Path("to-file"), tree.Identity("other"), OpenResult::kReplaced},
+      {tree.Path("to-fifo"), tree.Identity("fifo"), OpenResult::kFailed},
+      {tree.Path("dangling"), {}, OpenResult::kFailed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(tree.Relative(c.path));
     FileReader reader;
-    EXPECT_FALSE(open(reader, tree.Path("dir")));
-    EXPECT_FALSE(open(reader, tree.Path("fifo")));
-    EXPECT_FALSE(reader.is_open());
-    EXPECT_FALSE(open(reader, tree.Path("missing")));
-    EXPECT_FALSE(open(reader, "/dev/null"));
-    ASSERT_TRUE(open(reader, file));
-    EXPECT_EQ(reader.size(), 3U);
-    EXPECT_FALSE(open(reader, tree.Path("fifo"))) << "a failed opening closes the previous file";
-    EXPECT_FALSE(reader.is_open());
+    ASSERT_EQ(reader.Open(tree.Path("file"), tree.Identity("file")), OpenResult::kOpened);
+    EXPECT_EQ(reader.Open(c.path, c.recorded), c.expected);
+    EXPECT_EQ(reader.is_open(), c.expected == OpenResult::kOpened)
+        << "a failed opening closes the previous file";
+    if (reader.is_open()) {
+      EXPECT_EQ(reader.size(), 3U);
+    }
   }
 }
 
@@ -50,18 +79,68 @@ TEST(FileReaderTest, AFileThatShrinksGivesAnErrorNotASignal) {
   test::TempTree tree;
   const std::string path = tree.MakeFile("f", std::string(100000, 'a'));
   FileReader reader;
-  ASSERT_TRUE(reader.Open(path));
+  ASSERT_EQ(reader.Open(path, tree.Identity("f")), OpenResult::kOpened);
   ASSERT_EQ(::truncate(path.c_str(), 10), 0);
   std::string buffer(1000, '\0');
   EXPECT_FALSE(reader.ReadExactly(50000, buffer.data(), buffer.size()));
   EXPECT_EQ(reader.size(), 100000U) << "the size is the one seen at opening";
+  EXPECT_FALSE(reader.Unchanged());
+}
+
+// A write of the same size shows in the times. The hook sees every read.
+TEST(FileReaderTest, SeesAFileWrittenToWhileItIsOpen) {
+  test::TempTree tree;
+  const std::string path = tree.MakeFile("f", "0123456789");
+  tree.SetTimes("f", 1'000'000'000);
+  FileReader reader;
+  ASSERT_EQ(reader.Open(path, tree.Identity("f")), OpenResult::kOpened);
+  std::vector<uint64_t> offsets;
+  SetReadHookForTesting([&](const DeviceInode& file, uint64_t offset, size_t length) {
+    EXPECT_EQ(file, tree.Identity("f"));
+    EXPECT_EQ(length, 5U);
+    offsets.push_back(offset);
+  });
+  char buffer[5];
+  ASSERT_TRUE(reader.ReadExactly(0, buffer, 5));
+  EXPECT_TRUE(reader.Unchanged());
+  tree.MakeFile("f", "abcdefghij");
+  ASSERT_TRUE(reader.ReadExactly(5, buffer, 5));
+  SetReadHookForTesting(nullptr);
+  EXPECT_EQ(std::string(buffer, 5), "fghij");
+  EXPECT_FALSE(reader.Unchanged());
+  EXPECT_EQ(offsets, (std::vector<uint64_t>{0, 5}));
+}
+
+// Without a descriptor to be had, the opening says so apart from a file that
+// cannot be opened.
+TEST(FileReaderTest, RunningOutOfDescriptorsIsNotTheFilesFault) {
+  test::TempTree tree;
+  const std::string path = tree.MakeFile("f", "abc");
+  const DeviceInode identity = tree.Identity("f");
+  const int result = test::RunInChild([&] {
+    const rlimit low{32, 32};
+    if (::setrlimit(RLIMIT_NOFILE, &low) != 0) {
+      return 10;
+    }
+    int last = -1;
+    for (int fd = ::dup(0); fd >= 0; fd = ::dup(0)) {
+      last = fd;
+    }
+    FileReader reader;
+    if (reader.Open(path, identity) != OpenResult::kNoDescriptor) {
+      return 1;
+    }
+    ::close(last);
+    return reader.Open(path, identity) == OpenResult::kOpened ? 0 : 2;
+  });
+  EXPECT_EQ(result, 0);
 }
 
 TEST(FileReaderTest, ReadsBeyondFourGiB) {
   test::TempTree tree;
   const std::string path = tree.MakeSparseFile("big", 5368709120ULL);
   FileReader reader;
-  ASSERT_TRUE(reader.Open(path));
+  ASSERT_EQ(reader.Open(path, tree.Identity("big")), OpenResult::kOpened);
   EXPECT_EQ(reader.size(), 5368709120ULL);
   char buffer[16] = {1};
   ASSERT_TRUE(reader.ReadExactly(5368709120ULL - 16, buffer, 16));
@@ -72,12 +151,13 @@ TEST(FileReaderTest, MoveKeepsTheDescriptor) {
   test::TempTree tree;
   const std::string path = tree.MakeFile("f", "abc");
   FileReader a;
-  ASSERT_TRUE(a.Open(path));
+  ASSERT_EQ(a.Open(path, tree.Identity("f")), OpenResult::kOpened);
   FileReader b(std::move(a));
   EXPECT_FALSE(a.is_open());  // NOLINT(bugprone-use-after-move): checking the moved-from state
   char c = 0;
   EXPECT_TRUE(b.ReadExactly(2, &c, 1));
   EXPECT_EQ(c, 'c');
+  EXPECT_TRUE(b.Unchanged());
 }
 
 }  // namespace

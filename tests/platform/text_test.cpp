@@ -62,5 +62,26 @@ TEST(TextTest, AsciiUpperChangesOnlyAToZ) {
   EXPECT_EQ(AsciiUpper(0xE4), 0xE4);
 }
 
+TEST(TextTest, EscapeControlCharacters) {
+  const struct {
+    std::string in, out;
+  } cases[] = {
+      {"plain M\xc3\xa4rz.txt", "plain M\xc3\xa4rz.txt"},
+      {"x\n2,passwd,", "x\\n2,passwd,"},
+      {"a\tb\rc", "a\\tb\\rc"},
+      {"\x1b]2;title\x07", "\\x1b]2;title\\x07"},
+      {std::string("nul\0del\x7f", 8), "nul\\x00del\\x7f"},
+      {"csi\xc2\x9b"
+       "31m",
+       "csi\\u009b31m"},                       // U+009B, the 8-bit CSI
+      {"\xc2\xa0nbsp", "\xc2\xa0nbsp"},        // U+00A0 is no control character
+      {"bad\xff\xfe\xc2", "bad\xff\xfe\xc2"},  // not UTF-8: kept
+      {"back\\slash", "back\\slash"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(EscapeControlCharacters(c.in), c.out) << c.in;
+  }
+}
+
 }  // namespace
 }  // namespace vrx

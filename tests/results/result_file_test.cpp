@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -252,23 +253,42 @@ TEST_F(ResultFileTest, FieldWidthsCountCharacters) {
       << result;
 }
 
-TEST_F(ResultFileTest, CsvCountsClassesUpAndWritesTextsUnquoted) {
+// A name or folder is quoted only when it holds a comma, a double quote or a
+// line break, so that every record is one line for a CSV reader.
+TEST_F(ResultFileTest, CsvCountsClassesUpAndQuotesOnlyWhereNeeded) {
   Add(File("/daten/a,b.txt", 3, kAttrReadOnly));
-  Add(File("/daten/x/a,b.txt", 3));
+  Add(File("/daten/x/a;b \"c\".txt", 3));
   FileEntry dir = File("/daten/sub", 0, kAttrDirectory);
   Add(dir);
   Add(File("/daten/sub2", 0, kAttrDirectory | kAttrHidden, 1));  // year 1601: the epoch
   Add(File("/wurzel", 9));
+  Add(File("/x\n2,passwd,/f\r", 1));
   AddClass({0, 1});
   AddClass({2, 3});
-  AddClass({4, 0});
+  AddClass({4, 0, 5});
   EXPECT_EQ(Csv(),
-            "1,a,b.txt,/daten,3,R,05.03.2007 14:22:10\n"
-            "1,a,b.txt,/daten/x,3,,05.03.2007 14:22:10\n"
+            "1,\"a,b.txt\",/daten,3,R,05.03.2007 14:22:10\n"
+            "1,\"a;b \"\"c\"\".txt\",/daten/x,3,,05.03.2007 14:22:10\n"
             "2,.,/daten/sub,0,,05.03.2007 14:22:10\n"
             "2,.,/daten/sub2,0,H,01.01.1970 01:00:00\n"
             "3,wurzel,,9,,05.03.2007 14:22:10\n"
-            "3,a,b.txt,/daten,3,R,05.03.2007 14:22:10\n");
+            "3,\"a,b.txt\",/daten,3,R,05.03.2007 14:22:10\n"
+            "3,\"f\r\",\"/x\n2,passwd,\",1,,05.03.2007 14:22:10\n");
+}
+
+// The text report escapes control characters, so that a name cannot forge a
+// member line or send a terminal an escape sequence.
+TEST_F(ResultFileTest, TextEscapesControlCharactersOfNames) {
+  Add(File("/x\n2,passwd,/a\x1b]2;t\x07", 1));
+  Add(File("/x\n2,passwd,/b", 1));
+  AddClass({0, 1});
+  const std::string result = ResultPart();
+  EXPECT_NE(result.find("\n" + std::string(7, ' ') + "a\\x1b]2;t\\x07 " + std::string(22, ' ') +
+                        "/x\\n2,passwd,          1      "),
+            std::string::npos)
+      << result;
+  EXPECT_EQ(result.find('\x1b'), std::string::npos);
+  EXPECT_EQ(std::count(result.begin(), result.end(), '\n'), 5) << result;
 }
 
 TEST(MemberTextsTest, TextsOfOneMember) {

@@ -119,6 +119,14 @@ void TempTree::Remove(const std::string& relative) {
   fs::remove_all(Path(relative));
 }
 
+DeviceInode TempTree::Identity(const std::string& relative) const {
+  struct stat st {};
+  if (::lstat(Path(relative).c_str(), &st) != 0) {
+    return {};
+  }
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
 size_t EntriesIn(const std::string& dir) {
   size_t n = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) {

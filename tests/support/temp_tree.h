@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/file_reader.h"
+
 namespace vrx::test {
 
 class TempTree {
@@ -37,6 +39,9 @@ class TempTree {
   // chmod.
   void SetMode(const std::string& relative, unsigned mode);
   void Remove(const std::string& relative);
+  // The device and inode number of an entry, a link itself and not its
+  // target, as a walk records them; zeros when there is no such entry.
+  DeviceInode Identity(const std::string& relative) const;
 
  private:
   std::string root_;
