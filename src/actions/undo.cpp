@@ -1,6 +1,5 @@
 #include "actions/undo.h"
 
-#include <ranges>
 #include <set>
 #include <utility>
 
@@ -77,7 +76,10 @@ UndoReport UndoLastAction(ActionJournal& journal, Diagnostics* diagnostics) {
   }
   report.action = pending.front().action;
   report.run = pending.front().run;
-  for (const JournalLine& line : std::views::reverse(pending)) {
+  // Newest first. (std::views::reverse does not build with clang 14 and
+  // libstdc++ 12, which the fuzz build uses.)
+  for (auto at = pending.rbegin(); at != pending.rend(); ++at) {
+    const JournalLine& line = *at;
     const Verdict verdict = line.action == "trash" ? RestoreFromTrash(line.target, line.path)
                                                    : MoveBack(line.target, line.path);
     StepOutcome outcome{verdict.ok() ? StepResult::kDone : StepResult::kSkipped, line.path,
