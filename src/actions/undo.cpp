@@ -76,9 +76,10 @@ UndoReport UndoLastAction(ActionJournal& journal, Diagnostics* diagnostics) {
   }
   report.action = pending.front().action;
   report.run = pending.front().run;
-  // Newest first.
-  for (size_t i = pending.size(); i-- > 0;) {
-    const JournalLine& line = pending[i];
+  // Newest first. (std::views::reverse does not build with clang 14 and
+  // libstdc++ 12, which the fuzz build uses.)
+  for (auto at = pending.rbegin(); at != pending.rend(); ++at) {
+    const JournalLine& line = *at;
     const Verdict verdict = line.action == "trash" ? RestoreFromTrash(line.target, line.path)
                                                    : MoveBack(line.target, line.path);
     StepOutcome outcome{verdict.ok() ? StepResult::kDone : StepResult::kSkipped, line.path,

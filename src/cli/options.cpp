@@ -2,8 +2,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdint>
+#include <string_view>
 
+#include "platform/dir_listing.h"
 #include "results/result_file.h"
 
 namespace vrx {
@@ -92,7 +95,7 @@ bool ParseBytesOrPercent(const std::string& option, const std::string& text, uin
   std::string number;
   std::string unit;
   SplitNumberAndUnit(text, &number, &unit);
-  if (unit != "" && unit != "%") {
+  if (!unit.empty() && unit != "%") {
     *error = option + ": unbekannte Einheit " + Quoted(unit) +
              " (erlaubt: keine für Byte, % für Prozent).";
     return false;
@@ -317,6 +320,74 @@ void AddOptions(CLI::App* app, CliOptions* o, RawOptions* raw, Flags* f) {
   app->add_flag("--yes", raw->actions.yes);
 }
 
+// CLI11 reports in English; every kind of its parse errors gets a German
+// message that names the option or the argument.
+std::string GermanParseError(const CLI::ParseError& e) {
+  const std::string what = e.what();
+  const size_t colon = what.find(": ");
+  const std::string head = colon == std::string::npos ? what : what.substr(0, colon);
+  const std::string tail = colon == std::string::npos ? std::string() : what.substr(colon + 2);
+  if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr) {
+    return "unbekannte Option oder überzähliges Argument: " + tail +
+           R"( (eine QUELLE, die mit "-" beginnt, steht hinter "--").)";
+  }
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr) {
+    if (what.find("At Most") != std::string::npos) {
+      return head + " darf nur einmal angegeben werden.";
+    }
+    if (what.find(" missing") != std::string::npos) {
+      return head + ": der Wert fehlt.";
+    }
+    return head + ": falsche Anzahl von Werten.";
+  }
+  if (dynamic_cast<const CLI::ConversionError*>(&e) != nullptr) {
+    // "Could not convert: --csv = x" or "--csv: too many inputs for a flag".
+    const size_t equals = tail.find(" = ");
+    const std::string option = equals == std::string::npos ? head : tail.substr(0, equals);
+    return option + " ist ein Schalter und nimmt keinen Wert an.";
+  }
+  return "die Befehlszeile lässt sich nicht lesen.";
+}
+
+// The options whose number is optional and must be joined with "=".
+bool TakesAnOptionalNumber(const std::string& arg) {
+  static constexpr std::string_view kOptions[] = {"--same-name", "--same-date", "--same-attr",
+                                                  "--same-size", "--same-content"};
+  return std::find(std::begin(kOptions), std::end(kOptions), arg) != std::end(kOptions);
+}
+
+// A difference as such an option takes it: digits, then at most a unit.
+bool LooksLikeADifference(const std::string& text) {
+  size_t digits = 0;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') {
+    ++digits;
+  }
+  const std::string unit = text.substr(digits);
+  return digits > 0 &&
+         (unit.empty() || (unit.size() == 1 &&
+                           std::string_view("%smhdwy").find(unit[0]) != std::string_view::npos));
+}
+
+// "--same-content 5 t1+" takes "5" as a source. Where no such path exists, the
+// number was most likely meant as the difference.
+bool CheckDetachedNumbers(const std::vector<std::string>& args, std::string* error) {
+  for (size_t i = 0; i + 1 < args.size() && args[i] != "--"; ++i) {
+    const std::string& next = args[i + 1];
+    if (!TakesAnOptionalNumber(args[i]) || !LooksLikeADifference(next)) {
+      continue;
+    }
+    DirEntryInfo info;
+    if (!QueryEntry(next, &info)) {
+      const std::string& option = args[i];
+      error->assign(option).append(" ").append(next).append(": ").append(Quoted(next));
+      error->append(" wäre eine QUELLE, doch diesen Pfad gibt es nicht (meinten Sie ");
+      error->append(option).append("=").append(next).append("?).");
+      return false;
+    }
+  }
+  return true;
+}
+
 std::string Join(const std::vector<std::string>& items) {
   std::string text;
   for (const std::string& item : items) {
@@ -447,11 +518,14 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
       return NumberError(arg.substr(0, arg.size() - 1), "", error);
     }
   }
+  if (!CheckDetachedNumbers(args, error)) {
+    return false;
+  }
   std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them back to front
   try {
     app.parse(reversed);
   } catch (const CLI::ParseError& e) {
-    *error = std::string("Aufruf nicht verwendbar: ") + e.what();
+    *error = "Aufruf nicht verwendbar: " + GermanParseError(e);
     return false;
   }
   if (options->help || options->version) {
@@ -544,7 +618,8 @@ Ausgabe und Steuerung:
       --check               nur die Plausibilitätsprüfung: Meldungen ausgeben, mit
                             ihrer Bewertung (0, 1, 2) enden; es wird nichts gesucht
       --strict              Warnungen der Prüfung brechen die Suche ab
-  -q, --quiet               keine Fortschrittsanzeige, keine Warnungen
+  -q, --quiet               keine Fortschrittsanzeige (Meldungen der Prüfung und
+                            Hinweise zu Dateien erscheinen weiterhin)
   -h, --help                diese Hilfe
       --version             Version ausgeben
 

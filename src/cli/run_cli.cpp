@@ -67,8 +67,9 @@ int CheckStage(const CliOptions& options, SearchParams* params, Diagnostics& dia
                std::FILE* err) {
   std::string messages;
   const int grade = CheckSearchParams(params, &messages, diagnostics);
-  const bool stops = grade >= 2 || options.checkOnly || (grade == 1 && options.strict);
-  if (!messages.empty() && (grade >= 2 || !options.quiet || stops)) {
+  // Also under --quiet: a search that silently skipped a misspelt source
+  // would be worse than a noisy one.
+  if (!messages.empty()) {
     std::fputs(PlainLineEnds(messages).c_str(), err);
     std::fflush(err);
   }

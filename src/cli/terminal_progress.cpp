@@ -15,7 +15,8 @@ std::string TailOfPath(const std::string& text, size_t keep) {
     return text;
   }
   if (keep <= 3) {
-    return std::string(keep, '.');
+    // Braces would make a string of the two characters instead.
+    return std::string(keep, '.');  // NOLINT(modernize-return-braced-init-list)
   }
   size_t drop = length - (keep - 3);
   size_t at = 0;

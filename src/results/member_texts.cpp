@@ -14,8 +14,9 @@ std::string MemberDirectoryText(const FileEntry& entry) {
   if (entry.IsDirectory()) {
     return entry.path;
   }
+  // A file given by a relative name of its own lies in the working folder.
   const size_t slash = entry.path.rfind('/');
-  return slash == std::string::npos ? std::string() : entry.path.substr(0, slash);
+  return slash == std::string::npos ? std::string(".") : entry.path.substr(0, slash);
 }
 
 std::string AttributeLetters(uint32_t attributes) {

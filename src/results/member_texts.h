@@ -12,7 +12,7 @@ namespace vrx {
 // "." for a directory, else the record's name.
 std::string MemberNameText(const FileEntry& entry);
 // A directory's whole path; a file's path before its last "/" (the root's
-// files give "", a path without "/" gives "").
+// files give "", a path without "/" gives ".").
 std::string MemberDirectoryText(const FileEntry& entry);
 // "R", "H", "S", "A" in this order, each when its bit is set.
 std::string AttributeLetters(uint32_t attributes);

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+
+#include "support/temp_tree.h"
 
 namespace vrx {
 namespace {
@@ -194,6 +197,62 @@ TEST(CliOptionsTest, UsageErrorsNameTheOption) {
   }
   // 136 years still fit in 32 bits of seconds.
   EXPECT_EQ(Parse({"--same-date=136y", "/a"}).dateSeconds, 136u * 31536000u);
+}
+
+// What the command-line parser refuses is said in German, whole.
+TEST(CliOptionsTest, ParserErrorsAreGerman) {
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"--gleich", "/a"},
+       "unbekannte Option oder überzähliges Argument: --gleich (eine QUELLE, die mit \"-\" "
+       "beginnt, steht hinter \"--\")."},
+      {{"-n", "a", "--name", "b", "/a"}, "--name darf nur einmal angegeben werden."},
+      {{"-o", "a", "-o", "b", "/a"}, "--output darf nur einmal angegeben werden."},
+      {{"/a", "-x"}, "--exclude: der Wert fehlt."},
+      {{"--csv=x", "/a"}, "--csv ist ein Schalter und nimmt keinen Wert an."},
+  };
+  for (const auto& c : cases) {
+    CliOptions options;
+    std::string error;
+    EXPECT_FALSE(ParseCliOptions(c.args, &options, &error)) << c.args[0];
+    EXPECT_EQ(error, "Aufruf nicht verwendbar: " + c.message);
+  }
+}
+
+// "--same-content 5 t1+": a plain number after an option whose number is
+// optional is a source only where such a path exists.
+TEST(CliOptionsTest, ADetachedNumberIsASourceOnlyWhereItExists) {
+  test::TempTree tree;
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(tree.root());
+  const struct {
+    std::vector<std::string> args;
+    std::string error;
+  } cases[] = {
+      {{"--same-content", "5", "t1+"},
+       "--same-content 5: \"5\" wäre eine QUELLE, doch diesen Pfad gibt es nicht (meinten Sie "
+       "--same-content=5?)."},
+      {{"--same-size", "10%", "t1"},
+       "--same-size 10%: \"10%\" wäre eine QUELLE, doch diesen Pfad gibt es nicht (meinten Sie "
+       "--same-size=10%?)."},
+      {{"--same-date", "2d", "t1"},
+       "--same-date 2d: \"2d\" wäre eine QUELLE, doch diesen Pfad gibt es nicht (meinten Sie "
+       "--same-date=2d?)."},
+      {{"--same-name", "7", "t1"}, ""},   // the folder "7" exists
+      {{"--same-attr", "5+", "t1"}, ""},  // "+": a folder with its subfolders
+      {{"--same-name", "--", "5"}, ""},   // a source after "--" is meant as one
+      {{"--same-name", "t1", "5x"}, ""},
+  };
+  tree.MakeDir("7");
+  for (const auto& c : cases) {
+    CliOptions options;
+    std::string error;
+    EXPECT_EQ(ParseCliOptions(c.args, &options, &error), c.error.empty()) << c.args[1];
+    EXPECT_EQ(error, c.error);
+  }
+  std::filesystem::current_path(before);
 }
 
 TEST(CliOptionsTest, HelpNamesEveryOption) {

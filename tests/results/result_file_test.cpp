@@ -297,6 +297,20 @@ TEST(MemberTextsTest, TextsOfOneMember) {
   EXPECT_EQ(AttributeLetters(kAttrDirectory), "");
   EXPECT_EQ(AttributeLetters(0x3F), "RHSA");
   const struct {
+    FileEntry entry;
+    const char* name;
+    const char* directory;
+  } places[] = {
+      {File("h1", 1), "h1", "."},  // a file given by a relative name of its own
+      {File("d/h1", 1), "h1", "d"},
+      {File("/wurzel", 1), "wurzel", ""},
+      {File("/daten/sub", 0, kAttrDirectory), ".", "/daten/sub"},
+  };
+  for (const auto& p : places) {
+    EXPECT_EQ(MemberNameText(p.entry), p.name) << p.entry.path;
+    EXPECT_EQ(MemberDirectoryText(p.entry), p.directory) << p.entry.path;
+  }
+  const struct {
     uint64_t bytes, kb;
   } sizes[] = {{0, 0}, {1, 1}, {1023, 1}, {1024, 2}, {5ULL << 30, (5ULL << 20) + 1}};
   for (const auto& s : sizes) {

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 namespace vrx::test {
 
@@ -15,7 +16,11 @@ int RunInChild(const std::function<int()>& body) {
     return -1;
   }
   if (child == 0) {
-    ::_exit(body() & 0xFF);
+    try {
+      ::_exit(body() & 0xFF);
+    } catch (...) {
+      std::abort();  // an exception leaving the body is a crash of the child
+    }
   }
   int status = 0;
   while (::waitpid(child, &status, 0) < 0) {

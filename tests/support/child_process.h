@@ -8,7 +8,8 @@
 namespace vrx::test {
 
 // Runs `body` in a child process and returns its return value (0..255), or -1
-// when the child did not exit normally (it crashed or was killed).
+// when the child did not exit normally (it crashed, was killed, or an
+// exception left the body).
 int RunInChild(const std::function<int()>& body);
 
 }  // namespace vrx::test
