@@ -3,8 +3,9 @@
 # a stray space fails within seconds), builds everything and runs every test:
 # once in a normal build (with the desktop program), once with AddressSanitizer
 # and UndefinedBehaviorSanitizer and without Qt (so a Qt include in the engine
-# breaks the build), and runs the fuzz targets briefly. Warnings are errors in
-# every build.
+# breaks the build); runs the tests of the content step's threads under
+# ThreadSanitizer and the fuzz targets briefly. Warnings are errors in every
+# build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -21,6 +22,12 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARLIND_WERROR=ON \
       -DPARLIND_SANITIZE=ON -DPARLIND_GUI=OFF
 cmake --build build/asan -j "$jobs"
 
+# ThreadSanitizer sees the races that AddressSanitizer cannot; this build has
+# only the tests that run the content step on several threads.
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARLIND_WERROR=ON \
+      -DPARLIND_TSAN=ON -DPARLIND_GUI=OFF
+cmake --build build/tsan -j "$jobs" --target thread_tests
+
 # The fuzz targets (libFuzzer, clang): each runs a few seconds here;
 # scripts/fuzz.sh runs them for long.
 CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -34,3 +41,5 @@ ctest --test-dir build/test -j "$jobs" --output-on-failure
 echo "== Tests (AddressSanitizer + UndefinedBehaviorSanitizer, no Qt) =="
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan -j "$jobs" --output-on-failure
+echo "== Tests of the threads (ThreadSanitizer, no Qt) =="
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan -j "$jobs" --output-on-failure

@@ -112,7 +112,10 @@ RunStatus CombineAcrossAreas(CvrxApp& app, ClassList::iterator position,
       }
     }
   } catch (const std::bad_alloc&) {
-    *before = NodeBefore(app.classes, position);
+    // Everything goes before the message is built, which needs memory too.
+    made.clear();
+    app.ClearClasses();
+    *before = app.classes.end();
     return OutOfMemory(n);
   }
   app.classes.splice(position, made);

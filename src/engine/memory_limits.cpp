@@ -1,5 +1,6 @@
 #include "engine/memory_limits.h"
 
+#include <new>
 #include <string>
 
 namespace vrx {
@@ -37,11 +38,32 @@ RunStatus CombinationsTooLarge(uint64_t classes, bool overflow, size_t areas) {
           " Einträge).");
 }
 
-RunStatus OutOfMemory(size_t members) {
+RunStatus TooManyCliques(size_t members, const ClassLimits& limits) {
+  return RunStatus::Fail(
+      RunCode::kTooLarge,
+      "Zu viele Ähnlichkeitsklassen beim Vergleich mit Abweichung: eine Klasse mit " +
+          FormatCount(members) + " Mitgliedern ergäbe mehr als " +
+          FormatCount(limits.cliquesPerMember * members) + " Klassen (höchstens " +
+          FormatCount(limits.cliquesPerMember) + " je Mitglied).");
+}
+
+RunStatus TooManyClasses(const ClassLimits& limits) {
   return RunStatus::Fail(RunCode::kTooLarge,
-                         "Nicht genug Arbeitsspeicher für den Vergleich: eine Ähnlichkeitsklasse "
-                         "mit " +
-                             FormatCount(members) + " Mitgliedern konnte nicht aufgeteilt werden.");
+                         "Zu viele Ähnlichkeitsklassen: ein Vergleichsschritt ergäbe mehr als " +
+                             FormatCount(limits.classes) + " Klassen oder mehr als " +
+                             FormatCount(limits.members) + " Einträge.");
+}
+
+RunStatus OutOfMemory(size_t members) {
+  try {
+    return RunStatus::Fail(RunCode::kTooLarge,
+                           "Nicht genug Arbeitsspeicher für den Vergleich: eine "
+                           "Ähnlichkeitsklasse mit " +
+                               FormatCount(members) +
+                               " Mitgliedern konnte nicht aufgeteilt werden.");
+  } catch (const std::bad_alloc&) {
+    return RunStatus{RunCode::kTooLarge, std::string()};
+  }
 }
 
 RunStatus CollectionOutOfMemory(size_t records) {

@@ -25,9 +25,28 @@ inline constexpr size_t kMaxCliqueMembers = 32'768;
 inline constexpr uint64_t kMaxCombinedClasses = 10'000'000;
 inline constexpr uint64_t kMaxCombinedMembers = 100'000'000;
 
+// What one partition step may make. Its classes count as the combinations do.
+// The clique rule may make at most 64 classes per member of the class it
+// splits: overlapping similarities can make up to 3^(n/3) maximal cliques of
+// n members (36 files give 531,441 classes), a result nobody can read and one
+// that grows threefold with every three files more.
+struct ClassLimits {
+  uint64_t classes = kMaxCombinedClasses;
+  uint64_t members = kMaxCombinedMembers;  // member references over all classes made
+  uint64_t cliquesPerMember = 64;
+};
+
 RunStatus CliqueTooLarge(size_t members);
+// The clique rule would make more classes of a class of `members` members
+// than the limits allow.
+RunStatus TooManyCliques(size_t members, const ClassLimits& limits);
+// A partition step would make more classes or member references.
+RunStatus TooManyClasses(const ClassLimits& limits);
 // `overflow`: the count does not fit in 64 bits.
 RunStatus CombinationsTooLarge(uint64_t classes, bool overflow, size_t areas);
+// Built without failing when memory is short: then with an empty message,
+// which the programs show as a failed search. Let go of what the step made
+// before calling it.
 RunStatus OutOfMemory(size_t members);
 // The filter pass ran out of memory after `records` records.
 RunStatus CollectionOutOfMemory(size_t records);

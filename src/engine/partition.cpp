@@ -172,22 +172,45 @@ const std::vector<uint32_t>& NameCandidates::Before(size_t j) {
   return found_;
 }
 
+// What the classes of one partition step come to, against its limits.
+class MadeCount {
+ public:
+  explicit MadeCount(const ClassLimits& limits) : limits_(limits) {}
+
+  // Books a class of `members`; false when it passes a limit.
+  bool Add(size_t members) {
+    ++classes_;
+    members_ += members;
+    return classes_ <= limits_.classes && members_ <= limits_.members;
+  }
+  const ClassLimits& limits() const { return limits_; }
+
+ private:
+  const ClassLimits& limits_;
+  uint64_t classes_ = 0;
+  uint64_t members_ = 0;
+};
+
 // The partition of one class: the members, the predicate, and where the new
-// classes go (before the class, in the order made).
+// classes go (before the class, in the order made). A class beyond the limits
+// is not made; the partition stops and says why.
 class ClassPartition {
  public:
   ClassPartition(CvrxApp& app, ClassList::iterator position, Predicate predicate,
-                 PassProgress& progress)
+                 PassProgress& progress, MadeCount& made)
       : app_(app),
         position_(position),
         members_(*position),
         predicate_(predicate),
-        progress_(progress) {}
+        progress_(progress),
+        made_(made) {}
 
   void Run();
   void Gather();
   void Window();
   void Clique();
+  // Why the partition stopped before its end, when not for a cancel.
+  const RunStatus& refusal() const { return refusal_; }
 
  private:
   bool BuildMatrix(SimilarityBits& matrix);
@@ -209,11 +232,20 @@ class ClassPartition {
     }
   }
   bool Cancelled() const { return app_.runCancelled; }
+  bool Stopped() const { return Cancelled() || !refusal_.ok(); }
+  // Makes a class; false (and the refusal set) when it passes a limit.
+  bool Emit(SimilarityClass made) {
+    if (!made_.Add(made.size())) {
+      refusal_ = TooManyClasses(made_.limits());
+      return false;
+    }
+    app_.classes.insert(position_, std::move(made));
+    return true;
+  }
   // Makes a class of the members first..last, in order.
-  void EmitRange(size_t first, size_t last) {
-    app_.classes.insert(position_,
-                        SimilarityClass(members_.begin() + static_cast<ptrdiff_t>(first),
-                                        members_.begin() + static_cast<ptrdiff_t>(last) + 1));
+  bool EmitRange(size_t first, size_t last) {
+    return Emit(SimilarityClass(members_.begin() + static_cast<ptrdiff_t>(first),
+                                members_.begin() + static_cast<ptrdiff_t>(last) + 1));
   }
 
   CvrxApp& app_;
@@ -221,6 +253,8 @@ class ClassPartition {
   const SimilarityClass& members_;
   Predicate predicate_;
   PassProgress& progress_;
+  MadeCount& made_;
+  RunStatus refusal_;
   NamePredicate namePredicate_ = nullptr;
   std::vector<std::string_view> names_;  // per member, with a name predicate
 };
@@ -244,8 +278,8 @@ void ClassPartition::Run() {
       }
       last = j;
     }
-    if (last > u) {
-      EmitRange(u, last);
+    if (last > u && !EmitRange(u, last)) {
+      return;
     }
     u = last + 1;
   }
@@ -273,7 +307,9 @@ void ClassPartition::Gather() {
         }
       }
       if (!made.empty()) {
-        app_.classes.insert(position_, std::move(made));
+        if (!Emit(std::move(made))) {
+          return;
+        }
         taken[u] = true;
       }
     }
@@ -302,7 +338,9 @@ void ClassPartition::Window() {
       last = j;
     }
     if (last > end) {
-      EmitRange(u, last);
+      if (!EmitRange(u, last)) {
+        return;
+      }
       end = last;
     }
     if (end == u) {
@@ -349,33 +387,46 @@ bool ClassPartition::BuildMatrix(SimilarityBits& matrix) {
 // tick per row; the predicate is called with the later member first. The
 // enumeration has no ticks of its own, but lets events through now and then,
 // so that a long one can be cancelled; the cliques found until then stay.
+// Cliques beyond the limits are not made, and the enumeration stops at its
+// next look at the time.
 void ClassPartition::Clique() {
   const size_t n = members_.size();
   SimilarityBits matrix(n);
   if (!BuildMatrix(matrix)) {
     return;
   }
-  const auto report = [this](const std::vector<uint32_t>& clique) {
+  const uint64_t maxCliques = made_.limits().cliquesPerMember * n;
+  uint64_t cliques = 0;
+  const auto report = [&](const std::vector<uint32_t>& clique) {
+    if (Stopped()) {
+      return;
+    }
+    if (++cliques > maxCliques) {
+      refusal_ = TooManyCliques(n, made_.limits());
+      return;
+    }
     SimilarityClass made;
     made.reserve(clique.size());
     for (const uint32_t vertex : clique) {
       made.push_back(members_[vertex]);
     }
-    app_.classes.insert(position_, std::move(made));
+    Emit(std::move(made));
   };
   const auto keepGoing = [this] {
     progress_.Pump();
-    return !Cancelled();
+    return !Stopped();
   };
   FindMaximalCliques(matrix, report, keepGoing);
 }
 
-// Partitions the class at `position` in the chosen behaviour. Memory that
-// cannot be had stops the partition with kTooLarge.
+// Partitions the class at `position` in the chosen behaviour. Classes beyond
+// the limits, and memory that cannot be had, stop the partition with
+// kTooLarge; when memory ran out, every class is let go first, so that the
+// message can be had.
 RunStatus PartitionOne(CvrxApp& app, ClassList::iterator position, bool equivalence, bool sorted,
-                       Predicate predicate, PassProgress& progress) {
-  ClassPartition partition(app, position, predicate, progress);
+                       Predicate predicate, PassProgress& progress, MadeCount& made) {
   try {
+    ClassPartition partition(app, position, predicate, progress, made);
     if (equivalence && sorted) {
       partition.Run();
     } else if (equivalence) {
@@ -385,10 +436,12 @@ RunStatus PartitionOne(CvrxApp& app, ClassList::iterator position, bool equivale
     } else {
       partition.Clique();
     }
+    return partition.refusal();
   } catch (const std::bad_alloc&) {
-    return OutOfMemory(position->size());
+    const size_t members = position->size();
+    app.ClearClasses();
+    return OutOfMemory(members);
   }
-  return RunStatus::Ok();
 }
 
 // Refuses a clique partition whose similarity matrix would be too large,
@@ -412,7 +465,8 @@ void SortClasses(CvrxApp& app, Comparator comparator) {
   }
 }
 
-RunStatus PartitionClasses(CvrxApp& app, bool equivalence, bool sorted, Predicate predicate) {
+RunStatus PartitionClasses(CvrxApp& app, bool equivalence, bool sorted, Predicate predicate,
+                           const ClassLimits& limits) {
   if (!equivalence && !sorted && !app.runCancelled) {
     RunStatus status = CheckCliqueSizes(app.classes);
     if (!status.ok()) {
@@ -420,10 +474,11 @@ RunStatus PartitionClasses(CvrxApp& app, bool equivalence, bool sorted, Predicat
     }
   }
   PassProgress progress(app, CountMembers(app.classes));
+  MadeCount made(limits);
   auto it = app.classes.begin();
   while (it != app.classes.end() && !app.runCancelled) {
     const auto next = std::next(it);
-    RunStatus status = PartitionOne(app, it, equivalence, sorted, predicate, progress);
+    RunStatus status = PartitionOne(app, it, equivalence, sorted, predicate, progress, made);
     if (!status.ok()) {
       return status;
     }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/comparators.h"
+#include "engine/memory_limits.h"
 #include "engine/run_status.h"
 #include "engine/similarity_class.h"
 
@@ -26,9 +27,11 @@ class CvrxApp;
 void SortClasses(CvrxApp& app, Comparator comparator);
 
 // Replaces every class by its similarity classes. Fails (and stops the
-// search) when a partition would need more memory than it may take.
+// search) when a partition would need more memory than it may take, or would
+// make more classes than `limits` allow (smaller limits are for tests); when
+// memory ran out, the class list is empty afterwards.
 [[nodiscard]] RunStatus PartitionClasses(CvrxApp& app, bool equivalence, bool sorted,
-                                         Predicate predicate);
+                                         Predicate predicate, const ClassLimits& limits = {});
 
 // The inverted location comparison: every class is replaced by all
 // combinations that take one member from each area. Areas are the runs of
@@ -40,7 +43,7 @@ std::vector<size_t> FindLocationBorders(const SimilarityClass& cls, Comparator c
 
 // Replaces the class at `position` by the one-member-per-area combinations;
 // returns the iterator of the node that stood before it (classes.end() when
-// none).
+// none). When memory runs out, the class list is empty afterwards.
 [[nodiscard]] RunStatus CombineAcrossAreas(CvrxApp& app, ClassList::iterator position,
                                            const std::vector<size_t>& borders,
                                            ClassList::iterator* before);

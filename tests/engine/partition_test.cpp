@@ -1,10 +1,14 @@
 #include "engine/partition.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <bit>
 #include <deque>
+#include <fstream>
+#include <functional>
 #include <numeric>
 #include <random>
 #include <set>
@@ -15,6 +19,7 @@
 #include "engine/vrx_app.h"
 #include "platform/attributes.h"
 #include "platform/diagnostics.h"
+#include "support/child_process.h"
 #include "support/scripted_progress.h"
 
 namespace vrx {
@@ -210,6 +215,69 @@ TEST_F(PartitionTest, CliqueOfTooManyMembersIsRefusedBeforeAnyWork) {
   EXPECT_EQ(app.classes.size(), 2U);  // nothing changed
   EXPECT_EQ(app.classes.front().size(), 2U);
   EXPECT_TRUE(log.captions.empty());
+}
+
+// Records of one group (size / 3) differ, all others are similar: the
+// similarity graph of 3k records has 3^k maximal cliques.
+int OtherGroupsAlike(const CvrxApp& /*app*/, const FileEntry& a, const FileEntry& b) {
+  return a.size != b.size && a.size / 3 == b.size / 3 ? 1 : 0;
+}
+
+// 36 records would make 531,441 classes of 12: the clique rule stops after
+// 64 per member and says why.
+TEST_F(PartitionTest, CliquesThatExplodeAreRefused) {
+  SimilarityClass cls;
+  for (uint64_t size = 0; size < 36; ++size) {
+    cls.push_back(Add(std::to_string(size), size));
+  }
+  app.classes.push_back(cls);
+  const RunStatus status = PartitionClasses(app, false, false, OtherGroupsAlike);
+  EXPECT_EQ(status.code, RunCode::kTooLarge);
+  EXPECT_EQ(status.message,
+            "Zu viele Ähnlichkeitsklassen beim Vergleich mit Abweichung: eine Klasse mit 36 "
+            "Mitgliedern ergäbe mehr als 2.304 Klassen (höchstens 64 je Mitglied).");
+  EXPECT_LE(app.classes.size(), 2'304U + 1);
+}
+
+// Each behaviour stops at the limits of a step: three classes of two members
+// are made within limits of 3 classes and 6 entries, and refused under 2
+// classes or 5 entries.
+TEST_F(PartitionTest, AStepMakesNoMoreClassesThanItsLimits) {
+  struct Behaviour {
+    bool equivalence;
+    bool sorted;
+    Predicate predicate;
+  };
+  const Behaviour behaviours[] = {{true, true, &CompareSizePred},
+                                  {true, false, &CompareSizePred},
+                                  {false, true, &SizeWithin},
+                                  {false, false, &SizeWithin}};
+  struct Limits {
+    ClassLimits limits;
+    bool ok;
+  };
+  const Limits limits[] = {{{3, 6}, true}, {{2, 6}, false}, {{3, 5}, false}};
+  for (const Behaviour& b : behaviours) {
+    for (const Limits& l : limits) {
+      SCOPED_TRACE(std::to_string(l.limits.classes) + " classes, " +
+                   std::to_string(l.limits.members) + " entries");
+      app.ClearClasses();
+      AddSizeClass({1, 1, 5, 5, 9, 9});
+      const RunStatus status =
+          PartitionClasses(app, b.equivalence, b.sorted, b.predicate, l.limits);
+      if (l.ok) {
+        EXPECT_TRUE(status.ok()) << status.message;
+        EXPECT_EQ(Result(), (Names{{"1", "1"}, {"5", "5"}, {"9", "9"}}));
+      } else {
+        EXPECT_EQ(status.code, RunCode::kTooLarge);
+        EXPECT_EQ(status.message,
+                  "Zu viele Ähnlichkeitsklassen: ein Vergleichsschritt ergäbe "
+                  "mehr als " +
+                      std::to_string(l.limits.classes) + " Klassen oder mehr als " +
+                      std::to_string(l.limits.members) + " Einträge.");
+      }
+    }
+  }
 }
 
 // Every maximal clique of at least two vertices, found by trying every subset.
@@ -480,7 +548,11 @@ TEST_F(PartitionTest, NameCliquesAskOnlyPossiblePairsWithTheSameResult) {
     const auto [fast, everyPair] = predicates[round % 4];
     const auto partition = [&](Predicate predicate) {
       app.classes.assign(1, cls);
-      EXPECT_TRUE(PartitionClasses(app, false, false, predicate).ok());
+      // Random names over so few letters make up to 200,000 cliques of 90
+      // members, far beyond what a search may make; the limits are not
+      // what this test is about.
+      const ClassLimits generous{.cliquesPerMember = 10'000};
+      EXPECT_TRUE(PartitionClasses(app, false, false, predicate, generous).ok());
       return Result();
     };
     const Names expected = partition(everyPair);
@@ -608,6 +680,60 @@ TEST_F(SplitTest, TooManyCombinationsAreRefusedBeforeAnyWork) {
             RunCode::kTooLarge);
   EXPECT_EQ(app.classes.size(), 1U);
   EXPECT_EQ(before, app.classes.end());
+}
+
+// The address space a process may still take, in bytes beyond what it has.
+rlim_t AddressSpaceNow() {
+  std::ifstream statm("/proc/self/statm");
+  rlim_t pages = 0;
+  statm >> pages;
+  return pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+}
+
+// Memory that runs out while a step makes its classes stops the search with
+// the step's message, not with the end of the process: the classes made so
+// far are let go before the message is built. A million two-member windows,
+// and a million two-member combinations of two areas, under 64 MiB more
+// address space.
+TEST_F(PartitionTest, RunningOutOfMemoryStopsTheSearchWithAMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer's shadow memory does not live under an address space limit";
+#endif
+  SimilarityClass sizes;
+  for (uint64_t size = 0; size < 1'000'000; ++size) {
+    sizes.push_back(Add("f", size));
+  }
+  SimilarityClass areas;
+  for (size_t i = 0; i < 2'000; ++i) {
+    areas.push_back(Add("f", 0, 0, i < 1'000 ? "/A" : "/B"));
+  }
+  app.params.sizeDiff = 1;
+  struct Step {
+    const SimilarityClass& cls;
+    std::function<RunStatus()> run;
+  };
+  const Step steps[] = {
+      {sizes, [&] { return PartitionClasses(app, false, true, SizeWithin); }},
+      {areas, [&] { return SplitBySource(app, true); }},
+  };
+  for (const Step& step : steps) {
+    app.ClearClasses();
+    app.classes.push_back(step.cls);
+    // Bits of the outcome: 1 refused as too large, 2 the message, 4 no class
+    // left.
+    const int result = test::RunInChild([&] {
+      const rlim_t limit = AddressSpaceNow() + (rlim_t{64} << 20);
+      const rlimit space{limit, limit};
+      if (::setrlimit(RLIMIT_AS, &space) != 0) {
+        return 0;
+      }
+      const RunStatus status = step.run();
+      return (status.code == RunCode::kTooLarge ? 1 : 0) |
+             (status.message.starts_with("Nicht genug Arbeitsspeicher") ? 2 : 0) |
+             (app.classes.empty() ? 4 : 0);
+    });
+    EXPECT_EQ(result, 7);
+  }
 }
 
 TEST_F(PartitionTest, ClearClassesEmptiesTheList) {

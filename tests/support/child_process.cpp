@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace vrx::test {
@@ -25,7 +26,11 @@ bool RunInChild(const std::function<int()>& body, ChildOutcome* outcome, std::st
     return false;
   }
   if (child == 0) {
-    ::_exit(body() & 0xFF);
+    try {
+      ::_exit(body() & 0xFF);
+    } catch (...) {
+      std::abort();  // an exception leaving the body is a crash of the child
+    }
   }
   int status = 0;
   while (::waitpid(child, &status, 0) < 0) {

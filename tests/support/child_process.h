@@ -23,8 +23,8 @@ struct ChildOutcome {
 bool RunInChild(const std::function<int()>& body, ChildOutcome* outcome, std::string* why);
 
 // The same, returning the body's return value (0..255), or -1 when the
-// child could not be had or did not exit normally (it crashed or was
-// killed).
+// child could not be had or did not exit normally (it crashed, was
+// killed, or an exception left the body).
 int RunInChild(const std::function<int()>& body);
 
 // Runs `body` on a thread of its own whose stack holds `stackBytes`, and
