@@ -67,9 +67,14 @@ RunStatus OutOfMemory(size_t members) {
 }
 
 RunStatus CollectionOutOfMemory(size_t records) {
-  return RunStatus::Fail(RunCode::kTooLarge,
-                         "Nicht genug Arbeitsspeicher für die Suche: nach " + FormatCount(records) +
-                             " gefundenen Einträgen konnte kein weiterer aufgenommen werden.");
+  try {
+    return RunStatus::Fail(RunCode::kTooLarge,
+                           "Nicht genug Arbeitsspeicher für die Suche: nach " +
+                               FormatCount(records) +
+                               " gefundenen Einträgen konnte kein weiterer aufgenommen werden.");
+  } catch (const std::bad_alloc&) {
+    return RunStatus{RunCode::kTooLarge, std::string()};
+  }
 }
 
 RunStatus TooFewDescriptors(uint64_t limit) {
