@@ -47,8 +47,9 @@ void ExpandHome(std::string* path, const std::string& homeDir) {
 std::vector<SourceEntry> ReadLocations(std::string_view text, const std::string& homeDir) {
   std::vector<SourceEntry> list;
   for (const std::string& item : SplitListItems(text)) {
-    InsertSorted(&list, ParseLocationItem(item, homeDir));
+    list.push_back(ParseLocationItem(item, homeDir));
   }
+  SortLocations(&list);
   return list;
 }
 
@@ -103,6 +104,15 @@ SourceEntry ParseLocationItem(std::string_view item, const std::string& homeDir)
   ReduceSlashes(&path);
   entry.path = std::move(path);
   return entry;
+}
+
+// Equal paths end up latest first, as InsertSorted puts them: the list is
+// reversed, then sorted stably. One sort instead of one insertion per entry,
+// which grows with the square of the count (40,000 sources took seconds).
+void SortLocations(std::vector<SourceEntry>* list) {
+  std::reverse(list->begin(), list->end());
+  std::stable_sort(list->begin(), list->end(),
+                   [](const SourceEntry& a, const SourceEntry& b) { return a.path < b.path; });
 }
 
 void InsertSorted(std::vector<SourceEntry>* list, SourceEntry entry) {

@@ -28,6 +28,9 @@ SourceEntry ParseLocationItem(std::string_view item, const std::string& homeDir)
 
 // Inserts an entry before the first entry whose path compares >= its path.
 void InsertSorted(std::vector<SourceEntry>* list, SourceEntry entry);
+// Sorts a whole list into the order that inserting its entries one by one,
+// first to last, with InsertSorted gives.
+void SortLocations(std::vector<SourceEntry>* list);
 
 // Parses sizeFilterText into sizeIntervals. Appends the size-filter messages
 // to `messages`; `status` only rises (0 none, 1 warning, 2 error).

@@ -121,6 +121,11 @@ TEST(InsertSortedTest, OrdersByteWiseAndPutsNewEqualPathsFirst) {
   const std::vector<SourceEntry> expected = {{"", false},   {"/B", false}, {"/a", true},
                                              {"/a", false}, {"/b", false}, {"/\xC3\xA4", false}};
   EXPECT_EQ(list, expected);
+  // Sorting the whole list at once gives the same order.
+  std::vector<SourceEntry> whole = {{"/b", false}, {"/\xC3\xA4", false}, {"/a", false},
+                                    {"/B", false}, {"", false},          {"/a", true}};
+  SortLocations(&whole);
+  EXPECT_EQ(whole, expected);
 }
 
 // ---- Filling the record ------------------------------------------------------
