@@ -192,7 +192,7 @@ class Planner {
 
 size_t ActionPlan::HeldBack() const {
   return static_cast<size_t>(std::count_if(held.begin(), held.end(), [](const PlanHold& h) {
-    return h.reason != HoldReason::kAlreadyLinked;
+    return h.reason != HoldReason::kAlreadyLinked && h.reason != HoldReason::kNotIdentical;
   }));
 }
 

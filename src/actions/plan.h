@@ -75,7 +75,8 @@ struct ActionPlan {
   // The action touches classes not formed by identical content (confirmed).
   bool touchesNonIdentical = false;
 
-  // Held files other than those that needed nothing.
+  // Held files other than those that needed nothing and those of classes
+  // left alone for want of confirmation (counted in classesNotIdentical).
   size_t HeldBack() const;
 };
 

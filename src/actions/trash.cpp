@@ -234,10 +234,11 @@ Verdict Trash::Enter(Can* can, const CheckedFile& file, const FileEntry& entry,
     if (created != 0) {
       return Verdict::Failed("Infodatei im Papierkorb nicht anlegbar", created);
     }
-    int error = WriteAll(info.get(), infoText);
-    if (error == 0) {
-      error = SyncData(info.get());
-    }
+    // Not synced one by one, as the desktops' own trash code does not: the
+    // rename below is ordered after the info file's data on journaling file
+    // systems, and at worst a crash leaves a file in files/ whose info is
+    // empty, never a file lost.
+    const int error = WriteAll(info.get(), infoText);
     info.Reset();
     if (error != 0) {
       (void)RemoveFile(can->info.get(), infoName);

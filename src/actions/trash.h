@@ -6,7 +6,7 @@
 // its mount: ".Trash/$UID" where ".Trash" is a real folder with the sticky
 // bit, else ".Trash-$UID". A trash is the pair files/ and info/. For every
 // file an info file NAME.trashinfo is created first (exclusively, so two
-// programs never take one name; written and synced), then the file is renamed
+// programs never take one name), then the file is renamed
 // to files/NAME without replacing anything; a taken name gets a number. A file
 // is never copied across file systems: where no trash on its own file system
 // can be had, it stays where it is and the reason is given.

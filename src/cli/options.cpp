@@ -21,6 +21,7 @@ struct RawOptions {
   bool nameExact = false, sameNameCase = false, dateExact = false, attrExact = false;
   bool contentExact = false, sameContentCase = false;
   bool sameLocation = false, otherLocation = false, locationRanges = false;
+  CliActionTexts actions;
 };
 
 struct Flags {
@@ -35,6 +36,8 @@ struct Flags {
   CLI::Option* sameSize = nullptr;
   CLI::Option* sameContent = nullptr;
   CLI::Option* output = nullptr;
+  CLI::Option* keep = nullptr;
+  CLI::Option* action = nullptr;
 };
 
 std::string Quoted(const std::string& text) {
@@ -310,6 +313,11 @@ void AddOptions(CLI::App* app, CliOptions* o, RawOptions* raw, Flags* f) {
   app->add_flag("--check", o->checkOnly);
   app->add_flag("--strict", o->strict);
   app->add_flag("-q,--quiet", o->quiet);
+  f->keep = app->add_option("--keep", raw->actions.keep);
+  app->add_option("--protect", raw->actions.protect)->allow_extra_args(false);
+  f->action = app->add_option("--action", raw->actions.action);
+  app->add_flag("--dry-run", raw->actions.dryRun);
+  app->add_flag("--yes", raw->actions.yes);
 }
 
 // CLI11 reports in English; every kind of its parse errors gets a German
@@ -536,8 +544,11 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
              ": mit -o bestimmt die Endung das Format (.csv für die kommagetrennte Liste).";
     return false;
   }
+  raw.actions.keepGiven = flags.keep->count() > 0;
+  raw.actions.actionGiven = flags.action->count() > 0;
   return ApplyFilters(raw, flags, &options->form, error) &&
-         ApplyComparisons(raw, flags, &options->form, error);
+         ApplyComparisons(raw, flags, &options->form, error) &&
+         ApplyActionOptions(raw.actions, &options->actions, error);
 }
 
 std::string CliHelpText() {
@@ -612,14 +623,44 @@ Ausgabe und Steuerung:
   -h, --help                diese Hilfe
       --version             Version ausgeben
 
+Aktionen auf dem Ergebnis (ohne --action wird nichts verändert):
+      --keep REGEL          welches Mitglied jeder Klasse bleibt: oldest (ältestes),
+                            newest (neuestes), shortest-path (kürzester Pfad),
+                            longest-path (längster Pfad), first-source (aus der
+                            ersten QUELLE der Befehlszeile; Vorgabe)
+      --protect ORDNER      Schutzordner: seine Dateien werden nie angetastet und
+                            bevorzugt behalten (mehrfach erlaubt)
+      --action AKTION       mit allen Mitgliedern außer dem behaltenen: trash (in
+                            den Papierkorb), move=ORDNER (dorthin verschieben, der
+                            ganze Pfad darunter nachgebildet), hardlink (durch
+                            harte Verknüpfung ersetzen), reflink (durch Reflink
+                            ersetzen), delete (endgültig löschen, nur mit --yes)
+      --dry-run             jede geplante Aktion und die frei werdenden Bytes
+                            ausgeben, nichts verändern
+      --yes                 bestätigt --action delete und Aktionen auf Klassen,
+                            die nicht nach gleichem Inhalt gebildet wurden
+                            (--same-content ohne Unterschied, mit
+                            --same-content-case); ohne --yes bleiben sie unberührt
+
+  Schutzordner, Ordner, Sonderdateien und symbolische Verknüpfungen werden nie
+  angetastet; eine seit der Suche veränderte Datei wird übersprungen;
+  Verknüpfungen und Reflinks entstehen nur zwischen Dateien, die im Moment der
+  Aktion Byte für Byte gleich sind. Mit --action geht das Ergebnis nur mit -o
+  in eine Datei; die Standardausgabe erhält die Zusammenfassung ("n Dateien in
+  den Papierkorb, m übersprungen, ... Bytes frei"). Jede Aktion steht in
+  $XDG_STATE_HOME/Parlind/aktionen.log (Vorgabe ~/.local/state).
+
 Die Meldungen der Prüfung und Hinweise zu einzelnen Dateien erscheinen auf der
 Standardfehlerausgabe. Strg-C bricht die Suche ab; dann wird nichts geschrieben.
 
 Rückgabewert:
-  0    Suche ausgeführt und Ergebnis geschrieben, oder --check ohne Bemerkung
-  1    --check fand nur Warnungen, oder --strict brach wegen Warnungen ab
+  0    Suche ausgeführt und Ergebnis geschrieben, oder --check ohne Bemerkung,
+       oder --action hat alles Geplante ausgeführt
+  1    --check fand nur Warnungen, oder --strict brach wegen Warnungen ab, oder
+       --action hat Dateien übersprungen oder Klassen ohne --yes übergangen
   2    die Prüfung fand Fehler, der Aufruf ist nicht verwendbar, die Suche
-       scheiterte, oder das Ergebnis konnte nicht geschrieben werden
+       scheiterte, das Ergebnis konnte nicht geschrieben werden, oder die
+       Aktion konnte nicht beginnen (kein Protokoll, Zielordner fehlt)
   130  mit Strg-C abgebrochen
 )";
 }

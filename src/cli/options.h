@@ -10,19 +10,21 @@
 #include <string>
 #include <vector>
 
+#include "cli/action_options.h"
 #include "params/form_values.h"
 
 namespace vrx {
 
 struct CliOptions {
   FormValues form;
-  std::string outputPath;  // -o; empty: standard output
-  bool csv = false;        // --csv
-  bool checkOnly = false;  // --check
-  bool strict = false;     // --strict
-  bool quiet = false;      // -q
-  bool help = false;       // -h
-  bool version = false;    // --version
+  std::string outputPath;    // -o; empty: standard output
+  bool csv = false;          // --csv
+  bool checkOnly = false;    // --check
+  bool strict = false;       // --strict
+  bool quiet = false;        // -q
+  bool help = false;         // -h
+  bool version = false;      // --version
+  CliActionOptions actions;  // --action and its companions
 };
 
 // Parses the arguments that follow the program name. On a usage error returns

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <string_view>
 
+#include "actions/action_scope.h"
 #include "cli/options.h"
+#include "cli/run_actions.h"
 #include "cli/terminal_progress.h"
 #include "engine/vrx_app.h"
 #include "params/check.h"
@@ -139,7 +141,19 @@ int Search(const CliOptions& options, const SearchParams& params, std::FILE* out
     app.ClearClasses();
     return kExitError;
   }
-  const int result = WriteStage(app, options, out, err, environment);
+  int result = kExitOk;
+  if (!options.actions.given || !options.outputPath.empty()) {
+    result = WriteStage(app, options, out, err, environment);
+  }
+  if (result == kExitOk && options.actions.given) {
+    const ActionRun run{&options.actions,
+                        TypedSources(options.form.sourceInclText, environment.homeDir),
+                        &progress,
+                        &diagnostics,
+                        out,
+                        err};
+    result = ActOnResult(app, run);
+  }
   app.ClearClasses();
   return result;
 }

@@ -296,7 +296,12 @@ TEST(CliOptionsTest, HelpNamesEveryOption) {
                              "--strict",
                              "--quiet",
                              "--help",
-                             "--version"}) {
+                             "--version",
+                             "--keep",
+                             "--protect",
+                             "--action",
+                             "--dry-run",
+                             "--yes"}) {
     // The option stands in the help as a word of its own, not only as the
     // start of a longer option.
     size_t at = help.find(option);
