@@ -31,8 +31,12 @@ int main(int argc, char** argv) {
   app.params.UpdateSummaryFlags();
 
   auto start = std::chrono::steady_clock::now();
-  app.CollectCandidates();
+  const vrx::RunStatus collected = app.CollectCandidates();
   const double collectSeconds = SecondsSince(start);
+  if (!collected.ok()) {
+    std::fprintf(stderr, "%s\n", collected.message.c_str());
+    return 1;
+  }
   std::printf("filter pass:       %8.3f s  %zu records\n", collectSeconds,
               app.candidates.GetSize());
 

@@ -1,47 +1,15 @@
 #include "actions/paths.h"
 
-#include <vector>
+#include "platform/normal_path.h"
 
 namespace vrx {
 
 std::string AbsolutePath(std::string_view path, std::string_view workingFolder) {
-  std::string joined;
-  if (!path.starts_with('/')) {
-    joined = workingFolder;
-    joined += '/';
-  }
-  joined += path;
-  std::vector<std::string_view> parts;
-  const std::string_view all = joined;
-  size_t start = 0;
-  while (start < all.size()) {
-    size_t end = all.find('/', start);
-    if (end == std::string_view::npos) {
-      end = all.size();
-    }
-    const std::string_view part = all.substr(start, end - start);
-    if (part == "..") {
-      if (!parts.empty()) {
-        parts.pop_back();
-      }
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    start = end + 1;
-  }
-  std::string clean;
-  for (const std::string_view part : parts) {
-    clean += '/';
-    clean += part;
-  }
-  return clean.empty() ? "/" : clean;
+  return CleanAbsolutePath(path, workingFolder);
 }
 
 bool IsInFolder(std::string_view path, std::string_view folder) {
-  if (folder == "/" || folder.empty()) {
-    return true;
-  }
-  return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == '/');
+  return IsSameOrBelow(path, folder);
 }
 
 std::string ParentOf(std::string_view path) {

@@ -1,14 +1,23 @@
 // The filter pass: turns the include locations into the candidate list under
 // a "Filtern" progress object and hands all candidates to the engine as one
 // first similarity class.
+//
+// The exclude locations are matched in normal form: each source gets the
+// exclusions that lie at or below it, rewritten into the source's own
+// spelling, so that "-x ./t/skip+ t+" excludes what "-x t/skip+ t+" does
+// while every path shown keeps the user's spelling.
+#include <algorithm>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "collect/filters.h"
 #include "collect/traversal.h"
+#include "engine/memory_limits.h"
 #include "engine/vrx_app.h"
 #include "platform/attributes.h"
 #include "platform/dir_listing.h"
+#include "platform/normal_path.h"
 #include "progress/progress.h"
 
 namespace vrx {
@@ -52,12 +61,46 @@ bool ReadSourceRecord(const CvrxApp& app, const std::string& source, FileEntry* 
   return true;
 }
 
+// The exclude locations in normal form, sorted by it; equal paths keep their
+// order, so the last of them still decides.
+std::vector<SourceEntry> NormalExclusions(const std::vector<SourceEntry>& excl) {
+  std::vector<SourceEntry> out;
+  out.reserve(excl.size());
+  for (const SourceEntry& entry : excl) {
+    out.push_back({NormalPath(entry.path), entry.withSubdirs});
+  }
+  std::stable_sort(out.begin(), out.end(),
+                   [](const SourceEntry& a, const SourceEntry& b) { return a.path < b.path; });
+  return out;
+}
+
+// The exclusions at or below a source, spelled as the walk below it spells
+// paths. They keep their order: behind the common prefix only the rest of
+// each path differs.
+std::vector<SourceEntry> ExclusionsOf(const std::string& source,
+                                      const std::vector<SourceEntry>& normalExcl) {
+  std::vector<SourceEntry> out;
+  if (normalExcl.empty()) {
+    return out;
+  }
+  const std::string normal = NormalPath(source);
+  auto it = std::lower_bound(
+      normalExcl.begin(), normalExcl.end(), normal,
+      [](const SourceEntry& entry, const std::string& path) { return entry.path < path; });
+  for (; it != normalExcl.end() && it->path.starts_with(normal); ++it) {
+    if (IsSameOrBelow(it->path, normal)) {
+      out.push_back({source + it->path.substr(normal.size()), it->withSubdirs});
+    }
+  }
+  return out;
+}
+
 // A directory source in filtered mode: an exclude entry equal to the source
 // removes its own record and its direct entries; its subdirectories are still
 // walked when the source has "+".
 void CollectFilteredSource(CvrxApp& app, const SourceEntry& source, WalkState* state) {
   bool includeHere = true;
-  if (!app.params.sourcesExcl.empty() && ExclusionTest(app, source.path, &state->exclCursor) >= 0) {
+  if (!state->excl.empty() && ExclusionTest(state->excl, source.path, &state->exclCursor) >= 0) {
     includeHere = false;
   }
   FileEntry work;
@@ -68,6 +111,13 @@ void CollectFilteredSource(CvrxApp& app, const SourceEntry& source, WalkState* s
     }
   }
   CollectFiltered(app, source.path, source.withSubdirs, includeHere, state);
+}
+
+// A directory entered before (the same directory given twice, through a link
+// or a bind mount) is left out whole, its own record included.
+bool EnteredBefore(const SourceEntry& source, const WalkState& state) {
+  DirEntryInfo info;
+  return QueryEntry(source.path, &info) && state.entered->Contains(info.device, info.inode);
 }
 
 void CollectSource(CvrxApp& app, const SourceEntry& source, PassMode mode, WalkState* state) {
@@ -84,6 +134,9 @@ void CollectSource(CvrxApp& app, const SourceEntry& source, PassMode mode, WalkS
     }
     return;
   }
+  if (EnteredBefore(source, *state)) {
+    return;
+  }
   if (mode.filtered) {
     CollectFilteredSource(app, source, state);
     return;
@@ -93,7 +146,7 @@ void CollectSource(CvrxApp& app, const SourceEntry& source, PassMode mode, WalkS
     ShowProgress(app, work.path);
     AppendRecord(app, work, state);
   }
-  CollectAll(app, source.path, source.withSubdirs);
+  CollectAll(app, source.path, source.withSubdirs, state->entered);
 }
 
 // A source that contributed no record gets the index the next record would
@@ -101,7 +154,7 @@ void CollectSource(CvrxApp& app, const SourceEntry& source, PassMode mode, WalkS
 // area. Filled from the back: the next record is the first one of the next
 // source that has any, or the end of the list.
 void FillEmptySourceBorders(CvrxApp& app, const std::vector<bool>& contributed) {
-  uint32_t next = static_cast<uint32_t>(app.candidates.GetSize());
+  auto next = static_cast<uint32_t>(app.candidates.GetSize());
   for (size_t k = contributed.size(); k-- > 1;) {
     if (contributed[k]) {
       next = app.sourceFirstEntry[k - 1];
@@ -130,9 +183,35 @@ void HandOverFirstClass(CvrxApp& app) {
   app.classes.push_back(std::move(all));
 }
 
+// Every include source in list order, each with its own walk state; the
+// directories entered are remembered over all of them.
+void CollectSources(CvrxApp& app) {
+  const std::vector<SourceEntry>& sources = app.params.sourcesIncl;
+  const PassMode mode = ModeOf(app.params);
+  const std::vector<SourceEntry> normalExcl = NormalExclusions(app.params.sourcesExcl);
+  EnteredDirectories entered;
+  std::vector<bool> contributed(sources.size(), false);
+  for (size_t i = 0; i < sources.size() && !app.runCancelled; ++i) {
+    WalkState state;
+    state.sourceIndex = i;
+    state.filesFirst = mode.filesFirst;
+    state.excl = ExclusionsOf(sources[i].path, normalExcl);
+    state.entered = &entered;
+    const size_t before = app.candidates.GetSize();
+    CollectSource(app, sources[i], mode, &state);
+    if (!state.sourceMark && app.candidates.GetSize() > before) {
+      // CollectAll records no borders; its source's own record normally
+      // does, but it is missing when the source's entry could not be read.
+      RecordBorder(app, before, &state);
+    }
+    contributed[i] = state.sourceMark;
+  }
+  FillEmptySourceBorders(app, contributed);
+}
+
 }  // namespace
 
-void CvrxApp::CollectCandidates() {
+RunStatus CvrxApp::CollectCandidates() {
   const std::vector<SourceEntry>& sources = params.sourcesIncl;
   candidates.SetSize(0);
   sourceFirstEntry.resize(sources.empty() ? 0 : sources.size() - 1);
@@ -145,28 +224,23 @@ void CvrxApp::CollectCandidates() {
     runCancelled = true;
   }
 
-  const PassMode mode = ModeOf(params);
-  std::vector<bool> contributed(sources.size(), false);
-  for (size_t i = 0; i < sources.size() && !runCancelled; ++i) {
-    WalkState state;
-    state.sourceIndex = i;
-    state.filesFirst = mode.filesFirst;
-    const size_t before = candidates.GetSize();
-    CollectSource(*this, sources[i], mode, &state);
-    if (!state.sourceMark && candidates.GetSize() > before) {
-      // CollectAll records no borders; its source's own record normally
-      // does, but it is missing when the source's entry could not be read.
-      RecordBorder(*this, before, &state);
-    }
-    contributed[i] = state.sourceMark;
+  try {
+    CollectSources(*this);
+  } catch (const std::bad_alloc&) {
+    // What was collected is let go first, so that the message can be made.
+    const size_t recorded = candidates.GetSize();
+    candidates.SetSize(0);
+    std::vector<uint32_t>().swap(sourceFirstEntry);
+    progressWnd = nullptr;
+    return CollectionOutOfMemory(recorded);
   }
-  FillEmptySourceBorders(*this, contributed);
   HandOverFirstClass(*this);
 
   progressWnd = nullptr;
+  return RunStatus::Ok();
 }
 
-bool CvrxApp::PassesFilters(const FileEntry& entry) {
+bool CvrxApp::PassesFilters(const FileEntry& entry) const {
   return vrx::PassesFilters(params, entry, diagnostics());
 }
 

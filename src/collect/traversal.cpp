@@ -28,20 +28,6 @@ void FillWorkEntry(const CvrxApp& app, const std::string& dirPath, const DirEntr
   work->modified = info.modified;
 }
 
-// Lists `dirPath` for a walk, or writes the walk's message and returns false.
-bool ListForWalk(CvrxApp& app, const std::string& dirPath, const char* tooLongMessage,
-                 std::vector<DirEntryInfo>* listing) {
-  if (dirPath.size() >= kMaxPath) {
-    app.diagnostics().Write(tooLongMessage);
-    return false;
-  }
-  if (!ListDirectory(dirPath, listing)) {
-    app.diagnostics().Printf("%s:  access error, excluded.\n", dirPath.c_str());
-    return false;
-  }
-  return true;
-}
-
 // A file of a filtered walk: taken when it passes the filters and is not
 // excluded.
 void OfferFile(CvrxApp& app, FileEntry& work, WalkState* state) {
@@ -49,33 +35,39 @@ void OfferFile(CvrxApp& app, FileEntry& work, WalkState* state) {
   if (!app.PassesFilters(work)) {
     return;
   }
-  if (!app.params.sourcesExcl.empty() && ExclusionTest(app, work.path, &state->exclCursor) >= 0) {
+  if (!state->excl.empty() && ExclusionTest(state->excl, work.path, &state->exclCursor) >= 0) {
     return;
   }
   AppendRecord(app, work, state);
 }
 
+// How far a filtered walk goes below a subdirectory.
+struct Descent {
+  bool enter = false;
+  bool includeHere = false;  // its direct entries may be taken
+};
+
 // A subdirectory of a filtered walk: its own record is offered to the filters
 // (an exclusion never removes it), then the exclusion decides how far the
 // walk goes below it.
-void OfferDirectory(CvrxApp& app, FileEntry& work, bool includeHere, WalkState* state) {
+Descent OfferDirectory(CvrxApp& app, FileEntry& work, bool includeHere, WalkState* state) {
   if (includeHere) {
     ShowProgress(app, work.path);
     if (app.PassesFilters(work)) {
       AppendRecord(app, work, state);
     }
   }
-  const std::string dirPath = work.path;  // `work` is refilled below this directory
-  if (app.params.sourcesExcl.empty()) {
-    CollectFiltered(app, dirPath, true, true, state);
-    return;
+  if (state->excl.empty()) {
+    return {true, true};
   }
-  const long excluded = ExclusionTest(app, dirPath, &state->exclCursor);
+  const long excluded = ExclusionTest(state->excl, work.path, &state->exclCursor);
   if (excluded < 0) {
-    CollectFiltered(app, dirPath, true, true, state);
-  } else if (!app.params.sourcesExcl[static_cast<size_t>(excluded)].withSubdirs) {
-    CollectFiltered(app, dirPath, true, false, state);  // only its direct entries are left out
+    return {true, true};
   }
+  if (!state->excl[static_cast<size_t>(excluded)].withSubdirs) {
+    return {true, false};  // only its direct entries are left out
+  }
+  return {};
 }
 
 }  // namespace
@@ -87,8 +79,8 @@ void OfferDirectory(CvrxApp& app, FileEntry& work, bool includeHere, WalkState* 
 // passes would step over such an exclude entry and never exclude it. So the
 // cursor still moves forward over every entry <= path, but the match itself
 // is looked up in the whole sorted list, which costs a binary search.
-long ExclusionTest(const CvrxApp& app, const std::string& path, size_t* exclCursor) {
-  const std::vector<SourceEntry>& excl = app.params.sourcesExcl;
+long ExclusionTest(const std::vector<SourceEntry>& excl, const std::string& path,
+                   size_t* exclCursor) {
   const auto byPath = [](const SourceEntry& entry, const std::string& p) { return entry.path < p; };
   const auto lower = std::lower_bound(excl.begin(), excl.end(), path, byPath);
   auto upper = lower;
@@ -125,58 +117,60 @@ void AppendRecord(CvrxApp& app, const FileEntry& entry, WalkState* state) {
   state->sourceMark = true;
 }
 
-void CollectAll(CvrxApp& app, const std::string& dirPath, bool withSubdirs) {
+void CollectAll(CvrxApp& app, const std::string& dirPath, bool withSubdirs,
+                EnteredDirectories* entered) {
   if (app.runCancelled) {
     return;
   }
-  std::vector<DirEntryInfo> listing;
-  if (!ListForWalk(app, dirPath, "File or Directory Name is too long.", &listing)) {
-    return;
-  }
+  EnteredDirectories own;
+  DirectoryStack walk(app.diagnostics(), entered != nullptr ? *entered : own,
+                      "File or Directory Name is too long.", 1);
+  walk.Start(dirPath, withSubdirs, true);
   FileEntry work;
-  for (const DirEntryInfo& info : listing) {
-    FillWorkEntry(app, dirPath, info, &work);
+  while (const DirEntryInfo* info = walk.Next()) {
+    FillWorkEntry(app, walk.top().path, *info, &work);
     app.candidates.Add(work);
     ShowProgress(app, work.path);
-    if (withSubdirs && IsDirectoryEntry(info)) {
-      CollectAll(app, JoinPath(dirPath, info.name), true);
-    }
     if (app.runCancelled) {
       return;
+    }
+    if (walk.top().withSubdirs && IsDirectoryEntry(*info)) {
+      walk.Descend(*info, work.path, true, true);
     }
   }
 }
 
 // Files-first mode takes a directory's files in a first pass and its
 // subdirectories in a second. The listing is sorted and complete, so one
-// ListDirectory call serves both passes: the second pass walks the same
-// entries again and cannot fail on its own.
+// listing serves both passes: the second pass goes through the same entries
+// again and cannot fail on its own.
 void CollectFiltered(CvrxApp& app, const std::string& dirPath, bool withSubdirs, bool includeHere,
                      WalkState* state) {
   if (app.runCancelled) {
     return;
   }
-  std::vector<DirEntryInfo> listing;
-  if (!ListForWalk(app, dirPath, "File or directory name is too long.", &listing)) {
-    return;
-  }
+  EnteredDirectories own;
+  DirectoryStack walk(app.diagnostics(), state->entered != nullptr ? *state->entered : own,
+                      "File or directory name is too long.", state->filesFirst ? 2 : 1);
+  walk.Start(dirPath, withSubdirs, includeHere);
   FileEntry work;
-  const int passes = state->filesFirst ? 2 : 1;
-  for (int pass = 0; pass < passes; ++pass) {
-    const bool takeFiles = pass == 0;
-    const bool takeDirs = !state->filesFirst || pass == 1;
-    for (const DirEntryInfo& info : listing) {
-      const bool isDir = IsDirectoryEntry(info);
-      if (!isDir && takeFiles && includeHere) {
-        FillWorkEntry(app, dirPath, info, &work);
-        OfferFile(app, work, state);
-      } else if (isDir && takeDirs && withSubdirs) {
-        FillWorkEntry(app, dirPath, info, &work);
-        OfferDirectory(app, work, includeHere, state);
+  while (const DirEntryInfo* info = walk.Next()) {
+    const WalkFrame& frame = walk.top();
+    const bool isDir = IsDirectoryEntry(*info);
+    const bool takeFiles = frame.pass == 0;
+    const bool takeDirs = !state->filesFirst || frame.pass == 1;
+    if (!isDir && takeFiles && frame.includeHere) {
+      FillWorkEntry(app, frame.path, *info, &work);
+      OfferFile(app, work, state);
+    } else if (isDir && takeDirs && frame.withSubdirs) {
+      FillWorkEntry(app, frame.path, *info, &work);
+      const Descent descent = OfferDirectory(app, work, frame.includeHere, state);
+      if (descent.enter && !app.runCancelled) {
+        walk.Descend(*info, work.path, true, descent.includeHere);
       }
-      if (app.runCancelled) {
-        return;
-      }
+    }
+    if (app.runCancelled) {
+      return;
     }
   }
 }

@@ -66,6 +66,17 @@ RunStatus OutOfMemory(size_t members) {
   }
 }
 
+RunStatus CollectionOutOfMemory(size_t records) {
+  try {
+    return RunStatus::Fail(RunCode::kTooLarge,
+                           "Nicht genug Arbeitsspeicher für die Suche: nach " +
+                               FormatCount(records) +
+                               " gefundenen Einträgen konnte kein weiterer aufgenommen werden.");
+  } catch (const std::bad_alloc&) {
+    return RunStatus{RunCode::kTooLarge, std::string()};
+  }
+}
+
 RunStatus TooFewDescriptors(uint64_t limit) {
   const std::string shown = limit == UINT64_MAX ? "unbegrenzt" : FormatCount(limit);
   return RunStatus::Fail(RunCode::kTooLarge,

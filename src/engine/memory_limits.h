@@ -48,6 +48,9 @@ RunStatus CombinationsTooLarge(uint64_t classes, bool overflow, size_t areas);
 // which the programs show as a failed search. Let go of what the step made
 // before calling it.
 RunStatus OutOfMemory(size_t members);
+// The filter pass ran out of memory after `records` records; built as
+// OutOfMemory is.
+RunStatus CollectionOutOfMemory(size_t records);
 // Not even two files could be opened at once; `limit` is the process's limit
 // on open files.
 RunStatus TooFewDescriptors(uint64_t limit);

@@ -137,7 +137,11 @@ RunStatus ContentStage(CvrxApp& app) {
 
 RunStatus CvrxApp::RunSearch() {
   captureStart = CurrentUnixSeconds();
-  CollectCandidates();
+  RunStatus collected = CollectCandidates();
+  if (!collected.ok()) {
+    captureEnd = CurrentUnixSeconds();
+    return collected;
+  }
   if (!params.anyCompare || runCancelled) {
     captureEnd = CurrentUnixSeconds();
     return RunStatus::Ok();

@@ -33,11 +33,12 @@ class CvrxApp {
   RunStatus RunSearch();
   // The filter pass: fills `candidates` and `sourceFirstEntry`, hands all
   // candidates to `classes` as one first class (unless cancelled or empty).
-  void CollectCandidates();
+  // Fails only when memory runs out; the candidates are then let go.
+  RunStatus CollectCandidates();
   // The compare driver: every active criterion in the fixed order.
   RunStatus CompareAll();
   // True when the record passes every filter of `params`.
-  bool PassesFilters(const FileEntry& entry);
+  bool PassesFilters(const FileEntry& entry) const;
   void ClearClasses();
 
   ProgressFactory& progressFactory() const { return progressFactory_; }

@@ -90,19 +90,25 @@ namespace {
 
 // Adds one listed name to `out`, with its values read relative to the open
 // directory; "." and "..", links and names that vanished meanwhile are left
-// out.
-void AddListed(int dirFd, const char* name, unsigned char type, std::vector<DirEntryInfo>* out) {
+// out. False when the entry cannot be queried for another reason: a directory
+// that may be read but not searched (no "x" permission) lists its names but
+// hides their values, and its files must not go missing without a word.
+bool AddListed(int dirFd, const char* name, unsigned char type, std::vector<DirEntryInfo>* out) {
   if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0 || type == DT_LNK) {
-    return;
+    return true;
   }
   struct statx st {};
-  if (!StatxAt(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, &st) || S_ISLNK(st.stx_mode)) {
-    return;  // vanished meanwhile, or a link: neither recorded nor followed
+  if (!StatxAt(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, &st)) {
+    return errno == ENOENT;  // vanished meanwhile
+  }
+  if (S_ISLNK(st.stx_mode)) {
+    return true;  // a link: neither recorded nor followed
   }
   DirEntryInfo info;
   info.name = name;
   FillFromStatx(st, &info);
   out->push_back(std::move(info));
+  return true;
 }
 
 // Reads the names of the open directory with getdents64 straight into a
@@ -129,7 +135,9 @@ bool ReadListing(int dirFd, std::vector<DirEntryInfo>* out) {
       if (length == 0) {
         return false;  // a malformed record would never let the loop end
       }
-      AddListed(dirFd, buffer + at + offsetof(struct dirent64, d_name), type, out);
+      if (!AddListed(dirFd, buffer + at + offsetof(struct dirent64, d_name), type, out)) {
+        return false;
+      }
       at += length;
     }
   }
@@ -137,21 +145,24 @@ bool ReadListing(int dirFd, std::vector<DirEntryInfo>* out) {
 
 }  // namespace
 
-bool ListDirectory(const std::string& dirPath, std::vector<DirEntryInfo>* out) {
+bool ReadDirectory(const DirHandle& dir, std::vector<DirEntryInfo>* out) {
   out->clear();
-  const int fd = ::open(SystemPath(dirPath), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
-    return false;
-  }
-  const bool ok = ReadListing(fd, out);
-  ::close(fd);
-  if (!ok) {
+  if (!dir.IsOpen() || !ReadListing(dir.fd(), out)) {
     out->clear();
     return false;
   }
   std::sort(out->begin(), out->end(),
             [](const DirEntryInfo& a, const DirEntryInfo& b) { return a.name < b.name; });
   return true;
+}
+
+bool ListDirectory(const std::string& dirPath, std::vector<DirEntryInfo>* out) {
+  DirHandle dir;
+  if (OpenDirectory(dirPath, &dir) != OpenOutcome::kOpened) {
+    out->clear();
+    return false;
+  }
+  return ReadDirectory(dir, out);
 }
 
 bool QueryAttributes(const std::string& path, uint32_t* attributes) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/file_time.h"
+#include "platform/open_directory.h"
 
 namespace vrx {
 
@@ -38,8 +39,12 @@ struct DirEntryInfo {
   FileTime TimeOfKind(int32_t dateKind) const;
 };
 
-// Lists one directory. False when it cannot be opened or read (no access, not
-// existing, not a directory); `out` is then empty.
+// Lists an open directory. False when it cannot be read, or when its entries
+// cannot be queried (no search permission); `out` is then empty.
+bool ReadDirectory(const DirHandle& dir, std::vector<DirEntryInfo>* out);
+
+// Opens and lists one directory by its path. False when it cannot be opened
+// or read (no access, not existing, not a directory); `out` is then empty.
 bool ListDirectory(const std::string& dirPath, std::vector<DirEntryInfo>* out);
 
 // The attribute bits of a path, following a symbolic link. False when the path

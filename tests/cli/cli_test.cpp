@@ -474,6 +474,35 @@ class BinaryTest : public CliTest {
   }
 };
 
+// Memory that runs out while the walk collects (an address-space limit, as
+// `ulimit -v` sets it) stops the search with a message; the program does not
+// end by an uncaught exception. 5,000 records whose paths have some 3,600
+// bytes need more than the 16 MiB allowed.
+TEST_F(BinaryTest, OutOfMemoryDuringTheWalkStopsWithAMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer cannot run within an address-space limit";
+#else
+  std::string deep;
+  for (int level = 0; level < 18; ++level) {
+    deep += (level == 0 ? "" : "/") + std::string(200, static_cast<char>('a' + level));
+  }
+  const int dirFd = ::open(tree_.MakeDir(deep).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(dirFd, 0);
+  for (int i = 0; i < 5'000; ++i) {
+    const int fd = ::openat(dirFd, std::to_string(i).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+  }
+  ::close(dirFd);
+  const Outcome run =
+      RunBinary({"-q", "--same-size", tree_.root() + "+"}, "ulimit -v 16384; exec ");
+  EXPECT_EQ(run.status, 2) << run.err;
+  EXPECT_EQ(run.err.rfind("vrx-cli: Nicht genug Arbeitsspeicher für die Suche: nach ", 0), 0U)
+      << run.err;
+  EXPECT_EQ(run.out, "");
+#endif
+}
+
 TEST_F(BinaryTest, ExitCodes) {
   MakeFilterTree();
   const std::string root = tree_.root() + "+";

@@ -5,6 +5,7 @@
 // never reported as success.
 #include <errno.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -24,6 +25,7 @@
 
 #include "cli/cli_run.h"
 #include "cli/run_cli.h"
+#include "support/child_process.h"
 #include "support/deep_chain.h"
 #include "support/scripted_progress.h"
 #include "support/temp_tree.h"
@@ -105,6 +107,102 @@ TEST_F(ReliabilityTest, DirectoryRemovedWhileTheWalkIsInAnother) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, Row(1, "s/a/x", 1) + Row(1, "s/c/w", 1));
   EXPECT_EQ(run.err, tree_.Path("s/b") + ":  access error, excluded.\n");
+}
+
+// ---------------------------------------------------------------------------
+// One place named in several spellings
+
+// A folder named twice, in spellings that name the same place: each file is
+// recorded once, so no file is its own duplicate. The only class left is the
+// hard link pair, two names of one file, which stay two records. The
+// report keeps the spelling that was kept.
+TEST_F(ReliabilityTest, OneFolderNamedTwiceIsSearchedOnce) {
+  File("d/only.bin", "same");
+  ASSERT_EQ(::link(tree_.Path("d/only.bin").c_str(), tree_.Path("d/hard").c_str()), 0);
+  File("d/sub/other.bin", "other");
+  tree_.MakeSymlink("dlink", "d");
+  const test::ScopedWorkingDirectory cwd(tree_.root());
+  struct Case {
+    std::vector<std::string> sources;
+    std::string folder;  // the spelling of d that is kept
+  };
+  const Case cases[] = {
+      {{"d", "./d"}, "./d"},   {{"d", tree_.Path("d")}, tree_.Path("d")},   {{"d", "d/../d"}, "d"},
+      {{"d+", "dlink+"}, "d"}, {{"dlink+", "./d/sub+", "d/sub+"}, "dlink"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sources.front() + " " + c.sources[1]);
+    std::vector<std::string> args = {"-q", "--csv", "--same-content", "--attr-exclude", "D"};
+    args.insert(args.end(), c.sources.begin(), c.sources.end());
+    const Outcome run = RunInProcess(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string when = ",01.01.2026 12:00:00\n";
+    EXPECT_EQ(run.out,
+              "1,hard," + c.folder + ",4," + when + "1,only.bin," + c.folder + ",4," + when);
+  }
+  // A file named twice is recorded once; its hard link stays a record.
+  const Outcome files = RunInProcess({"-q", "--csv", "--same-content", "--attr-exclude", "D",
+                                      "d/only.bin", "./d/only.bin", "d/hard"});
+  EXPECT_EQ(files.status, 0) << files.err;
+  const std::string when = ",01.01.2026 12:00:00\n";
+  EXPECT_EQ(files.out, "1,only.bin,./d,4," + when + "1,hard,d,4," + when);
+}
+
+// Exclusions spelt otherwise than the source still exclude.
+TEST_F(ReliabilityTest, ExclusionSpeltOtherwiseThanTheSource) {
+  File("t/skip/b", "same");
+  File("t/c", "same");
+  File("t/e", "same");
+  tree_.MakeSymlink("tlink", "t");
+  const test::ScopedWorkingDirectory cwd(tree_.root());
+  const std::vector<std::vector<std::string>> cases = {
+      {"-x", "./t/skip+", "t+"},
+      {"-x", "t/skip+", tree_.Path("t") + "+"},
+      {"-x", "tlink/skip+", "t+"},
+      {"-x", "t/../t/skip+", "./t+"},
+  };
+  for (const std::vector<std::string>& c : cases) {
+    SCOPED_TRACE(c[1] + " " + c[2]);
+    std::vector<std::string> args = {"--csv", "--same-content", "--attr-exclude", "D"};
+    args.insert(args.end(), c.begin(), c.end());
+    const Outcome run = RunInProcess(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string folder = c[2].substr(0, c[2].size() - 1);
+    const std::string when = ",01.01.2026 12:00:00\n";
+    EXPECT_EQ(run.out, "1,c," + folder + ",4," + when + "1,e," + folder + ",4," + when);
+    EXPECT_EQ(run.err, "");
+  }
+}
+
+// A bind mount of d inside d: the walk does not enter d a second time.
+TEST_F(ReliabilityTest, BindMountOfTheSourceInsideItIsNotEnteredAgain) {
+  File("d/only.bin", "same");
+  File("d/copy.bin", "same");
+  tree_.MakeDir("d/sub/m");
+  test::ChildOutcome outcome;
+  std::string why;
+  constexpr int kNoMount = 200;
+  const std::string expected = Row(1, "d/copy.bin", 4) + Row(1, "d/only.bin", 4);
+  std::string out;
+  const bool ran = test::RunInChild(
+      [&] {
+        // A mount namespace of its own: the mount goes away with the child.
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount(tree_.Path("d").c_str(), tree_.Path("d/sub/m").c_str(), nullptr, MS_BIND,
+                    nullptr) != 0) {
+          return kNoMount;
+        }
+        const Outcome run = RunInProcess(
+            {"-q", "--csv", "--same-content", "--attr-exclude", "D", tree_.Path("d") + "+"});
+        return run.status == 0 && run.out == expected && run.err.empty() ? 0 : 1;
+      },
+      &outcome, &why);
+  ASSERT_TRUE(ran) << why;
+  if (outcome.exited && outcome.status == kNoMount) {
+    GTEST_SKIP() << "no bind mount can be made here (needs root and a mount namespace)";
+  }
+  EXPECT_TRUE(outcome.exited && outcome.status == 0) << outcome.Describe();
 }
 
 // ---------------------------------------------------------------------------

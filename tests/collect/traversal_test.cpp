@@ -1,14 +1,19 @@
 #include "collect/traversal.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/vrx_app.h"
 #include "platform/diagnostics.h"
+#include "support/child_process.h"
+#include "support/deep_chain.h"
 #include "support/scripted_progress.h"
 #include "support/temp_tree.h"
 #include "support/unprivileged.h"
@@ -40,6 +45,7 @@ class WalkTest : public ::testing::Test {
   void WalkFiltered(const std::string& dir, bool withSubdirs, bool filesFirst) {
     WalkState state;
     state.filesFirst = filesFirst;
+    state.excl = app_.params.sourcesExcl;
     CollectFiltered(app_, tree_.Path(dir), withSubdirs, true, &state);
   }
 
@@ -165,15 +171,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ExclusionCase>& p) { return p.param.label; });
 
 TEST_F(WalkTest, ExclusionTestMovesTheCursorAndFindsTheEntry) {
-  app_.params.sourcesExcl = {{"p/a", false}, {"p/b", false}, {"p/b", true}, {"p/c", false}};
+  const std::vector<SourceEntry> excl = {
+      {"p/a", false}, {"p/b", false}, {"p/b", true}, {"p/c", false}};
   size_t cursor = 0;
-  EXPECT_EQ(ExclusionTest(app_, "p/b", &cursor), 2);  // the last of equal paths decides
+  EXPECT_EQ(ExclusionTest(excl, "p/b", &cursor), 2);  // the last of equal paths decides
   EXPECT_EQ(cursor, 3U);
-  EXPECT_EQ(ExclusionTest(app_, "p/bb", &cursor), -1);
+  EXPECT_EQ(ExclusionTest(excl, "p/bb", &cursor), -1);
   EXPECT_EQ(cursor, 3U);
-  EXPECT_EQ(ExclusionTest(app_, "p/a", &cursor), 0);  // behind the cursor, still found
+  EXPECT_EQ(ExclusionTest(excl, "p/a", &cursor), 0);  // behind the cursor, still found
   EXPECT_EQ(cursor, 3U);
-  EXPECT_EQ(ExclusionTest(app_, "p/d", &cursor), -1);
+  EXPECT_EQ(ExclusionTest(excl, "p/d", &cursor), -1);
   EXPECT_EQ(cursor, 4U);
 }
 
@@ -208,30 +215,138 @@ INSTANTIATE_TEST_SUITE_P(
                       LongPathCase{true, 4095, nullptr},
                       LongPathCase{true, 4096, "File or directory name is too long."}));
 
+// No read permission, or read but no search permission (the names can be
+// listed, the entries not queried): both are reported alike.
 TEST_F(WalkTest, UnreadableDirectoryIsReportedAndTheWalkGoesOn) {
   tree_.MakeFile("s/locked/f.txt");
   tree_.MakeFile("s/ok.txt");
-  tree_.SetMode("s/locked", 0);
   test::OpenForEveryone(tree_.root());
-  // The walk runs as a user without the permission override; its outcome
-  // comes back as a bit set: 1 records as expected, 2 message as expected.
-  int result = 0;
-  std::string why;
-  const bool ran = test::RunUnprivileged(
-      [&] {
-        WalkFiltered("s", true, false);
-        const bool records = Recorded() == Paths{"s/locked", "s/ok.txt"};
-        const bool message =
-            diagnostics_.messages ==
-            std::vector<std::string>{tree_.Path("s/locked") + ":  access error, excluded.\n"};
-        return (records ? 1 : 0) | (message ? 2 : 0);
-      },
-      &result, &why);
-  if (!ran) {
-    GTEST_SKIP() << "no process without the permission override: " << why;
+  for (const unsigned mode : {0U, 0644U}) {
+    SCOPED_TRACE(mode);
+    tree_.SetMode("s/locked", mode);
+    // The walk runs as a user without the permission override; its outcome
+    // comes back as a bit set: 1 records as expected, 2 message as expected.
+    int result = 0;
+    std::string why;
+    const bool ran = test::RunUnprivileged(
+        [&] {
+          WalkFiltered("s", true, false);
+          const bool records = Recorded() == Paths{"s/locked", "s/ok.txt"};
+          const bool message =
+              diagnostics_.messages ==
+              std::vector<std::string>{tree_.Path("s/locked") + ":  access error, excluded.\n"};
+          return (records ? 1 : 0) | (message ? 2 : 0);
+        },
+        &result, &why);
+    tree_.SetMode("s/locked", 0755);
+    if (!ran) {
+      GTEST_SKIP() << "no process without the permission override: " << why;
+    }
+    EXPECT_EQ(result & 1, 1) << "the records around the unreadable directory";
+    EXPECT_EQ(result & 2, 2) << "the access message";
   }
-  EXPECT_EQ(result & 1, 1) << "the records around the unreadable directory";
-  EXPECT_EQ(result & 2, 2) << "the access message";
+}
+
+// s/b is listed, then replaced before the walk enters it: by a link to a
+// directory outside the tree, by a file, or by another directory. The walk
+// must not enter it, and says so.
+TEST_F(WalkTest, DirectoryReplacedBetweenListingAndDescentIsNotEntered) {
+  tree_.MakeFile("outside/secret.txt");
+  const auto byLink = [this] {
+    tree_.Remove("s/b");
+    tree_.MakeSymlink("s/b", tree_.Path("outside"));
+  };
+  const auto byFile = [this] {
+    tree_.Remove("s/b");
+    tree_.MakeFile("s/b", "x");
+  };
+  const auto byDirectory = [this] {
+    std::filesystem::rename(tree_.Path("s/b"), tree_.Path("moved"));
+    tree_.MakeFile("s/b/other.txt");
+  };
+  const std::function<void()> replacements[] = {byLink, byFile, byDirectory};
+  for (int mode = 0; mode < 3; ++mode) {  // 0 CollectAll, 1 one pass, 2 files first
+    for (const std::function<void()>& replace : replacements) {
+      SCOPED_TRACE(mode);
+      tree_.Remove("s");
+      tree_.Remove("moved");
+      tree_.MakeFile("s/a/x.txt");
+      tree_.MakeFile("s/b/y.txt");
+      tree_.MakeFile("s/c.txt");
+      app_.candidates.SetSize(0);
+      diagnostics_.messages.clear();
+      // Replaced once s is listed, when the walk shows s/a/x.txt.
+      log_.onPump = [this, replace, done = false](const Progress& progress) mutable {
+        if (!done && progress.text() == tree_.Path("s/a/x.txt")) {
+          done = true;
+          replace();
+        }
+      };
+      StartProgress();
+      if (mode == 0) {
+        CollectAll(app_, tree_.Path("s"), true);
+      } else {
+        WalkFiltered("s", true, mode == 2);
+      }
+      const Paths expected = mode == 2 ? Paths{"s/c.txt", "s/a", "s/a/x.txt", "s/b"}
+                                       : Paths{"s/a", "s/a/x.txt", "s/b", "s/c.txt"};
+      EXPECT_EQ(Recorded(), expected);
+      EXPECT_EQ(diagnostics_.messages,
+                std::vector<std::string>{tree_.Path("s/b") +
+                                         ":  changed during the search, excluded.\n"});
+    }
+  }
+}
+
+// A chain of 400 levels, walked on a thread with a stack of 64 KiB and with
+// at most 128 open descriptors: depth costs neither stack nor a descriptor
+// per level (a walk that recursed would need some 100 KiB here, more in a
+// sanitised build). Every 150th level also holds a directory that sorts
+// after the chain's next level, so the walk must go back to a level whose
+// descriptor it let go.
+TEST_F(WalkTest, DeepTreeNeedsNeitherStackNorDescriptorsPerLevel) {
+  constexpr int kLevels = 400;
+  constexpr int kSideEvery = 150;
+  tree_.MakeDir("s");
+  test::DeepChain chain(tree_.Path("s"), kLevels, 1, kSideEvery);
+  ASSERT_EQ(chain.made(), kLevels);
+  for (const int mode : {0, 2}) {  // 0 CollectAll, 2 files first
+    SCOPED_TRACE(mode);
+    test::ChildOutcome outcome;
+    std::string why;
+    const bool ran = test::RunInChild(
+        [&] {
+          const rlimit files = {128, 128};
+          if (::setrlimit(RLIMIT_NOFILE, &files) != 0) {
+            return 100;
+          }
+          const bool done = test::RunOnSmallStack(64 * 1024, [&] {
+            if (mode == 0) {
+              CollectAll(app_, tree_.Path("s"), true);
+            } else {
+              WalkFiltered("s", true, true);
+            }
+          });
+          if (!done) {
+            return 101;
+          }
+          int levels = 0;
+          int sides = 0;
+          for (const FileEntry& entry : app_.candidates) {
+            levels += entry.name() == "file" ? 1 : 0;
+            sides += entry.name() == test::DeepChain::kSide ? 1 : 0;
+          }
+          const bool deep = levels == kLevels && sides == (kLevels - 1) / kSideEvery + 1 &&
+                            app_.candidates.GetSize() == 2U * kLevels + sides;
+          return (deep ? 1 : 0) | (diagnostics_.messages.empty() ? 2 : 0);
+        },
+        &outcome, &why);
+    ASSERT_TRUE(ran) << why;
+    ASSERT_TRUE(outcome.exited) << outcome.Describe();
+    EXPECT_LT(outcome.status, 100) << outcome.Describe();
+    EXPECT_EQ(outcome.status & 1, 1) << "every level, with its side directories";
+    EXPECT_EQ(outcome.status & 2, 2) << "no message";
+  }
 }
 
 TEST_F(WalkTest, SymbolicLinksAreNeitherRecordedNorFollowed) {

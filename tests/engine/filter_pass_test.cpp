@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -55,7 +56,7 @@ TEST_F(FilterPassTest, OnlyIncludeLocationsTakeEverythingAsOneClass) {
   tree_.MakeFile("s/b.txt");
   tree_.MakeFile("s/sub/c.txt");
   SetSources({{"s", true}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
 
   EXPECT_EQ(Recorded(), (Paths{"s", "s/b.txt", "s/sub", "s/sub/c.txt"}));
   EXPECT_EQ(app_.candidates.GetAt(0).name(), "s");
@@ -76,10 +77,10 @@ TEST_F(FilterPassTest, NewPassReplacesTheCandidatesOfTheLastOne) {
   tree_.MakeFile("s/b.txt");
   tree_.MakeFile("t/c.txt");
   SetSources({{"s", false}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   app_.ClearClasses();
   SetSources({{"t", false}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(Recorded(), (Paths{"t", "t/c.txt"}));
 }
 
@@ -90,7 +91,7 @@ TEST_F(FilterPassTest, LocationComparisonWalksFilesFirst) {
   SetSources({{"s", true}});
   app_.params.sourceCompare = true;
   app_.params.UpdateSummaryFlags();
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(Recorded(), (Paths{"s", "s/b.txt", "s/z.txt", "s/sub", "s/sub/c.txt"}));
 }
 
@@ -100,7 +101,7 @@ TEST_F(FilterPassTest, FileSourceIsTakenDespiteFiltersAndExcludes) {
   SetSources({{"s/b.txt", false}}, {{"s/b.txt", false}});
   app_.params.nameIncl = {"*.jpg"};
   app_.params.UpdateSummaryFlags();
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   ASSERT_EQ(app_.candidates.GetSize(), 1U);
   const FileEntry& entry = app_.candidates.GetAt(0);
   EXPECT_EQ(entry.path, tree_.Path("s/b.txt"));
@@ -113,8 +114,76 @@ TEST_F(FilterPassTest, ExcludedSourceLosesItsOwnRecordAndDirectEntries) {
   tree_.MakeFile("s/b.txt");
   tree_.MakeFile("s/sub/c.txt");
   SetSources({{"s", true}}, {{"s", false}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(Recorded(), (Paths{"s/sub/c.txt"}));
+}
+
+// The pass itself, without the check, never enters one directory twice,
+// whatever names lead there; the two names of a hard-linked file stay two
+// records.
+TEST_F(FilterPassTest, NoDirectoryIsEnteredTwice) {
+  tree_.MakeFile("d/only.bin", "x");
+  ASSERT_EQ(::link(tree_.Path("d/only.bin").c_str(), tree_.Path("d/hard").c_str()), 0);
+  tree_.MakeFile("d/sub/x", "y");
+  tree_.MakeSymlink("dlink", tree_.Path("d"));
+  struct Case {
+    const char* title;
+    std::vector<SourceEntry> sources;
+    Paths expected;
+  };
+  const Case cases[] = {
+      {"the same folder twice",
+       {{"d", true}, {"./d", true}},
+       {"./d", "./d/hard", "./d/only.bin", "./d/sub", "./d/sub/x"}},
+      {"through a link",
+       {{"d", true}, {"dlink", true}},
+       {"d", "d/hard", "d/only.bin", "d/sub", "d/sub/x"}},
+      {"a subfolder first, then the whole through a link",
+       {{"d/sub", true}, {"dlink", true}},
+       {"d/sub", "d/sub/x", "dlink", "dlink/hard", "dlink/only.bin", "dlink/sub"}},
+  };
+  for (const bool filtered : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.title) + (filtered ? ", filtered" : ""));
+      SetSources(c.sources);
+      app_.params.nameExcl = filtered ? Paths{"*.none"} : Paths{};
+      app_.params.UpdateSummaryFlags();
+      ASSERT_TRUE(app_.CollectCandidates().ok());
+      EXPECT_EQ(Recorded(), c.expected);
+      EXPECT_TRUE(diagnostics_.messages.empty());
+    }
+  }
+}
+
+// An exclusion names the same place as a path below the source, however
+// either is spelt.
+TEST_F(FilterPassTest, ExclusionsAreMatchedInNormalForm) {
+  tree_.MakeFile("t/keep");
+  tree_.MakeFile("t/skip/b");
+  tree_.MakeFile("t/skip/deeper/c");
+  tree_.MakeSymlink("tlink", tree_.Path("t"));
+  struct Case {
+    std::vector<SourceEntry> sources;
+    std::vector<SourceEntry> excl;
+    Paths expected;
+  };
+  const Case cases[] = {
+      {{{"t", true}}, {{"./t/skip", true}}, {"t", "t/keep", "t/skip"}},
+      {{{"./t", true}}, {{"t/skip", true}}, {"./t", "./t/keep", "./t/skip"}},
+      {{{"t", true}}, {{"t/./skip/../skip", true}}, {"t", "t/keep", "t/skip"}},
+      // Without "+" only the direct entries of skip go.
+      {{{"tlink", true}},
+       {{"t/skip", false}},
+       {"tlink", "tlink/keep", "tlink/skip", "tlink/skip/deeper/c"}},
+      // The source itself excluded: its record and direct entries go.
+      {{{"t", true}}, {{"./t", false}}, {"t/skip/b", "t/skip/deeper", "t/skip/deeper/c"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sources.front().path + " -x " + c.excl.front().path);
+    SetSources(c.sources, c.excl);
+    ASSERT_TRUE(app_.CollectCandidates().ok());
+    EXPECT_EQ(Recorded(), c.expected);
+  }
 }
 
 TEST_F(FilterPassTest, RootSourceIsRecordedAsDot) {
@@ -122,7 +191,7 @@ TEST_F(FilterPassTest, RootSourceIsRecordedAsDot) {
   // file system.
   app_.params.sourcesIncl = {{"", false}};
   app_.params.UpdateSummaryFlags();
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   ASSERT_GE(app_.candidates.GetSize(), 2U);
   const FileEntry& root = app_.candidates.GetAt(0);
   EXPECT_EQ(root.path, "");
@@ -137,7 +206,7 @@ TEST_F(FilterPassTest, RootSourceIsRecordedAsDot) {
 TEST_F(FilterPassTest, VanishedSourceIsReportedAndLeftOut) {
   tree_.MakeFile("a/x.txt");
   SetSources({{"a", false}, {"gone", true}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(Recorded(), (Paths{"a", "a/x.txt"}));
   EXPECT_EQ(diagnostics_.messages,
             (std::vector<std::string>{tree_.Path("gone") + ":  access error, excluded.\n"}));
@@ -150,11 +219,11 @@ TEST_F(FilterPassTest, SourceBoundaries) {
   }
   tree_.MakeFile("b/g");
   SetSources({{"a", false}, {"b", false}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(app_.sourceFirstEntry, (std::vector<uint32_t>{7}));
 
   SetSources({{"a", false}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_TRUE(app_.sourceFirstEntry.empty());
 }
 
@@ -169,14 +238,14 @@ TEST_F(FilterPassTest, SourceWithoutRecordsGetsTheNextIndex) {
   SetSources({{"a", false}, {"b", false}, {"c", false}, {"d", false}});
   app_.params.nameIncl = {"*.txt"};
   app_.params.UpdateSummaryFlags();
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(Recorded(), (Paths{"a/1.txt", "c/2.txt"}));
   EXPECT_EQ(app_.sourceFirstEntry, (std::vector<uint32_t>{1, 1, 2}));
 
   // Unfiltered: a source that vanished contributes nothing either.
   app_.params.nameIncl.clear();
   SetSources({{"a", false}, {"b0", false}, {"c", false}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(Recorded(), (Paths{"a", "a/1.txt", "c", "c/2.txt"}));
   EXPECT_EQ(app_.sourceFirstEntry, (std::vector<uint32_t>{2, 2}));
 }
@@ -186,7 +255,7 @@ TEST_F(FilterPassTest, PassWithoutRecordsMakesNoClass) {
   SetSources({{"s", true}});
   app_.params.nameIncl = {"*.txt"};
   app_.params.UpdateSummaryFlags();
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   EXPECT_EQ(app_.candidates.GetSize(), 0U);
   EXPECT_TRUE(app_.classes.empty());
   EXPECT_FALSE(app_.runCancelled);
@@ -200,7 +269,7 @@ TEST_F(FilterPassTest, CancelKeepsRecordsButMakesNoClass) {
   tree_.MakeFile("a/2");
   tree_.MakeFile("b/3");
   SetSources({{"a", false}, {"b", false}});
-  app_.CollectCandidates();
+  ASSERT_TRUE(app_.CollectCandidates().ok());
   const Paths full = Recorded();
   ASSERT_EQ(full.size(), 5U);
 
@@ -210,7 +279,7 @@ TEST_F(FilterPassTest, CancelKeepsRecordsButMakesNoClass) {
     app_.runCancelled = false;
     log_.pumps = 0;
     log_.cancelAtPump = k;
-    app_.CollectCandidates();
+    ASSERT_TRUE(app_.CollectCandidates().ok());
     EXPECT_TRUE(app_.runCancelled);
     EXPECT_TRUE(app_.classes.empty());
     EXPECT_EQ(Recorded(), Paths(full.begin(), full.begin() + (k - 1)));

@@ -47,7 +47,7 @@ class HostileTreeTest : public ::testing::Test {
     app_.ClearClasses();
     app_.params.UpdateSummaryFlags();
     app_.runCancelled = false;
-    app_.CollectCandidates();
+    ASSERT_TRUE(app_.CollectCandidates().ok());
   }
 
   RunStatus Run() {

@@ -29,6 +29,7 @@ class CheckTest : public ::testing::Test {
     tree_.MakeDir("a/sub");
     tree_.MakeDir("other");
     tree_.MakeFile("a/x.txt", "hello");
+    tree_.MakeSymlink("alink", "a");
     params_.sourcesIncl = {{tree_.Path("a"), true}};
     params_.nameInclIgnoreCase = true;
     params_.nameExclIgnoreCase = true;
@@ -135,6 +136,26 @@ TEST_F(CheckTest, SourceLocations) {
       {"excluded file with subdirectories",
        {"a+"}, {"a/x.txt+"}, "%R/a/x.txt: Datei \"inkl. Unterverzeichnisse\".\n\r", 1,
        {"a+"}, {"a/x.txt+"}},
+      // Spellings of one place are one location; the messages keep the
+      // spelling of the location that stays.
+      {"the same folder in two spellings",
+       {"a+", "./a+"}, {}, "%R/./a: Doppelt aufgeführt.\n\r", 1, {"./a+"}, {}},
+      {"the same folder through a link",
+       {"a+", "alink+"}, {}, "%R/a: Doppelt aufgeführt.\n\r", 1, {"a+"}, {}},
+      {"through a link, once with and once without subdirectories",
+       {"a", "alink+"}, {}, "%R/a: Doppelt aufgeführt.\n\r", 2, {"a", "alink+"}, {}},
+      {"a folder inside a linked inclusion",
+       {"alink+", "a/b"}, {}, "%R/a/b: Unnötig.\n\r", 1, {"alink+"}, {}},
+      {"a folder inside an inclusion spelt with ..",
+       {"a/b/../../a+", "a/b"}, {}, "%R/a/b: Unnötig.\n\r", 1, {"a/b/../../a+"}, {}},
+      {"an exclusion spelt through a link",
+       {"a+"}, {"alink/b+"}, "", 0, {"a+"}, {"alink/b+"}},
+      {"one exclusion in two spellings",
+       {"a+"}, {"./a/b+", "a/b+"}, "%R/./a/b: Doppelt aufgeführt.\n\r", 1, {"a+"}, {"./a/b+"}},
+      {"included and excluded in two spellings",
+       {"a"}, {"./a"},
+       "%R/./a: ohne Ausschluss der Unterverzeichnisse.\n\r%R/a: INCL/EXCL-Widerspruch.\n\r", 2,
+       {"a"}, {"./a"}},
       {"a single file skips the overlap rules",
        {"a/x.txt+"}, {"other+"},
        "%R/a/x.txt: Datei \"inkl. Unterverzeichnisse\".\n\r"

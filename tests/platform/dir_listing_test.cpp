@@ -147,19 +147,27 @@ TEST(DirListingTest, MissingOrUnreadableDirectoryFails) {
   EXPECT_FALSE(ListDirectory(tree.Path("file"), &entries));
   tree.MakeDir("closed/inner");
   tree.SetMode("closed", 0);
+  // Names readable, but no search permission: the entries cannot be
+  // queried, so the listing fails instead of coming out empty.
+  tree.MakeFile("unsearchable/f.txt", "x");
+  tree.SetMode("unsearchable", 0644);
   test::OpenForEveryone(tree.root());
   int result = 0;
   std::string why;
   const bool ran = test::RunUnprivileged(
       [&] {
         std::vector<DirEntryInfo> listed;
-        return ListDirectory(tree.Path("closed"), &listed) ? 1 : 0;
+        const bool closed = ListDirectory(tree.Path("closed"), &listed);
+        const bool unsearchable = ListDirectory(tree.Path("unsearchable"), &listed);
+        return (closed ? 1 : 0) | (unsearchable ? 2 : 0);
       },
       &result, &why);
+  tree.SetMode("unsearchable", 0755);
   if (!ran) {
     GTEST_SKIP() << "no process without the permission override: " << why;
   }
-  EXPECT_EQ(result, 0) << "a directory without read permission cannot be listed";
+  EXPECT_EQ(result & 1, 0) << "a directory without read permission cannot be listed";
+  EXPECT_EQ(result & 2, 0) << "a directory without search permission cannot be listed";
 }
 
 TEST(QueryEntryTest, FollowsALinkThatNamesASource) {

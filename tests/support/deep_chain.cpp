@@ -4,20 +4,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <vector>
-
 namespace vrx::test {
 namespace {
 
 int OpenDirAt(int dirFd, const char* name) {
-  return ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  return ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
 }  // namespace
 
-DeepChain::DeepChain(const std::string& base) : base_(base) {
+DeepChain::DeepChain(const std::string& base, int levels, size_t nameLength, int sideEvery)
+    : base_(base), nameLength_(nameLength), sideEvery_(sideEvery) {
   int fd = OpenDirAt(AT_FDCWD, base.c_str());
-  for (int level = 0; level < kLevels && fd >= 0; ++level) {
+  for (int level = 0; level < levels && fd >= 0; ++level) {
     const std::string name = Name(level);
     if (::mkdirat(fd, name.c_str(), 0755) != 0) {
       break;
@@ -25,6 +24,9 @@ DeepChain::DeepChain(const std::string& base) : base_(base) {
     const int file = ::openat(fd, "file", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     if (file >= 0) {
       ::close(file);
+    }
+    if (sideEvery_ > 0 && level % sideEvery_ == 0) {
+      ::mkdirat(fd, kSide, 0755);
     }
     const int next = OpenDirAt(fd, name.c_str());
     ::close(fd);
@@ -40,25 +42,37 @@ DeepChain::~DeepChain() {
   Remove();
 }
 
-std::string DeepChain::Name(int level) {
-  return std::string(200, static_cast<char>('a' + level));
+std::string DeepChain::Name(int level) const {
+  std::string name(nameLength_, static_cast<char>('a' + level % 26));
+  return name;
 }
 
 void DeepChain::Remove() {
-  // fds[k] is the directory at depth k (0 the base); Name(k) lies in it.
-  std::vector<int> fds = {OpenDirAt(AT_FDCWD, base_.c_str())};
-  for (int level = 0; level < made_ && fds.back() >= 0; ++level) {
-    fds.push_back(OpenDirAt(fds.back(), Name(level).c_str()));
+  // Down to the deepest level, then up through "..", emptying each level.
+  int fd = OpenDirAt(AT_FDCWD, base_.c_str());
+  int depth = 0;
+  while (depth < made_ && fd >= 0) {
+    const int next = OpenDirAt(fd, Name(depth).c_str());
+    if (next < 0) {
+      break;
+    }
+    ::close(fd);
+    fd = next;
+    ++depth;
   }
-  for (size_t k = fds.size(); k-- > 0;) {
-    if (fds[k] < 0) {
-      continue;
+  while (depth > 0 && fd >= 0) {
+    const int parent = OpenDirAt(fd, "..");
+    ::close(fd);
+    fd = parent;
+    --depth;
+    if (fd >= 0) {
+      ::unlinkat(fd, Name(depth).c_str(), AT_REMOVEDIR);
+      ::unlinkat(fd, "file", 0);
+      ::unlinkat(fd, kSide, AT_REMOVEDIR);
     }
-    ::unlinkat(fds[k], "file", 0);
-    if (k < static_cast<size_t>(made_)) {
-      ::unlinkat(fds[k], Name(static_cast<int>(k)).c_str(), AT_REMOVEDIR);
-    }
-    ::close(fds[k]);
+  }
+  if (fd >= 0) {
+    ::close(fd);
   }
   made_ = 0;
 }

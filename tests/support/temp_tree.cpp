@@ -166,4 +166,14 @@ ScopedTimeZone::~ScopedTimeZone() {
   ::tzset();
 }
 
+ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& path)
+    : old_(std::filesystem::current_path().string()) {
+  std::filesystem::current_path(path);
+}
+
+ScopedWorkingDirectory::~ScopedWorkingDirectory() {
+  std::error_code ignored;
+  std::filesystem::current_path(old_, ignored);
+}
+
 }  // namespace vrx::test

@@ -68,4 +68,16 @@ class ScopedTimeZone {
   bool hadOld_ = false;
 };
 
+// Changes the working directory; changes back on exit.
+class ScopedWorkingDirectory {
+ public:
+  explicit ScopedWorkingDirectory(const std::string& path);
+  ~ScopedWorkingDirectory();
+  ScopedWorkingDirectory(const ScopedWorkingDirectory&) = delete;
+  ScopedWorkingDirectory& operator=(const ScopedWorkingDirectory&) = delete;
+
+ private:
+  std::string old_;
+};
+
 }  // namespace vrx::test

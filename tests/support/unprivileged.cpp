@@ -2,12 +2,12 @@
 
 #include <grp.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
+#include "support/child_process.h"
 #include "support/temp_tree.h"
 
 namespace vrx::test {
@@ -21,34 +21,29 @@ bool RunUnprivileged(const std::function<int()>& body, int* result, std::string*
     *result = body();
     return true;
   }
-  const pid_t child = ::fork();
-  if (child < 0) {
-    *why = std::string("fork failed: ") + std::strerror(errno);
+  constexpr int kCannotDrop = 254;
+  ChildOutcome outcome;
+  const bool ran = RunInChild(
+      [&body] {
+        constexpr uid_t kNobody = 65534;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+          return kCannotDrop;
+        }
+        return body();
+      },
+      &outcome, why);
+  if (!ran) {
     return false;
   }
-  if (child == 0) {
-    constexpr uid_t kNobody = 65534;
-    if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
-      ::_exit(254);
-    }
-    ::_exit(body() & 0xFF);
-  }
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) {
-      *why = "waitpid failed";
-      return false;
-    }
-  }
-  if (!WIFEXITED(status)) {
-    *why = "the unprivileged child did not exit normally";
+  if (!outcome.exited) {
+    *why = "the unprivileged child did not exit normally: " + outcome.Describe();
     return false;
   }
-  if (WEXITSTATUS(status) == 254) {
+  if (outcome.status == kCannotDrop) {
     *why = "could not drop to the user nobody";
     return false;
   }
-  *result = WEXITSTATUS(status);
+  *result = outcome.status;
   return true;
 }
 
