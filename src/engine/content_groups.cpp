@@ -44,9 +44,8 @@ constexpr size_t kPumpFiles = 64;                    // ... and while hashing ma
 constexpr uint64_t kSequentialBytes = uint64_t{1} << 20;
 constexpr size_t kKeptBuffers = 4;
 constexpr size_t kDefaultMaxOpenFiles = 256;  // all threads together, when the limit allows
-constexpr size_t kMaxWorkers = 4;
-constexpr size_t kMinOpenFiles = 2;  // per thread: a bucket is compared two files at least  //
-                                     // threads reading at once, the calling one included
+constexpr size_t kMinOpenFiles = 2;           // per thread: two files are compared at least
+constexpr size_t kMaxWorkers = 4;             // threads reading at once, the calling one included
 constexpr auto kWaitPump = std::chrono::milliseconds(20);
 
 using Bucket = std::vector<uint32_t>;  // member indices within the class, ascending

@@ -20,6 +20,7 @@
 #include "collect/filters.h"
 #include "params/check_run.h"
 #include "platform/attributes.h"
+#include "platform/diagnostics.h"
 #include "platform/dir_listing.h"
 #include "platform/normal_path.h"
 #include "platform/text.h"
@@ -127,8 +128,16 @@ void CheckIncludedFile(CheckRun& run, const SourceEntry& source, const DirEntryI
   entry.size = info.size;
   entry.device = info.device;
   entry.inode = info.inode;
-  if (!PassesFilters(run.params(), entry, diagnostics)) {
+  // When contents are compared, the comparison reports a file it cannot
+  // open; the content filter's line for it here would be the same line twice.
+  CapturingDiagnostics lines;
+  if (!PassesFilters(run.params(), entry, lines)) {
     run.Warn(Shown(source.path), ": erfüllt die Filter nicht.\n\tWeiter?\n\r");
+  }
+  if (!run.params().contentCompare) {
+    for (const std::string& line : lines.messages) {
+      diagnostics.Write(line);
+    }
   }
 }
 

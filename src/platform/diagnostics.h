@@ -29,7 +29,8 @@ class StderrDiagnostics : public Diagnostics {
   void Write(std::string_view message) override;
 };
 
-// Keeps every message; for tests.
+// Keeps every message: for tests, and for messages that are passed on only
+// when they are wanted.
 class CapturingDiagnostics : public Diagnostics {
  public:
   void Write(std::string_view message) override { messages.emplace_back(message); }

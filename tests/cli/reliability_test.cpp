@@ -245,6 +245,28 @@ TEST_F(ReliabilityTest, SpecialFilesCarrySAndAreNeverRead) {
                                tree_.Path("s/socket") + "\n");
 }
 
+// A special file named as a source meets the content filter in the check
+// and the content comparison in the search: one line for it, not two.
+TEST_F(ReliabilityTest, ASpecialFileGivenAsASourceIsReportedOnce) {
+  File("s/empty", "");
+  const std::string fifo = tree_.MakeFifo("s/fifo");
+  const std::string line = "Cannot open file " + fifo + "\n";
+  const auto count = [&line](const std::string& err) {
+    size_t n = 0;
+    for (size_t at = err.find(line); at != std::string::npos; at = err.find(line, at + 1)) {
+      ++n;
+    }
+    return n;
+  };
+  for (const bool compare : {true, false}) {
+    SCOPED_TRACE(compare ? "contents compared" : "sizes compared");
+    const Outcome run = RunInProcess({"--csv", compare ? "--same-content" : "--same-size", "-c",
+                                      "*text*", fifo, tree_.Path("s/empty")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(count(run.err), 1U) << run.err;
+  }
+}
+
 TEST_F(ReliabilityTest, LinkCyclesAndALinkToTheRoot) {
   File("s/a/f", "same");
   File("s/g", "same");
