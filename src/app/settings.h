@@ -1,5 +1,7 @@
 // The program's persisted settings in Qt's QSettings (native format, user
-// scope, organization "Parlind"): the seven form histories (groups "LocIncl"
+// scope, named by the application id: ~/.config/org.parlind.Parlind.conf;
+// the values of an earlier ~/.config/Parlind.conf are taken over on the first
+// start that finds no file of its own): the seven form histories (groups "LocIncl"
 // ... "ContentExcl", string values "LRU0" to "LRU4"), the progress window's
 // position (group "Settings", integers "X" and "Y") and the results' protected
 // folders (group "Protected", a string list "Folders"). This class owns every
@@ -63,6 +65,9 @@ class Settings {
   void Clear();
 
  private:
+  // Copies every value of the earlier file name into this one.
+  void TakeOverEarlierValues();
+
   QSettings settings_;
 };
 
