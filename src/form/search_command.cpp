@@ -1,5 +1,6 @@
 #include "form/search_command.h"
 
+#include "actions/action_scope.h"
 #include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
 #include "form/CSearchDialog.h"
@@ -37,6 +38,7 @@ bool SearchCommand::PrepareParams(CSearchDialog& form) {
     dialogs_.Message(&form, UserDialogs::Kind::kError, QString::fromUtf8(kDateToleranceTooLarge));
     return false;
   }
+  typedSources_ = TypedSources(values->sourceInclText);
   PreparedSearch prepared = PrepareSearch(*values, app_.diagnostics());
   form.params() = std::move(prepared.params);
   if (prepared.grade == CheckGrade::kClean) {
@@ -62,6 +64,7 @@ bool SearchCommand::RunAndShowResults(CSearchDialog& form) {
     return false;
   }
   CResultsDialog results(app_, dialogs_, progressFactory_, &form);
+  results.SetTypedSources(typedSources_);
   results.Run();
   return results.exitRequested();
 }
