@@ -14,6 +14,8 @@ const char* const kLruPrefix = "LRU";
 const char* const kSettingsGroup = "Settings";
 const char* const kPositionX = "X";
 const char* const kPositionY = "Y";
+const char* const kProtectedGroup = "Protected";
+const char* const kProtectedFolders = "Folders";
 
 QString Key(const QString& group, const QString& name) {
   return group + QLatin1Char('/') + name;
@@ -93,6 +95,18 @@ bool Settings::SaveProgressPosition(QPoint position) {
   const QString group = QString::fromLatin1(kSettingsGroup);
   settings_.setValue(Key(group, QString::fromLatin1(kPositionX)), position.x());
   settings_.setValue(Key(group, QString::fromLatin1(kPositionY)), position.y());
+  return Sync();
+}
+
+QStringList Settings::ProtectedFolders() {
+  return settings_
+      .value(Key(QString::fromLatin1(kProtectedGroup), QString::fromLatin1(kProtectedFolders)))
+      .toStringList();
+}
+
+bool Settings::SaveProtectedFolders(const QStringList& folders) {
+  settings_.setValue(
+      Key(QString::fromLatin1(kProtectedGroup), QString::fromLatin1(kProtectedFolders)), folders);
   return Sync();
 }
 

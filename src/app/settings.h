@@ -2,14 +2,16 @@
 // scope, named by the application id: ~/.config/org.parlind.Parlind.conf;
 // the values of an earlier ~/.config/Parlind.conf are taken over on the first
 // start that finds no file of its own): the seven form histories (groups "LocIncl"
-// ... "ContentExcl", string values "LRU0" to "LRU4") and the progress window's
-// position (group "Settings", integers "X" and "Y"). This class owns every
+// ... "ContentExcl", string values "LRU0" to "LRU4"), the progress window's
+// position (group "Settings", integers "X" and "Y") and the results' protected
+// folders (group "Protected", a string list "Folders"). This class owns every
 // group and value name; no other code spells them.
 #pragma once
 
 #include <QPoint>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 namespace vrx {
@@ -52,6 +54,10 @@ class Settings {
   // The progress window's remembered top-left corner; -1 for a missing value.
   QPoint ProgressPosition();
   bool SaveProgressPosition(QPoint position);
+
+  // The folders whose files the results never mark nor act on.
+  QStringList ProtectedFolders();
+  bool SaveProtectedFolders(const QStringList& folders);
 
   // Where the values are kept (the configuration file).
   QString FileName() const { return settings_.fileName(); }
