@@ -13,7 +13,7 @@ std::string Counted(size_t n, const char* one, const char* many) {
 
 std::string WhatHappens(const ActionPlan& plan) {
   const size_t n = plan.steps.size();
-  const std::string files = FileCount(n) + (n == 1 ? " wird" : " werden");
+  std::string files = FileCount(n) + (n == 1 ? " wird" : " werden");
   const std::string freed = " (" + MegabyteText(plan.bytesFreed) + " werden frei)";
   const char* const equalOnly = ", jede nur, wenn sie ihm beim Ersetzen Byte für Byte gleicht.";
   switch (plan.action) {
