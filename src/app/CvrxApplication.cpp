@@ -28,7 +28,7 @@ CvrxApplication::~CvrxApplication() {
 int CvrxApplication::Run() {
   CSearchDialog form(settings_, dialogs_);
   SearchCommand command(engine_, dialogs_, progressFactory_);
-  form.SetSearchHandler([&command, &form] { command.Run(form); });
+  command.Attach(form);
   // The form opens centred on the screen.
   form.adjustSize();
   if (QScreen* screen = primaryScreen()) {

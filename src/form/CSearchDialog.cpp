@@ -1,6 +1,7 @@
 #include "form/CSearchDialog.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDateTime>
@@ -16,6 +17,7 @@
 #include "app/settings.h"
 #include "app/user_dialogs.h"
 #include "form/date_box.h"
+#include "params/form_reading.h"
 
 namespace vrx {
 
@@ -90,6 +92,39 @@ PickedDate ToPicked(QDate d) {
 }
 PickedTime ToPicked(QTime t) {
   return {t.hour(), t.minute(), t.second(), t.msec()};
+}
+
+// The folder chooser's start: the first item of a location list. A quoted
+// item gives its path. Otherwise the text is cut before its first separator;
+// leading blanks go, and so do the "+" of "with subdirectories" and a
+// trailing slash (the root "/" keeps its own). A leading "~" is the home
+// folder.
+QString BrowseStart(const QString& list) {
+  QString start = list.trimmed();
+  if (start.startsWith(QLatin1Char('"'))) {
+    const std::vector<SourceEntry> locations =
+        ReadLocationList(start.toStdString(), QDir::homePath().toStdString());
+    if (!locations.empty() && !locations.front().path.starts_with('"')) {
+      const std::string& path = locations.front().path;
+      return path.empty() ? QStringLiteral("/") : QString::fromStdString(path);
+    }
+  }
+  const qsizetype cut = start.indexOf(QRegularExpression(QStringLiteral("[;,]")));
+  if (cut >= 0) {
+    start.truncate(cut);
+  }
+  start = start.trimmed();
+  if (start.endsWith(QLatin1Char('+'))) {
+    start.chop(1);
+    start = start.trimmed();
+  }
+  if (start.size() > 1 && start.endsWith(QLatin1Char('/'))) {
+    start.chop(1);
+  }
+  if (start == QLatin1String("~") || start.startsWith(QLatin1String("~/"))) {
+    start = QDir::homePath() + start.mid(1);
+  }
+  return start;
 }
 
 QDate TodayUtc() {
@@ -310,32 +345,27 @@ void CSearchDialog::OnReset() {
   WriteControls();
 }
 
+// The chosen folder is appended to the box's text as one item of the list.
 void CSearchDialog::OnBrowse(int boxId) {
   QComboBox* target = boxes_.value(boxId);
   const QString text = target->currentText();
-  QString start = text.isEmpty() ? history(boxId).FirstStoredEntry() : text;
-  const qsizetype cut = start.indexOf(QRegularExpression(QStringLiteral("[;,]")));
-  if (cut >= 0) {
-    start.truncate(cut);
-  }
-  // Leading blanks go; so do the "+" of "with subdirectories" and a trailing
-  // slash (the root "/" keeps its own). A leading "~" is the home folder.
-  start = start.trimmed();
-  if (start.endsWith(QLatin1Char('+'))) {
-    start.chop(1);
-    start = start.trimmed();
-  }
-  if (start.size() > 1 && start.endsWith(QLatin1Char('/'))) {
-    start.chop(1);
-  }
-  if (start == QLatin1String("~") || start.startsWith(QLatin1String("~/"))) {
-    start = QDir::homePath() + start.mid(1);
-  }
+  const QString start = BrowseStart(text.isEmpty() ? history(boxId).FirstStoredEntry() : text);
   const QString chosen = dialogs_.ExistingDirectory(this, start);
   if (chosen.isEmpty()) {
     return;
   }
-  target->setEditText(text.isEmpty() ? chosen : text + QStringLiteral(", ") + chosen);
+  const std::optional<std::string> item = LocationListItem(chosen.toStdString(), false);
+  if (!item) {
+    dialogs_.Message(this, UserDialogs::Kind::kError,
+                     chosen + QString::fromUtf8(": Dieser Ordner lässt sich nicht in die Liste "
+                                                "aufnehmen: sein Pfad enthält ein "
+                                                "Anführungszeichen (\") und zugleich \",\" oder "
+                                                "\";\" oder endet mit einem Leerzeichen oder "
+                                                "\"+\"."));
+    return;
+  }
+  const QString added = QString::fromStdString(*item);
+  target->setEditText(text.isEmpty() ? added : text + QStringLiteral(", ") + added);
 }
 
 void CSearchDialog::OnHelp() {
@@ -354,8 +384,29 @@ void CSearchDialog::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CSearchDialog::OnSearch() {
-  if (searchHandler_) {
-    searchHandler_();
+  if (!searchHandler_ || searching_) {
+    return;
+  }
+  searching_ = true;
+  searchHandler_();
+  searching_ = false;
+  if (closeRequested_) {
+    closeRequested_ = false;
+    reject();
+  }
+}
+
+void CSearchDialog::closeEvent(QCloseEvent* event) {
+  if (!searching_) {
+    QDialog::closeEvent(event);
+    return;
+  }
+  event->ignore();
+  if (!closeRequested_) {
+    closeRequested_ = true;
+    if (cancelHandler_) {
+      cancelHandler_();
+    }
   }
 }
 

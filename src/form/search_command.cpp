@@ -6,6 +6,7 @@
 #include "params/check.h"
 #include "params/form_reading.h"
 #include "params/form_values.h"
+#include "progress/progress.h"
 #include "results/CResultsDialog.h"
 
 namespace vrx {
@@ -74,6 +75,18 @@ bool SearchCommand::RunAndShowResults(CSearchDialog& form) {
   CResultsDialog results(app_, dialogs_, progressFactory_, &form);
   results.Run();
   return results.exitRequested();
+}
+
+void SearchCommand::Attach(CSearchDialog& form) {
+  form.SetSearchHandler([this, &form] { Run(form); });
+  form.SetCancelHandler([this] { Cancel(); });
+}
+
+void SearchCommand::Cancel() {
+  if (app_.progressWnd != nullptr) {
+    app_.progressWnd->Cancel();
+  }
+  app_.runCancelled = true;
 }
 
 void SearchCommand::Run(CSearchDialog& form) {

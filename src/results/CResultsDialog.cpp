@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <cstdlib>
 
+#include "app/escape_filter.h"
 #include "app/help.h"
 #include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
@@ -49,6 +50,7 @@ void CResultsDialog::BuildControls() {
   setWindowTitle(QStringLiteral("Ergebnisse"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+  EscapeFilter::KeepOpenOnEscape(this);
   const QFontMetrics fm = fontMetrics();
   const int baseY = std::max(1, fm.height());
   list_ = new QTableView(this);
