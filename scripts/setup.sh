@@ -13,6 +13,9 @@
 #   clang-format-14              the test command checks that the code is formatted
 #   xfsprogs                     the tests of reflink replacement format an XFS image
 #                                (a file system that can clone files) for a loop mount
+#   desktop-file-utils           the install check validates the desktop entry
+#   appstream                    the install check validates the AppStream metainfo
+#   scdoc                        turns the manual pages' sources into roff
 # bench:
 #   hyperfine                    times the runs (medians, warm-up, preparation)
 #   time                         /usr/bin/time -v: peak memory of a run
@@ -22,7 +25,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libcli11-dev
           libxxhash-dev tzdata fonts-dejavu-core clang-14 libclang-rt-14-dev
-          clang-format-14 xfsprogs)
+          clang-format-14 xfsprogs desktop-file-utils appstream
+          scdoc)
 if [ "${1:-}" = bench ]; then
   packages+=(hyperfine time bsdutils bc python3 fdupes jdupes rdfind rmlint)
 fi

@@ -4,7 +4,8 @@
 # once in a normal build (with the desktop program), once with AddressSanitizer
 # and UndefinedBehaviorSanitizer and without Qt (so a Qt include in the engine
 # breaks the build); runs the tests of the content step's threads under
-# ThreadSanitizer and the fuzz targets briefly. Warnings are errors in every
+# ThreadSanitizer and the fuzz targets briefly; installs the normal build into a
+# temporary prefix and checks what lands there. Warnings are errors in every
 # build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -38,6 +39,8 @@ echo "== Fuzz targets (a few seconds each) =="
 ctest --test-dir build/fuzz --output-on-failure
 echo "== Tests (normal build) =="
 ctest --test-dir build/test -j "$jobs" --output-on-failure
+echo "== Install check (cmake --install of the normal build into a temporary prefix) =="
+bash scripts/check-install.sh build/test
 echo "== Tests (AddressSanitizer + UndefinedBehaviorSanitizer, no Qt) =="
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan -j "$jobs" --output-on-failure

@@ -16,7 +16,7 @@ CvrxApplication::CvrxApplication(int& argc, char** argv)
   setOrganizationName(QStringLiteral("Parlind"));
   setApplicationVersion(QStringLiteral(PARLIND_VERSION));
   setApplicationDisplayName(QStringLiteral("Parlind"));
-  setDesktopFileName(QStringLiteral("parlind-vrx"));
+  setDesktopFileName(QStringLiteral(PARLIND_APP_ID));
   setWindowIcon(ProgramIcon());
   installEventFilter(&escapeFilter_);
 }

@@ -1,7 +1,9 @@
 #include "app/help.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -45,10 +47,22 @@ bool WriteHelpPage(const QString& path) {
          out.flush();
 }
 
+QString InstalledHelpPage(const QString& programDir) {
+  const QString path =
+      QDir(programDir)
+          .filePath(QStringLiteral(PARLIND_HELP_DIR_FROM_BIN "/") + QString::fromLatin1(kPageFile));
+  const QFileInfo info(path);
+  return info.isFile() && info.isReadable() ? info.absoluteFilePath() : QString();
+}
+
 bool ShowHelp(UserDialogs& dialogs, QWidget* parent, const QString& topic) {
-  const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-  const QString path = QDir(folder).filePath(QString::fromLatin1(kPageFile));
-  bool shown = !folder.isEmpty() && QDir().mkpath(folder) && WriteHelpPage(path);
+  QString path = InstalledHelpPage(QCoreApplication::applicationDirPath());
+  bool shown = !path.isEmpty();
+  if (!shown) {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    path = QDir(folder).filePath(QString::fromLatin1(kPageFile));
+    shown = !folder.isEmpty() && QDir().mkpath(folder) && WriteHelpPage(path);
+  }
   if (shown) {
     QUrl url = QUrl::fromLocalFile(path);
     if (!topic.isEmpty()) {

@@ -1,14 +1,21 @@
 #include "app/settings.h"
 
+#include <QFileInfo>
+
 namespace vrx {
 
 namespace {
 
-const char* const kOrganization = "Parlind";
+// The file is named by the application id; earlier versions kept the same
+// groups and values under the name "Parlind".
+const char* const kOrganization = PARLIND_APP_ID;
+const char* const kEarlierOrganization = "Parlind";
 const char* const kLruPrefix = "LRU";
 const char* const kSettingsGroup = "Settings";
 const char* const kPositionX = "X";
 const char* const kPositionY = "Y";
+const char* const kProtectedGroup = "Protected";
+const char* const kProtectedFolders = "Folders";
 
 QString Key(const QString& group, const QString& name) {
   return group + QLatin1Char('/') + name;
@@ -18,6 +25,24 @@ QString Key(const QString& group, const QString& name) {
 
 Settings::Settings()
     : settings_(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(kOrganization)) {
+  if (!QFileInfo::exists(settings_.fileName())) {
+    TakeOverEarlierValues();
+  }
+}
+
+void Settings::TakeOverEarlierValues() {
+  const QSettings earlier(QSettings::NativeFormat, QSettings::UserScope,
+                          QString::fromLatin1(kEarlierOrganization));
+  const QStringList keys = earlier.allKeys();
+  if (keys.isEmpty()) {
+    return;
+  }
+  // The earlier file stays as it was, so that nothing is lost when this
+  // copy cannot be written.
+  for (const QString& key : keys) {
+    settings_.setValue(key, earlier.value(key));
+  }
+  Sync();
 }
 
 QString Settings::HistoryGroup(HistoryKind kind) {
@@ -70,6 +95,18 @@ bool Settings::SaveProgressPosition(QPoint position) {
   const QString group = QString::fromLatin1(kSettingsGroup);
   settings_.setValue(Key(group, QString::fromLatin1(kPositionX)), position.x());
   settings_.setValue(Key(group, QString::fromLatin1(kPositionY)), position.y());
+  return Sync();
+}
+
+QStringList Settings::ProtectedFolders() {
+  return settings_
+      .value(Key(QString::fromLatin1(kProtectedGroup), QString::fromLatin1(kProtectedFolders)))
+      .toStringList();
+}
+
+bool Settings::SaveProtectedFolders(const QStringList& folders) {
+  settings_.setValue(
+      Key(QString::fromLatin1(kProtectedGroup), QString::fromLatin1(kProtectedFolders)), folders);
   return Sync();
 }
 

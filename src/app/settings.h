@@ -1,13 +1,17 @@
 // The program's persisted settings in Qt's QSettings (native format, user
-// scope, organization "Parlind"): the seven form histories (groups "LocIncl"
-// ... "ContentExcl", string values "LRU0" to "LRU4") and the progress window's
-// position (group "Settings", integers "X" and "Y"). This class owns every
+// scope, named by the application id: ~/.config/org.parlind.Parlind.conf;
+// the values of an earlier ~/.config/Parlind.conf are taken over on the first
+// start that finds no file of its own): the seven form histories (groups "LocIncl"
+// ... "ContentExcl", string values "LRU0" to "LRU4"), the progress window's
+// position (group "Settings", integers "X" and "Y") and the results' protected
+// folders (group "Protected", a string list "Folders"). This class owns every
 // group and value name; no other code spells them.
 #pragma once
 
 #include <QPoint>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 namespace vrx {
@@ -51,12 +55,19 @@ class Settings {
   QPoint ProgressPosition();
   bool SaveProgressPosition(QPoint position);
 
+  // The folders whose files the results never mark nor act on.
+  QStringList ProtectedFolders();
+  bool SaveProtectedFolders(const QStringList& folders);
+
   // Where the values are kept (the configuration file).
   QString FileName() const { return settings_.fileName(); }
   // Removes every value; for tests.
   void Clear();
 
  private:
+  // Copies every value of the earlier file name into this one.
+  void TakeOverEarlierValues();
+
   QSettings settings_;
 };
 

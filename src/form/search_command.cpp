@@ -1,5 +1,6 @@
 #include "form/search_command.h"
 
+#include "actions/action_scope.h"
 #include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
 #include "form/CSearchDialog.h"
@@ -43,6 +44,7 @@ bool SearchCommand::PrepareParams(CSearchDialog& form) {
   }
   values.dateSeconds = *seconds;
   FillSearchParams(values, &form.params());
+  typedSources_ = TypedSources(values.sourceInclText);
   return true;
 }
 
@@ -73,6 +75,7 @@ bool SearchCommand::RunAndShowResults(CSearchDialog& form) {
     return false;
   }
   CResultsDialog results(app_, dialogs_, progressFactory_, &form);
+  results.SetTypedSources(typedSources_);
   results.Run();
   return results.exitRequested();
 }

@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <string>
+#include <vector>
 
 namespace vrx {
 
@@ -40,6 +41,8 @@ class SearchCommand {
   CvrxApp& app_;
   UserDialogs& dialogs_;
   ProgressFactory& progressFactory_;
+  // The include sources in the order typed, for the results' keep rule.
+  std::vector<std::string> typedSources_;
 };
 
 // The check's collected text as shown in a message box: its "\n\r" line ends

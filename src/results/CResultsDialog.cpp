@@ -2,6 +2,9 @@
 
 #include <QFile>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QStyle>
@@ -13,6 +16,8 @@
 #include "app/help.h"
 #include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
+#include "progress/progress.h"
+#include "results/qt_result_actions.h"
 #include "results/qt_results_model.h"
 #include "results/result_file.h"
 
@@ -22,6 +27,8 @@ namespace {
 
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
+// The gap between two work buttons.
+constexpr int kWorkGap = 6;
 // Room beside a heading for the margins and the sort arrow, and beside a cell.
 constexpr int kHeaderPadding = 16;
 constexpr int kCellPadding = 12;
@@ -71,7 +78,7 @@ void CResultsDialog::BuildControls() {
                    button ? std::max(width, w->sizeHint().width()) : width,
                    button ? std::max(r.h * baseY / 8, w->sizeHint().height()) : r.h * baseY / 8);
   };
-  resize(383 * baseX / 4, 170 * baseY / 8);
+  resize(383 * baseX / 4, 186 * baseY / 8);
 
   list_->setObjectName(QStringLiteral("1038"));
   model_ = new ResultsModel(this);
@@ -79,7 +86,7 @@ void CResultsDialog::BuildControls() {
   proxy_->setSourceModel(model_);
   list_->setModel(proxy_);
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list_->setSortingEnabled(false);
   list_->setShowGrid(false);
@@ -90,7 +97,7 @@ void CResultsDialog::BuildControls() {
   list_->horizontalHeader()->setSectionsClickable(true);
   list_->horizontalHeader()->setHighlightSections(false);
   list_->horizontalHeader()->setStretchLastSection(false);
-  place(list_, {17, 15, 352, 120});
+  place(list_, {17, 15, 352, 112});
 
   auto button = [this](const char* text, int id) {
     auto* b = new QPushButton(QString::fromUtf8(text), this);
@@ -102,10 +109,13 @@ void CResultsDialog::BuildControls() {
   newSearch_ = button("Neue Suche", 1040);
   quit_ = button("Beenden", 2);
   help_ = button("Hilfe", 1041);
-  place(save_, {50, 146, 50, 14});
-  place(newSearch_, {128, 146, 50, 14});
-  place(quit_, {208, 146, 50, 14});
-  place(help_, {284, 146, 50, 14});
+  place(save_, {50, 162, 50, 14});
+  place(newSearch_, {128, 162, 50, 14});
+  place(quit_, {208, 162, 50, 14});
+  place(help_, {284, 162, 50, 14});
+  BuildWorkControls();
+  place(summary_, {17, 130, 352, 10});
+  PlaceWorkRow(50 * baseX / 4, 144 * baseY / 8);
   // The hidden default button: Enter ends the dialog, back to the form.
   auto* ok = button("OK", 1);
   ok->setDefault(true);
@@ -119,6 +129,118 @@ void CResultsDialog::BuildControls() {
   connect(list_->horizontalHeader(), &QHeaderView::sectionClicked, this,
           &CResultsDialog::OnHeaderClicked);
   connect(list_, &QTableView::doubleClicked, this, &CResultsDialog::OnOpenRow);
+}
+
+// The summary line, the work buttons with their menus, the overlay of an
+// empty result, Space on the list and the context menu.
+void CResultsDialog::BuildWorkControls() {
+  actions_ = new ResultActions(app_, dialogs_, progressFactory_, model_, this);
+  summary_ = new QLabel(this);
+  summary_->setObjectName(QStringLiteral("summary"));
+  summary_->setAccessibleName(QStringLiteral("Zusammenfassung der Ergebnisse"));
+  empty_ = new QLabel(QStringLiteral("Keine ähnlichen Dateien gefunden."), list_->viewport());
+  empty_->setObjectName(QStringLiteral("emptyResult"));
+  empty_->setAccessibleName(QStringLiteral("Hinweis: keine Ergebnisse"));
+  empty_->setAlignment(Qt::AlignCenter);
+  empty_->hide();
+  auto workButton = [this](const char* text, const char* name, const char* accessible,
+                           QMenu* menu) {
+    auto* b = new QPushButton(QString::fromUtf8(text), this);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAccessibleName(QString::fromUtf8(accessible));
+    b->setAutoDefault(false);
+    b->setMenu(menu);
+    return b;
+  };
+  mark_ = workButton("Markieren", "markButton", "Menü Markieren: Regeln zum Markieren",
+                     actions_->markMenu());
+  act_ = workButton("Aktion", "actionButton", "Menü Aktion: mit den markierten Dateien",
+                    actions_->actionMenu());
+  protect_ =
+      workButton("Schutzordner", "protectButton", "Menü Schutzordner", actions_->protectMenu());
+  list_->setAccessibleName(QStringLiteral("Ergebnisliste"));
+  list_->installEventFilter(this);
+  list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(list_, &QWidget::customContextMenuRequested, this, &CResultsDialog::OnContextMenu);
+  connect(actions_, &ResultActions::summaryChanged, this, &CResultsDialog::OnSummaryChanged);
+  connect(actions_, &ResultActions::classesChanged, this, &CResultsDialog::OnClassesChanged);
+}
+
+void CResultsDialog::PlaceWorkRow(int x, int y) {
+  for (QPushButton* b : {mark_, act_, protect_}) {
+    const int width = std::max(kButtonWidth, b->sizeHint().width());
+    b->setGeometry(x, y, width, std::max(kButtonHeight, b->sizeHint().height()));
+    x += width + kWorkGap;
+  }
+}
+
+void CResultsDialog::SetTypedSources(std::vector<std::string> sources) {
+  actions_->SetTypedSources(std::move(sources));
+}
+
+void CResultsDialog::OnSummaryChanged() {
+  summary_->setText(actions_->SummaryText());
+  const bool empty = model_->rowCount() == 0;
+  empty_->setGeometry(list_->viewport()->rect());
+  empty_->setVisible(empty);
+  mark_->setEnabled(!empty);
+  act_->setEnabled(!empty);
+}
+
+void CResultsDialog::OnClassesChanged() {
+  bool cancelled = false;
+  NullProgressFactory quiet;
+  model_->SetRows(BuildResultRows(app_.classes, quiet, &cancelled));
+  proxy_->SortRows(sortColumn_, sortDescending_);
+  actions_->Attach();
+}
+
+std::vector<int> CResultsDialog::SelectedRows() const {
+  std::vector<int> rows;
+  for (const QModelIndex& index : list_->selectionModel()->selectedRows()) {
+    rows.push_back(proxy_->mapToSource(index).row());
+  }
+  if (rows.empty() && list_->currentIndex().isValid()) {
+    rows.push_back(proxy_->mapToSource(list_->currentIndex()).row());
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+QMenu* CResultsDialog::MakeContextMenu() {
+  auto* menu = new QMenu(this);
+  menu->setObjectName(QStringLiteral("rowMenu"));
+  menu->setAccessibleName(QStringLiteral("Kontextmenü der Zeilen"));
+  menu->addMenu(actions_->markMenu());
+  menu->addMenu(actions_->actionMenu());
+  menu->addSeparator();
+  const std::vector<int> rows = SelectedRows();
+  QAction* open = menu->addAction(QStringLiteral("Enthaltenden Ordner öffnen"));
+  open->setObjectName(QStringLiteral("openFolder"));
+  QAction* copy = menu->addAction(QStringLiteral("Pfad kopieren"));
+  copy->setObjectName(QStringLiteral("copyPath"));
+  open->setEnabled(!rows.empty());
+  copy->setEnabled(!rows.empty());
+  connect(open, &QAction::triggered, this, [this, rows] { actions_->OpenFolders(rows); });
+  connect(copy, &QAction::triggered, this, [this, rows] { actions_->CopyPaths(rows); });
+  return menu;
+}
+
+void CResultsDialog::OnContextMenu(const QPoint& pos) {
+  QMenu* menu = MakeContextMenu();
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(list_->viewport()->mapToGlobal(pos));
+}
+
+// Space toggles the marks of every selected row, not only the current cell's.
+bool CResultsDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
+      static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+    actions_->ToggleRows(SelectedRows());
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 // The width a column needs for its heading (and for a date).
@@ -138,6 +260,7 @@ bool CResultsDialog::Fill() {
   // Column widths from a tenth of the list's inner width, taken once.
   const int w = std::max(1, (list_->width() - 2 * list_->frameWidth()) / 10);
   model_->SetRows(BuildResultRows(app_.classes, progressFactory_, &app_.runCancelled));
+  actions_->Attach();
   // A column is never so narrow that its heading or a date is cut off.
   for (int c = 0; c < kResultColumns; ++c) {
     list_->setColumnWidth(c, std::max(kColumnShares[c] * w, ColumnNeed(c)));
@@ -212,11 +335,19 @@ void CResultsDialog::resizeEvent(QResizeEvent* event) {
   }
 }
 
-// The list fills the window with 10 pixels left, right and top and 50 below;
-// the four buttons are centred in a row 35 pixels above the bottom edge.
+// The list fills the window with 10 pixels left, right and top; under it the
+// summary line and the row of work buttons; the four buttons are centred in
+// a row 35 pixels above the bottom edge.
 void CResultsDialog::LayOut(int cx, int cy) {
   const int h = cx / 2;
-  list_->setGeometry(10, 10, cx - 20, cy - 60);
+  const int workY =
+      cy - 35 - kButtonHeight - kWorkGap - std::max(0, mark_->sizeHint().height() - kButtonHeight);
+  const int summaryHeight = summary_->sizeHint().height();
+  const int summaryY = workY - kWorkGap - summaryHeight;
+  list_->setGeometry(10, 10, cx - 20, summaryY - kWorkGap - 10);
+  summary_->setGeometry(10, summaryY, cx - 20, summaryHeight);
+  PlaceWorkRow(h - 200, workY);
+  empty_->setGeometry(list_->viewport()->rect());
   const std::pair<QPushButton*, int> row[] = {
       {save_, h - 200}, {newSearch_, h - 100}, {help_, h}, {quit_, h + 100}};
   for (const auto& [b, x] : row) {

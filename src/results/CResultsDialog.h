@@ -4,10 +4,19 @@
 // by a column (every header click turns the direction over), asks for help,
 // starts a new search ("Neue Suche") or ends the program ("Beenden", also the
 // close box). The search command reads exitRequested() afterwards.
+//
+// Beside them the list is a place to work: check boxes on the file rows
+// (Space toggles the selected rows), the menus "Markieren", "Aktion" and
+// "Schutzordner" (buttons and the rows' context menu, see ResultActions),
+// and a summary line under the list.
 #pragma once
 
 #include <QDialog>
+#include <string>
+#include <vector>
 
+class QLabel;
+class QMenu;
 class QPushButton;
 class QTableView;
 
@@ -15,6 +24,7 @@ namespace vrx {
 
 class CvrxApp;
 class ProgressFactory;
+class ResultActions;
 class ResultsModel;
 class ResultsSortProxy;
 class UserDialogs;
@@ -31,6 +41,8 @@ class CResultsDialog : public QDialog {
   int Run();
   // Fills the list (under a progress window). False when cancelled.
   bool Fill();
+  // The include sources as typed in the form, for "erste Quelle behalten".
+  void SetTypedSources(std::vector<std::string> sources);
 
   bool exitRequested() const { return exitRequested_; }
   int sortColumn() const { return sortColumn_; }
@@ -43,19 +55,33 @@ class CResultsDialog : public QDialog {
   void OnHelp();
   void OnHeaderClicked(int column);
   void OnOpenRow(const QModelIndex& proxyIndex);
+  // The list again after an action took records out of the classes.
+  void OnClassesChanged();
+  void OnSummaryChanged();
+  // The rows' context menu for the rows selected now; the caller owns it.
+  QMenu* MakeContextMenu();
+  // The selected rows as rows of the model (the current row when none is).
+  std::vector<int> SelectedRows() const;
 
   QTableView* list() const { return list_; }
   ResultsModel* model() const { return model_; }
   ResultsSortProxy* proxy() const { return proxy_; }
+  ResultActions* actions() const { return actions_; }
+  QLabel* summary() const { return summary_; }
 
   // The close box ends the dialog as "Beenden" does.
   void reject() override;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls();
+  void BuildWorkControls();
+  void OnContextMenu(const QPoint& pos);
+  // The work buttons side by side from (x, y), each as wide as its text.
+  void PlaceWorkRow(int x, int y);
   int ColumnNeed(int column) const;
   void LayOut(int cx, int cy);
 
@@ -69,6 +95,12 @@ class CResultsDialog : public QDialog {
   QPushButton* newSearch_ = nullptr;
   QPushButton* quit_ = nullptr;
   QPushButton* help_ = nullptr;
+  QPushButton* mark_ = nullptr;
+  QPushButton* act_ = nullptr;
+  QPushButton* protect_ = nullptr;
+  QLabel* summary_ = nullptr;
+  QLabel* empty_ = nullptr;  // over the list when nothing was found
+  ResultActions* actions_ = nullptr;
   bool exitRequested_ = false;
   // True at first, so that the first click on a header sorts ascending.
   bool sortDescending_ = true;

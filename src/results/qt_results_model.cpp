@@ -1,8 +1,15 @@
 #include "results/qt_results_model.h"
 
+#include <QColor>
+#include <QFont>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <algorithm>
 #include <string_view>
+#include <unordered_map>
 
+#include "actions/action_texts.h"
 #include "platform/attributes.h"
 #include "platform/text.h"
 #include "progress/progress.h"
@@ -14,6 +21,29 @@ namespace {
 
 const char* const kFillCaption = "Vorbereiten der Darstellung";
 const char* const kListDateFormat = "%d.%m.%Y %H:%M";
+const char* const kProtectedTip =
+    "Liegt in einem Schutzordner: wird nie markiert und von keiner Aktion berührt.";
+// The tint of protected rows: a pale green that leaves every text readable.
+const QColor kProtectedTint(214, 240, 214);
+
+// A small padlock, drawn once, for the rows of protected files.
+QIcon PadlockIcon() {
+  static const QIcon icon = [] {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(60, 90, 60), 2));
+    painter.drawArc(QRectF(4, 1, 8, 10), 0, 180 * 16);
+    painter.drawLine(QPointF(4, 6), QPointF(4, 8));
+    painter.drawLine(QPointF(12, 6), QPointF(12, 8));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(60, 110, 60));
+    painter.drawRoundedRect(QRectF(2, 7, 12, 8), 2, 2);
+    return QIcon(pixmap);
+  }();
+  return icon;
+}
 
 // CompareNoCase from the first character where the texts differ: identical
 // bytes fold alike, and a byte that does not continue a UTF-8 sequence always
@@ -126,7 +156,137 @@ QString OpenPathOfRow(const ResultRow& row) {
 void ResultsModel::SetRows(std::vector<ResultRow> rows) {
   beginResetModel();
   rows_ = std::move(rows);
+  scope_ = nullptr;
+  marks_ = nullptr;
   endResetModel();
+}
+
+void ResultsModel::SetMarking(const ActionScope* scope, MarkSet* marks) {
+  beginResetModel();
+  scope_ = scope;
+  marks_ = marks;
+  sharedData_.clear();
+  if (scope_ != nullptr) {
+    std::unordered_map<const FileEntry*, uint32_t> index;
+    std::unordered_map<InodeKey, uint32_t, InodeKeyHash> perData;
+    for (size_t file = 0; file < scope_->FileCount(); ++file) {
+      const FileEntry* entry = scope_->File(file).entry;
+      index.emplace(entry, static_cast<uint32_t>(file));
+      ++perData[KeyOf(*entry)];
+    }
+    for (ResultRow& r : rows_) {
+      const auto it = index.find(r.entry);
+      r.file = it != index.end() ? it->second : kNoFile;
+    }
+    sharedData_.resize(scope_->FileCount());
+    for (size_t file = 0; file < scope_->FileCount(); ++file) {
+      const FileEntry& entry = *scope_->File(file).entry;
+      sharedData_[file] = entry.IsDirectory() ? 1 : perData[KeyOf(entry)];
+    }
+  }
+  endResetModel();
+}
+
+bool ResultsModel::Markable(int r) const {
+  if (scope_ == nullptr || r < 0 || r >= rowCount()) {
+    return false;
+  }
+  const uint32_t file = row(r).file;
+  return file != kNoFile && scope_->File(file).standing == FileStanding::kActionable;
+}
+
+bool ResultsModel::Marked(int r) const {
+  return Markable(r) && marks_->IsMarked(row(r).file);
+}
+
+void ResultsModel::SetMarks(const std::vector<int>& rows, bool marked) {
+  bool changed = false;
+  for (const int r : rows) {
+    if (Markable(r) && Marked(r) != marked) {
+      marks_->Set(*scope_, row(r).file, marked);
+      changed = true;
+    }
+  }
+  if (changed) {
+    MarksReset();
+  }
+}
+
+void ResultsModel::MarksReset() {
+  if (!rows_.empty()) {
+    emit dataChanged(index(0, kColGroup), index(rowCount() - 1, kColGroup), {Qt::CheckStateRole});
+  }
+  emit marksChanged();
+}
+
+Qt::ItemFlags ResultsModel::flags(const QModelIndex& index) const {
+  Qt::ItemFlags f = QAbstractTableModel::flags(index);
+  if (index.isValid() && index.column() == kColGroup && Markable(index.row())) {
+    f |= Qt::ItemIsUserCheckable;
+  }
+  return f;
+}
+
+bool ResultsModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::CheckStateRole || !index.isValid() || index.column() != kColGroup ||
+      !Markable(index.row())) {
+    return false;
+  }
+  SetMarks({index.row()}, value.toInt() == Qt::Checked);
+  return true;
+}
+
+// The check box, the padlock, the tint and the tooltips.
+QVariant ResultsModel::MarkingData(const ResultRow& r, int column, int role) const {
+  if (scope_ == nullptr || r.file == kNoFile) {
+    return {};
+  }
+  const FileStanding standing = scope_->File(r.file).standing;
+  const bool isProtected = standing == FileStanding::kProtected;
+  switch (role) {
+    case Qt::CheckStateRole:
+      if (column == kColGroup && standing == FileStanding::kActionable) {
+        return marks_->IsMarked(r.file) ? Qt::Checked : Qt::Unchecked;
+      }
+      return {};
+    case Qt::DecorationRole:
+      return column == kColGroup && isProtected ? PadlockIcon() : QVariant();
+    case Qt::BackgroundRole:
+      return isProtected ? QVariant(kProtectedTint) : QVariant();
+    case Qt::FontRole:
+      if (sharedData_[r.file] > 1) {
+        QFont italic;
+        italic.setItalic(true);
+        return italic;
+      }
+      return {};
+    case Qt::ToolTipRole: {
+      if (column == kColDirectory) {
+        return {};  // the folder column's tooltip is its full text
+      }
+      QString tip;
+      if (isProtected) {
+        tip = QString::fromUtf8(kProtectedTip);
+      } else if (standing == FileStanding::kOutside || standing == FileStanding::kSpecial) {
+        tip =
+            QStringLiteral("Wird nicht angefasst: ") +
+            QString::fromUtf8(HoldText(standing == FileStanding::kOutside ? HoldReason::kOutside
+                                                                          : HoldReason::kNotAFile));
+      }
+      if (sharedData_[r.file] > 1) {
+        const uint32_t others = sharedData_[r.file] - 1;
+        tip += QString(tip.isEmpty() ? "" : "\n") +
+               QStringLiteral(
+                   "Harte Verknüpfung: teilt ihre Daten mit %1 der Liste; ihre Bytes "
+                   "zählen nur einmal.")
+                   .arg(others == 1 ? QStringLiteral("einem weiteren Eintrag")
+                                    : QStringLiteral("%1 weiteren Einträgen").arg(others));
+      }
+      return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
+    default:
+      return {};
+  }
 }
 
 int ResultsModel::rowCount(const QModelIndex& parent) const {
@@ -147,10 +307,10 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
     return QVariant::fromValue(
         Qt::Alignment((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
   }
-  if (role != Qt::DisplayRole) {
-    return {};
-  }
   const ResultRow& r = row(index.row());
+  if (role != Qt::DisplayRole) {
+    return MarkingData(r, column, role);
+  }
   switch (column) {
     case kColGroup:
       return QString::number(r.classNumber);

@@ -3,6 +3,12 @@
 // last), the six column texts computed once when the rows are made. Sorting
 // goes through a proxy whose order is CompareRows over the records behind the
 // rows; no text is read back for it.
+//
+// With the marks of an action scope attached, each row of a file that may be
+// acted on has a check box in its first cell (a mark belongs to the file, so
+// every row of a file shows the same); protected rows are tinted and carry a
+// padlock, and rows that cannot be acted on or share their data with another
+// listed record say so in a tooltip.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -11,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "actions/action_scope.h"
+#include "actions/marking.h"
 #include "collect/file_entry.h"
 #include "engine/similarity_class.h"
 
@@ -30,6 +38,7 @@ SortKeys SortKeysOf(const FileEntry& entry);
 
 struct ResultRow {
   const FileEntry* entry = nullptr;
+  uint32_t file = 0;  // the record's index in the attached action scope
   SortKeys keys;
   int classNumber = 0;
   QString name;
@@ -68,14 +77,37 @@ class ResultsModel : public QAbstractTableModel {
 
   void SetRows(std::vector<ResultRow> rows);
   const ResultRow& row(int r) const { return rows_[static_cast<size_t>(r)]; }
+  // Attaches the scope of the rows' records and their marks (both outlive
+  // the attachment); nullptr takes the check boxes away.
+  void SetMarking(const ActionScope* scope, MarkSet* marks);
+  const ActionScope* scope() const { return scope_; }
+  // Sets the marks of the files of these rows (each file once) and tells
+  // the views; rows that cannot be marked stay as they are.
+  void SetMarks(const std::vector<int>& rows, bool marked);
+  // The marks were changed outside the model: every check box is redrawn.
+  void MarksReset();
+  bool Markable(int r) const;
+  bool Marked(int r) const;
+
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+ signals:
+  // A check box was changed by the user or by SetMarks.
+  void marksChanged();
+
  private:
+  QVariant MarkingData(const ResultRow& r, int column, int role) const;
+
   std::vector<ResultRow> rows_;
+  const ActionScope* scope_ = nullptr;
+  MarkSet* marks_ = nullptr;
+  std::vector<uint32_t> sharedData_;  // per scope file: listed records with its data
 };
 
 // Sorts by CompareRows with the dialog's column and direction.

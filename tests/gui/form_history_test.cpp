@@ -1,6 +1,7 @@
 // The seven form histories in the settings, and the Escape filter.
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
 #include <QSettings>
 #include <QTest>
 
@@ -34,7 +35,31 @@ class FormHistoryTest : public QObject {
   void ConfigurationIsNotTheUsersOwn() {
     Settings settings;
     QVERIFY(settings.FileName().startsWith(QString::fromUtf8(qgetenv("XDG_CONFIG_HOME"))));
-    QVERIFY(settings.FileName().endsWith(QStringLiteral("/Parlind.conf")));
+    QVERIFY(settings.FileName().endsWith(QStringLiteral("/org.parlind.Parlind.conf")));
+  }
+
+  // The values kept under the earlier file name are read on the first start
+  // that finds no file of its own, and only then; the earlier file stays.
+  void EarlierSettingsAreTakenOver() {
+    const QString file = Settings().FileName();
+    QSettings earlier(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Parlind"));
+    earlier.setValue("LocIncl/LRU0", "/daten/alt+");
+    earlier.setValue("Settings/X", 17);
+    earlier.sync();
+    QVERIFY(!QFile::exists(file) || QFile::remove(file));
+    {
+      Settings settings;
+      QCOMPARE(Stored(settings, "LocIncl", 0), QString("/daten/alt+"));
+      QCOMPARE(settings.ProgressPosition().x(), 17);
+      QVERIFY(settings.WriteString("LocIncl", "LRU0", "/daten/neu+"));
+      QVERIFY(settings.Sync());
+    }
+    Settings again;
+    QCOMPARE(Stored(again, "LocIncl", 0), QString("/daten/neu+"));
+    QVERIFY(QFile::exists(earlier.fileName()));
+    earlier.clear();
+    earlier.sync();
+    QVERIFY(QFile::remove(earlier.fileName()));
   }
 
   void FirstStartCreatesFiveEmptyValuesPerHistory() {
@@ -45,7 +70,8 @@ class FormHistoryTest : public QObject {
       QVERIFY(history.LoadHistory());
       QCOMPARE(box.count(), 0);
     }
-    QSettings raw(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Parlind"));
+    QSettings raw(QSettings::NativeFormat, QSettings::UserScope,
+                  QStringLiteral("org.parlind.Parlind"));
     const QStringList groups = {"LocIncl", "LocExcl",     "NameIncl",   "NameExcl",
                                 "Size",    "ContentIncl", "ContentExcl"};
     QCOMPARE(raw.childGroups().size(), groups.size());

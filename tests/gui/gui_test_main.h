@@ -1,6 +1,6 @@
-// The main function of a window test: the user's configuration and cache
-// folders are replaced by a temporary folder before Qt starts, so that no
-// test reads or writes the user's own settings.
+// The main function of a window test: the user's configuration, cache, data
+// and state folders are replaced by a temporary folder before Qt starts, so
+// that no test reads or writes the user's own settings, trash or journal.
 #pragma once
 
 #include <QApplication>
@@ -12,6 +12,8 @@
     QTemporaryDir home;                                             \
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8()); \
     qputenv("XDG_CACHE_HOME", (home.path() + "/cache").toUtf8());   \
+    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());     \
+    qputenv("XDG_STATE_HOME", (home.path() + "/state").toUtf8());   \
     QApplication app(argc, argv);                                   \
     app.setAttribute(Qt::AA_Use96Dpi, true);                        \
     TestClass test;                                                 \

@@ -1,22 +1,32 @@
 // The results dialog: class numbers, column texts, CompareRows and the header
 // clicks, opening rows, saving, the exit choices, a cancel while the list
-// fills, and the layout after a size change.
+// fills, and the layout after a size change; the marks, the keep rules, the
+// protected folders, the summary line, the questions before an action, and
+// actions carried out on a real temporary tree.
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "app/settings.h"
 #include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
 #include "gui_test_main.h"
+#include "params/form_reading.h"
 #include "platform/diagnostics.h"
 #include "platform/file_time.h"
 #include "progress/progress.h"
 #include "results/CResultsDialog.h"
+#include "results/qt_result_actions.h"
 #include "results/qt_results_model.h"
 #include "window_pictures.h"
 
@@ -34,7 +44,17 @@ FileEntry File(const std::string& path, uint64_t size, uint32_t attributes = 0, 
   e.size = size;
   e.attributes = attributes;
   e.time = time == 0 ? At(1'700'000'000) : time;
+  e.modified = e.time;
   return e;
+}
+
+constexpr uint64_t kMiB = 1 << 20;
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QDir().mkpath(QFileInfo(path).path());
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
 }
 
 // Cancels at the n-th Pump of every progress object it makes.
@@ -55,17 +75,21 @@ class CancellingProgress : public Progress {
   int pumps_ = 0;
 };
 
+// Cancels the progress objects of one caption (of every caption without one).
 class CancellingFactory : public ProgressFactory {
  public:
-  explicit CancellingFactory(int cancelAt) : cancelAt_(cancelAt) {}
+  explicit CancellingFactory(int cancelAt, const char* only = nullptr)
+      : cancelAt_(cancelAt), only_(only) {}
   std::unique_ptr<Progress> Create(const std::string& caption, bool) override {
     captions.push_back(caption);
-    return std::make_unique<CancellingProgress>(caption, cancelAt_);
+    const bool cancels = only_ == nullptr || caption == only_;
+    return std::make_unique<CancellingProgress>(caption, cancels ? cancelAt_ : -1);
   }
   std::vector<std::string> captions;
 
  private:
   int cancelAt_;
+  const char* only_;
 };
 
 }  // namespace
@@ -104,6 +128,61 @@ class ResultsDialogTest : public QObject {
     return texts;
   }
 
+  // The records as a search of these sources (each with subfolders) gives
+  // them: the candidate list in runs per source, sorted as the sources are.
+  void Sources(const std::vector<std::string>& sources) {
+    for (const std::string& source : sources) {
+      InsertSorted(&app_->params.sourcesIncl, SourceEntry{source, true});
+    }
+  }
+
+  // One letter per row: x marked, . unmarked, - no check box.
+  static QString Marks(const CResultsDialog& dialog) {
+    QString marks;
+    const ResultsModel* m = dialog.model();
+    for (int r = 0; r < m->rowCount(); ++r) {
+      const QVariant state = m->index(r, kColGroup).data(Qt::CheckStateRole);
+      marks += !state.isValid() ? '-' : (state.toInt() == Qt::Checked ? 'x' : '.');
+    }
+    return marks;
+  }
+
+  // The model row of the record whose path ends so.
+  static int RowOf(const CResultsDialog& dialog, const std::string& end) {
+    for (int r = 0; r < dialog.model()->rowCount(); ++r) {
+      if (dialog.model()->row(r).entry->path.ends_with(end)) {
+        return r;
+      }
+    }
+    return -1;
+  }
+
+  static void Trigger(const CResultsDialog& dialog, const char* name) {
+    auto* action = dialog.findChild<QAction*>(name);
+    QVERIFY2(action != nullptr, name);
+    action->trigger();
+  }
+
+  // Three files of one class and a class of two folders; /s1 holds rows 0,
+  // 2 and 3, /s2 rows 1 and 4.
+  void RuleClasses() {
+    MakeClasses(
+        {File("/s1/long/path/f", kMiB, 0, At(100)), File("/s1/mid/f", kMiB, 0, At(200)),
+         File("/s1/dir", 0, 0x10), File("/s2/f", kMiB, 0, At(300)), File("/s2/dir", 0, 0x10)},
+        {{0, 3, 1}, {2, 4}});
+    app_->sourceFirstEntry = {3};
+    Sources({"/s1", "/s2"});
+  }
+
+  // The questions and messages since the last ClearCalls, one text each.
+  QStringList Said() const {
+    QStringList texts;
+    for (const UserDialogs::Call& call : dialogs_.calls()) {
+      texts << call.text;
+    }
+    return texts;
+  }
+
   void ThreeClasses() {
     MakeClasses({File("/d/a", 1), File("/d/b", 1), File("/d/c", 5), File("/d/d", 5),
                  File("/d/e", 9), File("/d/f", 9), File("/d/g", 9)},
@@ -114,6 +193,7 @@ class ResultsDialogTest : public QObject {
   void init() {
     dialogs_.SetScripted(true);
     dialogs_.ClearCalls();
+    Settings().SaveProtectedFolders({});
   }
 
   void ClassNumbersCountDown() {
@@ -352,8 +432,12 @@ class ResultsDialogTest : public QObject {
                  File("/srv/daten/Rechnungen", 0, 0x10), File("/srv/alt/Rechnungen", 0, 0x10),
                  File("/home/anna/.profil", 1023, 0x02)},
                 {{0, 1}, {2, 3}, {4, 1}});
+    Sources({"/home/anna", "/srv"});
     CResultsDialog dialog(*app_, dialogs_, nullFactory_, nullptr);
     QVERIFY(dialog.Fill());
+    dialogs_.SetNextPath("/home/anna/Bilder");
+    Trigger(dialog, "addProtected");
+    Trigger(dialog, "keepShortestPath");
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCOMPARE(test::CutOffTexts(&dialog).join("|"), QString());
@@ -364,7 +448,7 @@ class ResultsDialogTest : public QObject {
     }
     const QString date = dialog.list()->model()->index(0, kColDate).data().toString();
     QVERIFY(dialog.list()->columnWidth(kColDate) > fm.horizontalAdvance(date));
-    QVERIFY(test::SavePicture(&dialog, "results-dialog.png"));
+    QVERIFY(test::SavePicture(&dialog, "results-list.png"));
   }
 
   void LayoutAfterASizeChange() {
@@ -374,14 +458,328 @@ class ResultsDialogTest : public QObject {
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     dialog.resize(800, 600);
-    QTRY_COMPARE(dialog.list()->geometry(), QRect(10, 10, 780, 540));
     const std::pair<const char*, int> buttons[] = {
         {"1039", 200}, {"1040", 300}, {"1041", 400}, {"2", 500}};
     for (const auto& [id, x] : buttons) {
+      QTRY_COMPARE(dialog.findChild<QPushButton*>(id)->geometry().topLeft(), QPoint(x, 565));
       const QRect g = dialog.findChild<QPushButton*>(id)->geometry();
-      QCOMPARE(g.topLeft(), QPoint(x, 565));
       QVERIFY(g.width() >= 75 && g.width() < 100);
     }
+    // Above them the work buttons from the left edge of "Speichern", the
+    // summary line and the list down to it, each apart from the next.
+    const QRect mark = dialog.findChild<QPushButton*>("markButton")->geometry();
+    const QRect act = dialog.findChild<QPushButton*>("actionButton")->geometry();
+    const QRect protect = dialog.findChild<QPushButton*>("protectButton")->geometry();
+    const QRect summary = dialog.summary()->geometry();
+    const QRect list = dialog.list()->geometry();
+    QCOMPARE(mark.x(), 200);
+    QVERIFY(mark.right() < act.left() && act.right() < protect.left());
+    QVERIFY(mark.bottom() < 565 && summary.bottom() < mark.top());
+    QCOMPARE(list.topLeft(), QPoint(10, 10));
+    QCOMPARE(list.width(), 780);
+    QVERIFY(list.bottom() < summary.top() && list.height() > 450);
+  }
+
+  void MarkingRules_data() {
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("marks");
+    // Row 0 is the oldest with the longest path, row 1 the newest with the
+    // shortest path from the source typed first; folders get no check box.
+    QTest::newRow("oldest") << "keepOldest"
+                            << ".xx--";
+    QTest::newRow("newest") << "keepNewest"
+                            << "x.x--";
+    QTest::newRow("shortest path") << "keepShortestPath"
+                                   << "x.x--";
+    QTest::newRow("longest path") << "keepLongestPath"
+                                  << ".xx--";
+    QTest::newRow("first source as typed") << "keepFirstSource"
+                                           << "x.x--";
+    QTest::newRow("clear") << "clearMarks"
+                           << "...--";
+    QTest::newRow("invert") << "invertMarks"
+                            << "..x--";
+  }
+
+  void MarkingRules() {
+    QFETCH(QString, entry);
+    QFETCH(QString, marks);
+    RuleClasses();
+    CResultsDialog dialog(*app_, dialogs_, nullFactory_, nullptr);
+    dialog.SetTypedSources({"/s2", "/s1"});
+    QVERIFY(dialog.Fill());
+    dialog.model()->setData(dialog.model()->index(0, kColGroup), Qt::Checked, Qt::CheckStateRole);
+    dialog.model()->setData(dialog.model()->index(1, kColGroup), Qt::Checked, Qt::CheckStateRole);
+    QVERIFY(!dialog.model()->setData(dialog.model()->index(3, kColGroup), Qt::Checked,
+                                     Qt::CheckStateRole));
+    QCOMPARE(Marks(dialog), QString("xx.--"));
+    Trigger(dialog, entry.toLatin1().constData());
+    QCOMPARE(Marks(dialog), marks);
+    // The context menu offers the same menus.
+    std::unique_ptr<QMenu> menu(dialog.MakeContextMenu());
+    QCOMPARE(menu->actions()[0]->menu(), dialog.actions()->markMenu());
+    QCOMPARE(menu->actions()[1]->menu(), dialog.actions()->actionMenu());
+  }
+
+  void ProtectedFolders() {
+    RuleClasses();
+    CResultsDialog dialog(*app_, dialogs_, nullFactory_, nullptr);
+    QVERIFY(dialog.Fill());
+    Trigger(dialog, "invertMarks");
+    QCOMPARE(Marks(dialog), QString("xxx--"));
+    dialogs_.SetNextPath("/s1/mid/");
+    Trigger(dialog, "addProtected");
+    QCOMPARE(Settings().ProtectedFolders(), QStringList{"/s1/mid"});
+    // The protected row loses its mark and its box, and says why.
+    QCOMPARE(Marks(dialog), QString("xx---"));
+    const QModelIndex row1 = dialog.model()->index(2, kColName);
+    QVERIFY(row1.data(Qt::ToolTipRole).toString().contains("Schutzordner"));
+    QVERIFY(row1.data(Qt::BackgroundRole).isValid());
+    QVERIFY(!dialog.model()->index(2, kColGroup).data(Qt::DecorationRole).isNull());
+    QVERIFY(!dialog.model()->index(0, kColName).data(Qt::BackgroundRole).isValid());
+    // A keep rule keeps the protected member.
+    Trigger(dialog, "clearMarks");
+    Trigger(dialog, "keepNewest");
+    QCOMPARE(Marks(dialog), QString("xx---"));
+    // A new dialog reads the folder from the settings; taking it off the
+    // list gives the row its box back.
+    CResultsDialog again(*app_, dialogs_, nullFactory_, nullptr);
+    QVERIFY(again.Fill());
+    QCOMPARE(Marks(again), QString("..---"));
+    again.actions()->protectMenu()->aboutToShow();
+    Trigger(again, "unprotect");
+    QCOMPARE(Settings().ProtectedFolders(), QStringList());
+    QCOMPARE(Marks(again), QString("...--"));
+  }
+
+  void SpaceTogglesTheSelectedRows() {
+    RuleClasses();
+    CResultsDialog dialog(*app_, dialogs_, nullFactory_, nullptr);
+    QVERIFY(dialog.Fill());
+    QItemSelectionModel* selection = dialog.list()->selectionModel();
+    const auto select = [&](int row) {
+      selection->select(dialog.proxy()->index(row, 0),
+                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    };
+    select(0);
+    select(2);
+    select(3);  // a folder row is selected but never marked
+    dialog.model()->setData(dialog.model()->index(2, kColGroup), Qt::Checked, Qt::CheckStateRole);
+    QTest::keyClick(dialog.list(), Qt::Key_Space);
+    QCOMPARE(Marks(dialog), QString("x.x--"));
+    QTest::keyClick(dialog.list(), Qt::Key_Space);
+    QCOMPARE(Marks(dialog), QString("...--"));
+  }
+
+  void SummaryLine_data() {
+    QTest::addColumn<bool>("hardLinked");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("no marks") << false << QString() << "3 Klassen, 7 Dateien, keine markiert";
+    QTest::newRow("oldest kept") << false << "keepOldest"
+                                 << "3 Klassen, 7 Dateien, 4 markiert – 4,0 MB werden frei";
+    // Rows 5 and 6 are one file: marked both, their bytes count once.
+    QTest::newRow("hard links count once")
+        << true << "keepOldest"
+        << "3 Klassen, 7 Dateien, 4 markiert – 3,0 MB werden frei";
+  }
+
+  void SummaryLine() {
+    QFETCH(bool, hardLinked);
+    QFETCH(QString, entry);
+    QFETCH(QString, summary);
+    std::vector<FileEntry> entries;
+    for (const char* name : {"a", "b", "c", "d", "e", "f", "g"}) {
+      entries.push_back(File(std::string("/d/") + name, kMiB));
+      entries.back().device = 1;
+      entries.back().inode = entries.size();
+    }
+    entries[6].inode = hardLinked ? 6 : 7;
+    MakeClasses(entries, {{0, 1}, {2, 3}, {4, 5, 6}});
+    Sources({"/d"});
+    CResultsDialog dialog(*app_, dialogs_, nullFactory_, nullptr);
+    QVERIFY(dialog.Fill());
+    if (!entry.isEmpty()) {
+      Trigger(dialog, entry.toLatin1().constData());
+    }
+    QCOMPARE(dialog.summary()->text(), summary);
+    QCOMPARE(dialog.model()->index(5, kColName).data(Qt::ToolTipRole).isValid(), hardLinked);
+  }
+
+  void EmptyResultSaysSo() {
+    MakeClasses({}, {});
+    CResultsDialog dialog(*app_, dialogs_, nullFactory_, nullptr);
+    QVERIFY(dialog.Fill());
+    QCOMPARE(dialog.summary()->text(), QString("Keine ähnlichen Dateien gefunden."));
+    QVERIFY(!dialog.findChild<QLabel*>("emptyResult")->isHidden());
+    QVERIFY(!dialog.findChild<QPushButton*>("actionButton")->isEnabled());
+  }
+
+  // Each flow answers its questions in turn and leaves every file alone.
+  void ConfirmationTexts_data() {
+    QTest::addColumn<bool>("identical");
+    QTest::addColumn<QString>("marking");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<QStringList>("said");  // a part of each text shown, in turn
+    QTest::newRow("nothing marked") << false << QString() << "actTrash" << QList<bool>{}
+                                    << QStringList{"Keine Datei ist markiert"};
+    QTest::newRow("trash, only similar")
+        << false << "keepOldest"
+        << "actTrash" << QList<bool>{false}
+        << QStringList{
+               "4 Dateien werden in den Papierkorb verschoben (4,0 MB werden frei)"
+               ". Von dort lassen sie sich wiederherstellen, auch mit „Rückgängig“."
+               "\n\nAchtung: Die Klassen dieser Suche wurden nicht nach gleichem Inhalt "
+               "gebildet"};
+    QTest::newRow("trash, identical content")
+        << true << "keepOldest"
+        << "actTrash" << QList<bool>{false}
+        << QStringList{
+               "(4,0 MB werden frei). Von dort lassen sie sich wiederherstellen, auch "
+               "mit „Rückgängig“.\n\nFortfahren?"};
+    QTest::newRow("hard links") << true << "keepNewest"
+                                << "actHardlink" << QList<bool>{false}
+                                << QStringList{
+                                       "4 Dateien werden durch harte Verknüpfungen auf "
+                                       "das behaltene Mitglied ihrer Klasse ersetzt"};
+    QTest::newRow("delete asks twice")
+        << true << "keepOldest"
+        << "actDelete" << QList<bool>{true, false}
+        << QStringList{"4 Dateien werden endgültig gelöscht (4,0 MB werden frei)",
+                       "4 Dateien wirklich endgültig löschen?"};
+    QTest::newRow("every member marked, last members kept")
+        << true << "invertMarks"
+        << "actTrash" << QList<bool>{false}
+        << QStringList{"In 3 Klassen ist jedes Mitglied markiert",
+                       "Keine der markierten Dateien kann so behandelt werden.\n/d/a: ihre "
+                       "Klasse behielte kein Mitglied"};
+    QTest::newRow("every member marked, confirmed")
+        << true << "invertMarks"
+        << "actTrash" << QList<bool>{true, false}
+        << QStringList{"In 3 Klassen ist jedes Mitglied markiert",
+                       "7 Dateien werden in den Papierkorb verschoben (7,0 MB werden frei)"};
+    QTest::newRow("move: the folder dialog cancelled")
+        << true << "keepOldest"
+        << "actMove" << QList<bool>{} << QStringList{QString()};
+  }
+
+  void ConfirmationTexts() {
+    QFETCH(bool, identical);
+    QFETCH(QString, marking);
+    QFETCH(QString, action);
+    QFETCH(QList<bool>, answers);
+    QFETCH(QStringList, said);
+    ThreeClasses();
+    for (size_t i = 0; i < app_->candidates.GetSize(); ++i) {
+      app_->candidates.ElementAt(i).size = kMiB;
+    }
+    Sources({"/d"});
+    app_->params.contentCompare = identical;
+    CResultsDialog dialog(*app_, dialogs_, nullFactory_, nullptr);
+    QVERIFY(dialog.Fill());
+    if (!marking.isEmpty()) {
+      Trigger(dialog, marking.toLatin1().constData());
+    }
+    for (const bool answer : answers) {
+      dialogs_.SetNextOkCancel(answer);
+    }
+    dialogs_.ClearCalls();
+    Trigger(dialog, action.toLatin1().constData());
+    const QStringList texts = Said();
+    QCOMPARE(texts.size(), said.size());
+    for (int i = 0; i < said.size(); ++i) {
+      QVERIFY2(texts[i].contains(said[i]), qPrintable(texts[i]));
+    }
+    QCOMPARE(dialog.model()->rowCount(), 7);
+  }
+
+  // Trash through the dialog on a real tree, then "Rückgängig".
+  void TrashAndUndoOnARealTree() {
+    QTemporaryDir tree;
+    for (const char* name : {"a/x.txt", "b/x.txt", "b/y.txt"}) {
+      WriteFile(tree.filePath(name), "hallo");
+    }
+    WriteFile(tree.filePath("c/z.txt"), "anders");
+    WriteFile(tree.filePath("c/z2.txt"), "anders");
+    const std::string root = QFile::encodeName(tree.path()).toStdString();
+    app_ = std::make_unique<CvrxApp>(nullFactory_, diagnostics_);
+    Sources({root});
+    app_->params.contentCompare = true;
+    app_->params.UpdateSummaryFlags();
+    QVERIFY(app_->RunSearch().ok());
+    CResultsDialog dialog(*app_, dialogs_, nullFactory_, nullptr);
+    QVERIFY(dialog.Fill());
+    QCOMPARE(dialog.summary()->text(), QString("2 Klassen, 5 Dateien, keine markiert"));
+    Trigger(dialog, "keepShortestPath");  // keeps a/x.txt (the smaller path) and c/z.txt
+    QCOMPARE(dialog.summary()->text(),
+             QString("2 Klassen, 5 Dateien, 3 markiert – weniger als 0,1 MB werden frei"));
+    dialog.model()->setData(dialog.model()->index(RowOf(dialog, "/b/x.txt"), kColGroup),
+                            Qt::Unchecked, Qt::CheckStateRole);  // b/x.txt stays
+    dialogs_.ClearCalls();
+    Trigger(dialog, "actTrash");
+    QCOMPARE(dialogs_.calls().size(), size_t{2});
+    QCOMPARE(dialogs_.calls()[1].text,
+             QString("2 Dateien in den Papierkorb, 0 übersprungen, 11 Bytes frei."));
+    QVERIFY(!QFile::exists(tree.filePath("b/y.txt")) && !QFile::exists(tree.filePath("c/z2.txt")));
+    const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash";
+    QVERIFY(QFile::exists(trash + "/files/y.txt") &&
+            QFile::exists(trash + "/info/y.txt.trashinfo"));
+    // b/y.txt left its class; the second class, down to one member, left the list.
+    QCOMPARE(Column(dialog, kColName), (QStringList{"x.txt", "x.txt"}));
+    QCOMPARE(dialog.summary()->text(), QString("1 Klasse, 2 Dateien, keine markiert"));
+    QVERIFY(QFile::exists(qEnvironmentVariable("XDG_STATE_HOME") + "/Parlind/aktionen.log"));
+
+    dialogs_.ClearCalls();
+    Trigger(dialog, "undo");
+    QCOMPARE(dialogs_.calls().size(), size_t{2});
+    QVERIFY(dialogs_.calls()[0].text.contains("2 Dateien kommen aus dem Papierkorb"));
+    QVERIFY(dialogs_.calls()[1].text.startsWith("2 Dateien zurückgeholt, 0 nicht."));
+    QVERIFY(QFile::exists(tree.filePath("b/y.txt")) && QFile::exists(tree.filePath("c/z2.txt")));
+    QVERIFY(!QFile::exists(trash + "/files/y.txt"));
+  }
+
+  // A move cancelled after its first file: that one is moved, the other stays.
+  void MoveCancelledBetweenFiles() {
+    QTemporaryDir tree;
+    QTemporaryDir target;
+    for (const char* name : {"a/x.txt", "b/x.txt", "c/x.txt"}) {
+      WriteFile(tree.filePath(name), "gleich");
+    }
+    app_ = std::make_unique<CvrxApp>(nullFactory_, diagnostics_);
+    Sources({QFile::encodeName(tree.path()).toStdString()});
+    app_->params.contentCompare = true;
+    app_->params.UpdateSummaryFlags();
+    QVERIFY(app_->RunSearch().ok());
+    CancellingFactory factory(2, "Verschieben");  // the first Pump, then the first file
+    CResultsDialog dialog(*app_, dialogs_, factory, nullptr);
+    QVERIFY(dialog.Fill());
+    Trigger(dialog, "keepLongestPath");  // keeps a/x.txt
+    dialogs_.SetNextPath(target.path());
+    dialogs_.ClearCalls();
+    Trigger(dialog, "actMove");
+    QCOMPARE(factory.captions.back(), std::string("Verschieben"));
+    QVERIFY(dialogs_.calls().back().text.contains("Abgebrochen"));
+    QVERIFY(!QFile::exists(tree.filePath("b/x.txt")));
+    QVERIFY(QFile::exists(target.path() + tree.filePath("b/x.txt")));
+    QVERIFY(QFile::exists(tree.filePath("c/x.txt")));
+    QCOMPARE(Marks(dialog), QString(".x"));
+  }
+
+  void OpenFolderAndCopyPath() {
+    MakeClasses({File("/srv/daten/a.txt", 3), File("/srv/alt/a.txt", 3), File("/srv/x", 0, 0x10)},
+                {{0, 1, 2}});
+    CResultsDialog dialog(*app_, dialogs_, nullFactory_, nullptr);
+    QVERIFY(dialog.Fill());
+    dialog.list()->selectionModel()->select(
+        dialog.proxy()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    dialog.list()->selectionModel()->select(
+        dialog.proxy()->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    std::unique_ptr<QMenu> menu(dialog.MakeContextMenu());
+    Trigger(dialog, "openFolder");
+    QCOMPARE(Said(), (QStringList{"file:///srv/daten", "file:///srv"}));
+    Trigger(dialog, "copyPath");
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("/srv/daten/a.txt\n/srv/x"));
   }
 };
 

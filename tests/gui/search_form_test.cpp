@@ -4,18 +4,22 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
 #include <QUrl>
 
 #include "app/escape_filter.h"
+#include "app/help.h"
 #include "app/settings.h"
 #include "app/user_dialogs.h"
 #include "form/CSearchDialog.h"
@@ -550,6 +554,19 @@ class SearchFormTest : public QObject {
     form_->OnHelp();
     QCOMPARE(dialogs_->calls().back().kind, UserDialogs::Kind::kError);
     QCOMPARE(dialogs_->calls().back().text, QString("Failed to launch help."));
+  }
+
+  // Installed, vrx opens the page from share/doc/parlind/ of its own prefix.
+  void InstalledHelpPageIsFoundFromTheProgramFolder() {
+    QTemporaryDir prefix;
+    QVERIFY(QDir().mkpath(prefix.filePath("bin")));
+    QCOMPARE(InstalledHelpPage(prefix.filePath("bin")), QString());
+    QVERIFY(QDir().mkpath(prefix.filePath("share/doc/parlind")));
+    QFile page(prefix.filePath("share/doc/parlind/vrx-hilfe.html"));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.close();
+    QCOMPARE(InstalledHelpPage(prefix.filePath("bin")),
+             QFileInfo(page.fileName()).absoluteFilePath());
   }
 
   void ContextMenuOffersTheAboutBox() {
