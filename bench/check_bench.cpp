@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   vrx::CapturingDiagnostics diagnostics;
   std::string messages;
   const auto start = std::chrono::steady_clock::now();
-  const int status = vrx::CheckSearchParams(&params, &messages, diagnostics);
+  const int status = static_cast<int>(vrx::CheckSearchParams(&params, &messages, diagnostics));
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("check of %ld sources: %8.3f s  status %d  %zu bytes of messages\n", count, seconds,

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "params/form_reading.h"
+#include "platform/attributes.h"
 #include "platform/dir_listing.h"
 #include "results/result_file.h"
 
@@ -45,24 +46,6 @@ std::string Quoted(const std::string& text) {
   return "\"" + text + "\"";
 }
 
-// An unsigned decimal number that the form's 32-bit fields can hold.
-std::optional<uint32_t> ParseNumber(const std::string& text) {
-  if (text.empty() || text.size() > 10) {
-    return std::nullopt;
-  }
-  uint64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') {
-      return std::nullopt;
-    }
-    value = value * 10 + static_cast<uint64_t>(c - '0');
-  }
-  if (value > UINT32_MAX) {
-    return std::nullopt;
-  }
-  return static_cast<uint32_t>(value);
-}
-
 // Splits "N" + unit into its digits and the rest.
 void SplitNumberAndUnit(const std::string& text, std::string* number, std::string* unit) {
   size_t digits = 0;
@@ -81,7 +64,7 @@ bool NumberError(const std::string& option, const std::string& text, std::string
 
 bool ParseCount(const std::string& option, const std::string& text, uint32_t* value,
                 std::string* error) {
-  const std::optional<uint32_t> number = ParseNumber(text);
+  const std::optional<uint32_t> number = ParseUnsigned(text);
   if (!number) {
     return NumberError(option, text, error);
   }
@@ -104,7 +87,7 @@ bool ParseBytesOrPercent(const std::string& option, const std::string& text, uin
   if (!ParseCount(option, number.empty() ? text : number, value, error)) {
     return false;
   }
-  *percent = unit == "%" && *value != 0;
+  *percent = PercentUnit(unit == "%", *value);
   return true;
 }
 
@@ -143,23 +126,23 @@ bool ParseAttributeLetters(const std::string& option, const std::string& text, u
     switch (c) {
       case 'R':
       case 'r':
-        *mask |= 0x01;
+        *mask |= kAttrReadOnly;
         break;
       case 'H':
       case 'h':
-        *mask |= 0x02;
+        *mask |= kAttrHidden;
         break;
       case 'S':
       case 's':
-        *mask |= 0x04;
+        *mask |= kAttrSystem;
         break;
       case 'A':
       case 'a':
-        *mask |= 0x20;
+        *mask |= kAttrArchive;
         break;
       case 'D':
       case 'd':
-        *mask |= 0x10;
+        *mask |= kAttrDirectory;
         break;
       default:
         *error = option + ": unbekannter Buchstabe " + Quoted(std::string(1, c)) +

@@ -9,8 +9,7 @@
 #include "cli/run_actions.h"
 #include "cli/terminal_progress.h"
 #include "engine/vrx_app.h"
-#include "params/check.h"
-#include "params/form_reading.h"
+#include "params/prepare_search.h"
 #include "platform/diagnostics.h"
 #include "results/result_file.h"
 
@@ -61,25 +60,32 @@ bool Interrupted(const CliEnvironment& environment) {
   return environment.interrupted != nullptr && *environment.interrupted != 0;
 }
 
-// Runs the check; returns the exit status that ends the program there, or -1
-// when the search goes on.
-int CheckStage(const CliOptions& options, SearchParams* params, Diagnostics& diagnostics,
-               std::FILE* err) {
-  std::string messages;
-  const int grade = CheckSearchParams(params, &messages, diagnostics);
+// The exit status of --check-only for a grade.
+int ExitStatusOf(CheckGrade grade) {
+  switch (grade) {
+    case CheckGrade::kClean:
+      return kExitOk;
+    case CheckGrade::kWarning:
+      return kExitWarnings;
+    case CheckGrade::kError:
+      break;
+  }
+  return kExitError;
+}
+
+// Shows the check's messages; returns the exit status that ends the program
+// there, or -1 when the search goes on.
+int CheckStage(const CliOptions& options, const PreparedSearch& prepared, std::FILE* err) {
   // Also under --quiet: a search that silently skipped a misspelt source
   // would be worse than a noisy one.
-  if (!messages.empty()) {
-    std::fputs(PlainLineEnds(messages).c_str(), err);
+  if (!prepared.messages.empty()) {
+    std::fputs(PlainLineEnds(prepared.messages).c_str(), err);
     std::fflush(err);
   }
-  if (options.checkOnly) {
-    return grade >= 2 ? kExitError : grade;
+  if (options.checkOnly || prepared.grade == CheckGrade::kError) {
+    return ExitStatusOf(prepared.grade);
   }
-  if (grade >= 2) {
-    return kExitError;
-  }
-  if (grade == 1 && options.strict) {
+  if (prepared.grade == CheckGrade::kWarning && options.strict) {
     PrintLine(err, "Suche wegen Warnungen nicht gestartet (--strict).");
     return kExitWarnings;
   }
@@ -182,9 +188,8 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
     return std::fflush(out) == 0 ? kExitOk : kExitError;
   }
   StreamDiagnostics diagnostics(err, environment.errIsTerminal && !options.quiet);
-  SearchParams params;
-  FillSearchParams(options.form, &params, environment.homeDir);
-  const int stop = CheckStage(options, &params, diagnostics, err);
+  const PreparedSearch prepared = PrepareSearch(options.form, diagnostics, environment.homeDir);
+  const int stop = CheckStage(options, prepared, err);
   if (stop >= 0) {
     return stop;
   }
@@ -197,8 +202,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
     PrintLine(err, outputError);
     return kExitError;
   }
-  params.UpdateSummaryFlags();
-  return Search(options, params, out, err, environment, diagnostics);
+  return Search(options, prepared.params, out, err, environment, diagnostics);
 }
 
 }  // namespace vrx

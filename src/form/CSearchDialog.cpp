@@ -18,6 +18,7 @@
 #include "app/user_dialogs.h"
 #include "form/date_box.h"
 #include "params/form_reading.h"
+#include "platform/attributes.h"
 
 namespace vrx {
 
@@ -49,11 +50,11 @@ struct MaskBit {
   int exclId;
   uint32_t bit;
 };
-constexpr MaskBit kMaskBits[] = {{kInclR, kExclR, 0x01},
-                                 {kInclH, kExclH, 0x02},
-                                 {kInclS, kExclS, 0x04},
-                                 {kInclA, kExclA, 0x20},
-                                 {kInclDir, kExclDir, 0x10}};
+constexpr MaskBit kMaskBits[] = {{kInclR, kExclR, kAttrReadOnly},
+                                 {kInclH, kExclH, kAttrHidden},
+                                 {kInclS, kExclS, kAttrSystem},
+                                 {kInclA, kExclA, kAttrArchive},
+                                 {kInclDir, kExclDir, kAttrDirectory}};
 
 // The comparison triples: "aktiv", "max." and the difference field.
 struct Comparison {
@@ -66,26 +67,6 @@ constexpr Comparison kComparisons[] = {{kNameActive, kNameMax, kNameDiff},
                                        {kAttrActive, kAttrMax, kAttrDiff},
                                        {kSizeActive, kSizeMax, kSizeDiff},
                                        {kContentActive, kContentMax, kContentDiff}};
-
-// An unsigned decimal number of 32 bits, blanks around it allowed.
-bool ParseUnsigned(const QString& text, uint32_t* value) {
-  const QString t = text.trimmed();
-  if (t.isEmpty()) {
-    return false;
-  }
-  uint64_t v = 0;
-  for (QChar c : t) {
-    if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
-      return false;
-    }
-    v = v * 10 + static_cast<uint64_t>(c.unicode() - '0');
-    if (v > UINT32_MAX) {
-      return false;
-    }
-  }
-  *value = static_cast<uint32_t>(v);
-  return true;
-}
 
 PickedDate ToPicked(QDate d) {
   return {d.year(), d.month(), d.day()};
@@ -200,14 +181,16 @@ void CSearchDialog::ConnectRules() {
 }
 
 bool CSearchDialog::ReadNumber(int id) {
-  uint32_t value = 0;
-  if (!ParseUnsigned(numberFields_.value(id)->text(), &value)) {
+  // Blanks around the number are allowed.
+  const std::optional<uint32_t> value =
+      ParseUnsigned(numberFields_.value(id)->text().trimmed().toStdString());
+  if (!value) {
     dialogs_.Message(this, UserDialogs::Kind::kWarning,
                      QStringLiteral("Please enter a positive integer."));
     numberFields_.value(id)->setFocus();
     return false;
   }
-  numbers_[id] = value;
+  numbers_[id] = *value;
   return true;
 }
 
@@ -452,7 +435,7 @@ int CSearchDialog::SelectionIndex(int boxId) const {
   return -1;
 }
 
-FormValues CSearchDialog::CollectFormValues() const {
+std::optional<FormValues> CSearchDialog::CollectFormValues() const {
   FormValues v;
   auto text = [this](int id) { return texts_.value(id).toStdString(); };
   v.sourceInclText = text(kSourceIncl);
@@ -484,7 +467,12 @@ FormValues CSearchDialog::CollectFormValues() const {
   v.dateKind = std::max(0, SelectionIndex(kDateKind));
   v.dateActive = flag(kDateActive);
   v.dateMax = flag(kDateMax);
-  v.dateSeconds = number(kDateDiff);
+  const std::optional<uint32_t> dateSeconds =
+      DateToleranceSeconds(number(kDateDiff), SelectionIndex(kDateUnit));
+  if (!dateSeconds) {
+    return std::nullopt;
+  }
+  v.dateSeconds = *dateSeconds;
 
   v.attrInclMask = AttrInclMask();
   v.attrExclMask = AttrExclMask();
@@ -496,7 +484,7 @@ FormValues CSearchDialog::CollectFormValues() const {
   v.sizeActive = flag(kSizeActive);
   v.sizeMax = flag(kSizeMax);
   v.sizeDiff = number(kSizeDiff);
-  v.sizePercent = v.sizeDiff != 0 && SelectionIndex(kSizeUnit) != 0;
+  v.sizePercent = PercentUnit(SelectionIndex(kSizeUnit) != 0, v.sizeDiff);
 
   v.contentInclText = text(kContentIncl);
   v.contentInclCase = flag(kContentInclCase);
@@ -507,7 +495,7 @@ FormValues CSearchDialog::CollectFormValues() const {
   v.contentActive = flag(kContentActive);
   v.contentMax = flag(kContentMax);
   v.contentDiff = number(kContentDiff);
-  v.contentPercent = v.contentDiff != 0 && SelectionIndex(kContentUnit) != 0;
+  v.contentPercent = PercentUnit(SelectionIndex(kContentUnit) != 0, v.contentDiff);
   v.contentCompareCase = flag(kContentCase);
   return v;
 }

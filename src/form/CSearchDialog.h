@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/form_history.h"
@@ -100,9 +101,10 @@ class CSearchDialog : public QDialog {
   // The entry of a small box (1046, 1055, 1073, 1081) that its text names,
   // blanks and letter case ignored; -1 for a text of the user's own.
   int SelectionIndex(int boxId) const;
-  // The 44 values from the fields and the kept texts; the date tolerance is
-  // the plain number of field 1035 (the command converts it with the unit).
-  FormValues CollectFormValues() const;
+  // The 44 values from the fields and the kept texts, with the date tolerance
+  // in seconds (the number of field 1035 times its unit 1055). Nothing when
+  // that product does not fit in 32 bits.
+  std::optional<FormValues> CollectFormValues() const;
 
   // Handlers.
   void OnSearch();

@@ -4,9 +4,7 @@
 #include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
 #include "form/CSearchDialog.h"
-#include "params/check.h"
-#include "params/form_reading.h"
-#include "params/form_values.h"
+#include "params/prepare_search.h"
 #include "progress/progress.h"
 #include "results/CResultsDialog.h"
 
@@ -30,33 +28,25 @@ QString CheckMessagesForDisplay(const std::string& messages) {
   return text;
 }
 
-// Steps 1 to 7: the controls, the history boxes, the derived values and the
-// filled record. False when the date tolerance does not fit in seconds.
+// Steps 1 to 8: the controls, the history boxes, the form's values, the
+// filled and checked record (kept by the form); errors stop, warnings ask.
+// False also when the date tolerance does not fit in seconds.
 bool SearchCommand::PrepareParams(CSearchDialog& form) {
   form.ReadControls();
   form.UpdateHistoryBoxes();
-  FormValues values = form.CollectFormValues();
-  const std::optional<uint32_t> seconds =
-      DateToleranceSeconds(values.dateSeconds, form.SelectionIndex(form_id::kDateUnit));
-  if (!seconds) {
+  const std::optional<FormValues> values = form.CollectFormValues();
+  if (!values) {
     dialogs_.Message(&form, UserDialogs::Kind::kError, QString::fromUtf8(kDateToleranceTooLarge));
     return false;
   }
-  values.dateSeconds = *seconds;
-  FillSearchParams(values, &form.params());
-  typedSources_ = TypedSources(values.sourceInclText);
-  return true;
-}
-
-// Step 8: the check; errors stop, warnings ask.
-bool SearchCommand::ConfirmCheck(CSearchDialog& form) {
-  std::string messages;
-  const int grade = CheckSearchParams(&form.params(), &messages, app_.diagnostics());
-  if (grade == 0) {
+  typedSources_ = TypedSources(values->sourceInclText);
+  PreparedSearch prepared = PrepareSearch(*values, app_.diagnostics());
+  form.params() = std::move(prepared.params);
+  if (prepared.grade == CheckGrade::kClean) {
     return true;
   }
-  const QString text = CheckMessagesForDisplay(messages);
-  if (grade == 1) {
+  const QString text = CheckMessagesForDisplay(prepared.messages);
+  if (prepared.grade == CheckGrade::kWarning) {
     return dialogs_.AskOkCancel(&form, text);
   }
   dialogs_.Message(&form, UserDialogs::Kind::kError, text);
@@ -93,11 +83,10 @@ void SearchCommand::Cancel() {
 }
 
 void SearchCommand::Run(CSearchDialog& form) {
-  if (!PrepareParams(form) || !ConfirmCheck(form)) {
+  if (!PrepareParams(form)) {
     return;
   }
   form.SaveHistories();
-  form.params().UpdateSummaryFlags();
   app_.params = form.params();
   const bool quit = RunAndShowResults(form);
   app_.ClearClasses();

@@ -1,8 +1,8 @@
 // The search command behind "Suchen": one whole search from the form to the
 // results and back. The form reads its controls, puts the typed texts on top
-// of the history boxes and hands over its 44 values; the command converts the
-// date tolerance to seconds, fills and checks the form's SearchParams (errors
-// stop, warnings ask OK or Cancel), stores the histories, copies the record to
+// of the history boxes and hands over its 44 values; the command prepares the
+// search from them (the form keeps the checked record; errors stop, warnings
+// ask OK or Cancel), stores the histories, copies the record to
 // the application object, runs the search, shows the results dialog and
 // releases the classes. "Beenden" in the results ends the form as well.
 //
@@ -35,7 +35,6 @@ class SearchCommand {
 
  private:
   bool PrepareParams(CSearchDialog& form);
-  bool ConfirmCheck(CSearchDialog& form);
   bool RunAndShowResults(CSearchDialog& form);
 
   CvrxApp& app_;

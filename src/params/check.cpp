@@ -9,12 +9,6 @@
 
 namespace vrx {
 
-void CheckRun::RaiseStatus(int status) {
-  if (status > status_) {
-    status_ = status;
-  }
-}
-
 void CheckRun::Append(std::string_view a, std::string_view b, std::string_view c) {
   messages_->append(a);
   messages_->append(b);
@@ -23,12 +17,12 @@ void CheckRun::Append(std::string_view a, std::string_view b, std::string_view c
 
 void CheckRun::Warn(std::string_view a, std::string_view b, std::string_view c) {
   Append(a, b, c);
-  RaiseStatus(1);
+  RaiseGrade(CheckGrade::kWarning);
 }
 
 void CheckRun::Error(std::string_view a, std::string_view b, std::string_view c) {
   Append(a, b, c);
-  RaiseStatus(2);
+  RaiseGrade(CheckGrade::kError);
 }
 
 bool CheckRun::EndCheck(std::string_view a, std::string_view b, std::string_view c) {
@@ -73,10 +67,10 @@ bool CheckAttributes(CheckRun& run) {
 
 bool CheckSize(CheckRun& run) {
   SearchParams& p = run.params();
-  int status = run.status();
-  ParseSizeFilter(p.sizeFilterText, &p.sizeIntervals, run.messages(), &status);
-  run.RaiseStatus(status);
-  if (run.status() == 2) {
+  CheckGrade grade = run.grade();
+  ParseSizeFilter(p.sizeFilterText, &p.sizeIntervals, run.messages(), &grade);
+  run.RaiseGrade(grade);
+  if (run.grade() == CheckGrade::kError) {
     return false;
   }
   if (p.sizeIntervals.empty()) {
@@ -143,9 +137,9 @@ bool RunRules(CheckRun& run, Diagnostics& diagnostics, FileTime now) {
   // now rather than the one left over from the previous search.
   {
     std::string ignoredMessages;
-    int ignoredStatus = 0;
+    CheckGrade ignoredGrade = CheckGrade::kClean;
     SearchParams& p = run.params();
-    ParseSizeFilter(p.sizeFilterText, &p.sizeIntervals, &ignoredMessages, &ignoredStatus);
+    ParseSizeFilter(p.sizeFilterText, &p.sizeIntervals, &ignoredMessages, &ignoredGrade);
   }
   // Each group runs only when the ones before did not end the check.
   return CheckLocations(run, diagnostics) && CheckNamePatterns(run) && CheckDates(run, now) &&
@@ -155,11 +149,11 @@ bool RunRules(CheckRun& run, Diagnostics& diagnostics, FileTime now) {
 
 }  // namespace
 
-int CheckSearchParams(SearchParams* params, std::string* messages, Diagnostics& diagnostics,
-                      FileTime now) {
+CheckGrade CheckSearchParams(SearchParams* params, std::string* messages, Diagnostics& diagnostics,
+                             FileTime now) {
   CheckRun run(params, messages);
   RunRules(run, diagnostics, now);
-  return run.status();
+  return run.grade();
 }
 
 }  // namespace vrx

@@ -1,12 +1,12 @@
 // The plausibility check of a search parameter record: collects German
-// messages (each ending with "\n\r"), grades the whole (0 no remark, 1
-// warnings, 2 errors) and repairs the record where the rules say so (removed
-// entries, rebuilt sizeIntervals, extended attrExcl). File-system queries go
-// through the platform layer.
+// messages (each ending with "\n\r"), grades the whole and repairs the record where the rules say
+// so (removed entries, rebuilt sizeIntervals, extended attrExcl). File-system queries go through
+// the platform layer.
 #pragma once
 
 #include <string>
 
+#include "params/check_grade.h"
 #include "params/search_params.h"
 
 namespace vrx {
@@ -14,11 +14,11 @@ namespace vrx {
 class Diagnostics;
 
 // Runs every rule in order; appends the messages to `messages` and returns
-// the status. `now` is the current time for the rule on future dates.
-int CheckSearchParams(SearchParams* params, std::string* messages, Diagnostics& diagnostics,
-                      FileTime now);
-inline int CheckSearchParams(SearchParams* params, std::string* messages,
-                             Diagnostics& diagnostics) {
+// the grade. `now` is the current time for the rule on future dates.
+CheckGrade CheckSearchParams(SearchParams* params, std::string* messages, Diagnostics& diagnostics,
+                             FileTime now);
+inline CheckGrade CheckSearchParams(SearchParams* params, std::string* messages,
+                                    Diagnostics& diagnostics) {
   return CheckSearchParams(params, messages, diagnostics, CurrentFileTime());
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "params/check_grade.h"
 #include "params/search_params.h"
 
 namespace vrx {
@@ -20,15 +21,15 @@ inline constexpr std::string_view kSuffixInclExclConflict = ": INCL/EXCL-Widersp
 inline constexpr std::string_view kSuffixAccessFailed = ": Zugriff fehlgeschlagen.\n\r";
 
 // The record under examination, the collected text and the grade, which only
-// rises: 0 no remark, 1 warning, 2 error.
+// rises.
 class CheckRun {
  public:
   CheckRun(SearchParams* params, std::string* messages) : params_(params), messages_(messages) {}
 
   SearchParams& params() { return *params_; }
   std::string* messages() { return messages_; }
-  int status() const { return status_; }
-  void RaiseStatus(int status);
+  CheckGrade grade() const { return grade_; }
+  void RaiseGrade(CheckGrade grade) { grade_ = HigherGrade(grade_, grade); }
 
   // Appends a message and raises the grade to warning.
   void Warn(std::string_view a, std::string_view b = {}, std::string_view c = {});
@@ -43,7 +44,7 @@ class CheckRun {
 
   SearchParams* params_;
   std::string* messages_;
-  int status_ = 0;
+  CheckGrade grade_ = CheckGrade::kClean;
 };
 
 // Rule groups in the order they run. Each returns false when it ended the

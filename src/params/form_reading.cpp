@@ -241,7 +241,7 @@ void FillSearchParams(const FormValues& form, SearchParams* params, const std::s
   p.sizeCompare = form.sizeActive;
   p.sizeExact = !form.sizeMax;
   p.sizeDiff = form.sizeDiff;
-  p.sizePercent = form.sizePercent && form.sizeDiff != 0;
+  p.sizePercent = PercentUnit(form.sizePercent, form.sizeDiff);
   p.sizeFactor = p.sizePercent ? p.sizeDiff * 0.01 + 1 : 1.0;
 
   p.contentIncl = SplitListItems(form.contentInclText);
@@ -252,7 +252,7 @@ void FillSearchParams(const FormValues& form, SearchParams* params, const std::s
   p.contentExclAll = form.contentExclAll;
   p.contentCompare = form.contentActive;
   p.contentDiff = form.contentDiff;
-  p.contentPercent = form.contentPercent && form.contentDiff != 0;
+  p.contentPercent = PercentUnit(form.contentPercent, form.contentDiff);
   p.contentExact = !form.contentMax;
   p.contentCompareIgnoreCase = !form.contentCompareCase;
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "params/check_grade.h"
 #include "params/form_values.h"
 #include "params/search_params.h"
 
@@ -51,8 +52,8 @@ void InsertSorted(std::vector<SourceEntry>* list, SourceEntry entry);
 void SortLocations(std::vector<SourceEntry>* list);
 
 // Parses sizeFilterText into sizeIntervals. Appends the size-filter messages
-// to `messages`; `status` only rises (0 none, 1 warning, 2 error).
+// to `messages`; `grade` only rises.
 void ParseSizeFilter(const std::string& text, SizeIntervalSet* intervals, std::string* messages,
-                     int* status);
+                     CheckGrade* grade);
 
 }  // namespace vrx

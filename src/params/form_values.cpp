@@ -25,4 +25,21 @@ std::optional<uint32_t> DateToleranceSeconds(uint32_t number, int unitIndex) {
   return static_cast<uint32_t>(seconds);
 }
 
+std::optional<uint32_t> ParseUnsigned(std::string_view text) {
+  if (text.empty()) {
+    return std::nullopt;
+  }
+  uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') {
+      return std::nullopt;
+    }
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+    if (value > std::numeric_limits<uint32_t>::max()) {
+      return std::nullopt;
+    }
+  }
+  return static_cast<uint32_t>(value);
+}
+
 }  // namespace vrx

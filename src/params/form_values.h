@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vrx {
 
@@ -61,7 +62,7 @@ struct FormValues {
   std::string sizeText;      // 29 box 1078
   bool sizeActive = false;   // 30 1016 "aktiv"
   bool sizeMax = false;      // 31 1069 "max."
-  bool sizePercent = false;  // 32 unit 1073 (true: " %"; false when the difference is 0)
+  bool sizePercent = false;  // 32 unit 1073 (PercentUnit: " %" and the difference not 0)
   uint32_t sizeDiff = 0;     // 33 1007
 
   std::string contentInclText;      // 34 box 1079
@@ -72,7 +73,7 @@ struct FormValues {
   bool contentExclAll = false;      // 39 1048 "U"
   bool contentActive = false;       // 40 1015 "aktiv"
   bool contentMax = false;          // 41 1070 "max."
-  bool contentPercent = false;      // 42 unit 1081
+  bool contentPercent = false;      // 42 unit 1081 (as sizePercent)
   uint32_t contentDiff = 0;         // 43 1012
   bool contentCompareCase = false;  // 44 1072 "a<>A"
 };
@@ -85,5 +86,15 @@ uint32_t DateUnitFactor(int unitIndex);
 // The date tolerance in seconds: number x factor of the unit. Returns nothing
 // when the product does not fit in 32 bits; the caller refuses the entry.
 std::optional<uint32_t> DateToleranceSeconds(uint32_t number, int unitIndex);
+
+// The unit flag of a size or content difference: " %" counts only when the
+// difference is not 0 (a difference of 0 has no unit).
+constexpr bool PercentUnit(bool percentChosen, uint32_t difference) {
+  return percentChosen && difference != 0;
+}
+
+// A number field's value: decimal digits only (leading zeros allowed) that
+// fit in 32 bits. Returns nothing for any other text, the empty one included.
+std::optional<uint32_t> ParseUnsigned(std::string_view text);
 
 }  // namespace vrx

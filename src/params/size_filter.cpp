@@ -1,7 +1,6 @@
 // The size filter's little language: parts separated by ";" or ",", each a
 // single size ("1024"), an upper limit ("<12", "<=12"), a lower limit (">5",
 // ">=5") or both in either order (">=1024<2048", "<2048 >=1024").
-#include <algorithm>
 #include <string_view>
 
 #include "params/form_reading.h"
@@ -119,7 +118,7 @@ std::string_view ParsePart(std::string_view text, SizeBorder* lower, SizeBorder*
 }  // namespace
 
 void ParseSizeFilter(const std::string& text, SizeIntervalSet* intervals, std::string* messages,
-                     int* status) {
+                     CheckGrade* grade) {
   intervals->Clear();
   std::string_view rest(text);
   while (true) {
@@ -132,12 +131,12 @@ void ParseSizeFilter(const std::string& text, SizeIntervalSet* intervals, std::s
       const std::string_view error = ParsePart(part, &lower, &upper);
       if (!error.empty()) {
         messages->append(error);
-        *status = 2;
+        *grade = CheckGrade::kError;
         return;
       }
       if (intervals->Insert(lower, upper) == -1) {
         messages->append(kOverlap);
-        *status = std::max(*status, 1);
+        *grade = HigherGrade(*grade, CheckGrade::kWarning);
       }
     }
     if (end == std::string_view::npos) {

@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "params/check.h"
-#include "params/form_reading.h"
+#include "params/prepare_search.h"
 #include "platform/diagnostics.h"
 
 namespace {
@@ -106,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   form.sizeActive = in.Flag();
   form.sizeMax = true;
   form.sizeDiff = in.Number();
-  form.sizePercent = form.sizeDiff != 0 && in.Flag();
+  form.sizePercent = vrx::PercentUnit(in.Flag(), form.sizeDiff);
   form.contentInclText = in.Text();
   form.contentInclCase = in.Flag();
   form.contentInclAll = in.Flag();
@@ -115,13 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   form.contentActive = in.Flag();
   form.contentDiff = in.Number();
 
-  vrx::SearchParams params;
-  vrx::FillSearchParams(form, &params, Root());
-  std::string messages;
   vrx::CapturingDiagnostics diagnostics;
-  const int status = vrx::CheckSearchParams(&params, &messages, diagnostics);
-  Require(status >= 0 && status <= 2);
-  Require((status == 0) == messages.empty());
+  const vrx::PreparedSearch prepared = vrx::PrepareSearch(form, diagnostics, Root());
+  const std::string& messages = prepared.messages;
+  Require((prepared.grade == vrx::CheckGrade::kClean) == messages.empty());
   Require(messages.empty() || messages.size() >= 2);
   if (!messages.empty()) {
     Require(messages.compare(messages.size() - 2, 2, "\n\r") == 0);

@@ -54,12 +54,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   vrx::SizeIntervalSet set;
   std::string messages;
-  int status = 0;
-  vrx::ParseSizeFilter(text, &set, &messages, &status);
-  Require(status >= 0 && status <= 2);
-  Require((status == 0) == messages.empty());
+  vrx::CheckGrade grade = vrx::CheckGrade::kClean;
+  vrx::ParseSizeFilter(text, &set, &messages, &grade);
+  Require((grade == vrx::CheckGrade::kClean) == messages.empty());
   CheckMessages(messages);
-  if (status < 2) {
+  if (grade != vrx::CheckGrade::kError) {
     CheckInvariants(set);
     // Find agrees with the borders for every border value and its neighbours.
     for (const auto& border : set.borders()) {

@@ -384,7 +384,9 @@ class SearchFormTest : public QObject {
     form_->timeBox(kStartTime)->setTime(QTime(8, 15, 30));
     QVERIFY(form_->ReadControls());
     form_->UpdateHistoryBoxes();
-    const FormValues v = form_->CollectFormValues();
+    const std::optional<FormValues> collected = form_->CollectFormValues();
+    QVERIFY(collected.has_value());
+    const FormValues& v = *collected;
     QCOMPARE(v.attrInclMask, 0x21u);
     QCOMPARE(v.attrExclMask, 0x10u);
     QVERIFY(v.sizePercent);

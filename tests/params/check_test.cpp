@@ -37,7 +37,7 @@ class CheckTest : public ::testing::Test {
     params_.contentExclIgnoreCase = true;
   }
 
-  int Check() { return CheckSearchParams(&params_, &messages_, diagnostics_, kNow); }
+  CheckGrade Check() { return CheckSearchParams(&params_, &messages_, diagnostics_, kNow); }
 
   // "a/b+" names tree path a/b with subdirectories; the list comes out sorted
   // by path as the form's reading leaves it.
@@ -70,6 +70,8 @@ class CheckTest : public ::testing::Test {
   CapturingDiagnostics diagnostics_;
 };
 
+// The grade columns of the tables below hold the grade's number: 0 clean,
+// 1 warning, 2 error.
 struct LocationCase {
   const char* title;
   std::vector<std::string> incl;
@@ -168,7 +170,7 @@ TEST_F(CheckTest, SourceLocations) {
     params_.sourcesIncl = Locations(c.incl);
     params_.sourcesExcl = Locations(c.excl);
     messages_.clear();
-    EXPECT_EQ(Check(), c.status);
+    EXPECT_EQ(Check(), CheckGrade{c.status});
     EXPECT_EQ(messages_, Expand(c.messages));
     EXPECT_EQ(params_.sourcesIncl, Locations(c.inclAfter));
     EXPECT_EQ(params_.sourcesExcl, Locations(c.exclAfter));
@@ -178,7 +180,7 @@ TEST_F(CheckTest, SourceLocations) {
 TEST_F(CheckTest, TheRootCoversEverythingAndShowsAsSlash) {
   params_.sourcesIncl = {{"", true}, {tree_.Path("a"), false}};
   params_.sourcesExcl = {{"", false}};
-  EXPECT_EQ(Check(), 1);
+  EXPECT_EQ(Check(), CheckGrade::kWarning);
   EXPECT_EQ(messages_, Expand("/: ohne Ausschluss der Unterverzeichnisse.\n\r"
                               "%R/a: Unnötig.\n\r"));
   EXPECT_EQ(params_.sourcesIncl, (std::vector<SourceEntry>{{"", true}}));
@@ -189,7 +191,7 @@ TEST_F(CheckTest, APathBeyondPathMaxCannotBeReached) {
   const std::string longPath = tree_.Path(std::string(5000, 'x'));
   params_.sourcesIncl = {{tree_.Path("a"), true}, {longPath, false}};
   params_.sourcesExcl = {{longPath + "/y", false}};
-  EXPECT_EQ(Check(), 1);
+  EXPECT_EQ(Check(), CheckGrade::kWarning);
   EXPECT_EQ(messages_, longPath + ": Zugriff fehlgeschlagen.\n\r" + longPath +
                            "/y: Zugriff fehlgeschlagen.\n\r");
   EXPECT_EQ(params_.sourcesIncl, Locations({"a+"}));
@@ -227,7 +229,7 @@ TEST_F(CheckTest, LocationComparisonNeedsMoreThanOneLocation) {
     params_.sourceInvert = c.invert;
     params_.sourceRange = c.range;
     messages_.clear();
-    EXPECT_EQ(Check(), c.status);
+    EXPECT_EQ(Check(), CheckGrade{c.status});
     EXPECT_EQ(messages_, Expand(c.messages));
   }
 }
@@ -345,7 +347,7 @@ TEST_F(CheckTest, NamePatterns) {
     params_.nameInclAll = c.inclAll;
     params_.nameExclAll = c.exclAll;
     messages_.clear();
-    EXPECT_EQ(Check(), c.status);
+    EXPECT_EQ(Check(), CheckGrade{c.status});
     EXPECT_EQ(messages_, c.messages);
     EXPECT_EQ(params_.nameIncl, c.inclAfter);
     EXPECT_EQ(params_.nameExcl, c.exclAfter);
@@ -378,7 +380,7 @@ TEST_F(CheckTest, CaseDistinctionWithoutFoldableCharacters) {
     params_.nameInclIgnoreCase = c.inclIgnoreCase;
     params_.nameExclIgnoreCase = c.exclIgnoreCase;
     messages_.clear();
-    EXPECT_EQ(Check(), c.messages.empty() ? 0 : 1);
+    EXPECT_EQ(Check(), c.messages.empty() ? CheckGrade::kClean : CheckGrade::kWarning);
     EXPECT_EQ(messages_, c.messages);
   }
 }
@@ -431,7 +433,7 @@ TEST_F(CheckTest, ContentPatterns) {
     params_.contentInclAll = c.inclAll;
     params_.contentExclAll = c.exclAll;
     messages_.clear();
-    EXPECT_EQ(Check(), c.status);
+    EXPECT_EQ(Check(), CheckGrade{c.status});
     EXPECT_EQ(messages_, c.messages);
     EXPECT_EQ(params_.contentIncl, c.inclAfter);
     EXPECT_EQ(params_.contentExcl, c.exclAfter);
@@ -468,7 +470,7 @@ TEST_F(CheckTest, Dates) {
     params_.dateToSet = c.toSet;
     params_.dateTo = c.to;
     messages_.clear();
-    EXPECT_EQ(Check(), c.status);
+    EXPECT_EQ(Check(), CheckGrade{c.status});
     EXPECT_EQ(messages_, c.messages);
   }
 }
@@ -516,10 +518,10 @@ TEST_F(CheckTest, Attributes) {
     params_.contentCompare = true;
     messages_.clear();
     if (c.ends) {
-      EXPECT_EQ(Check(), 2);
+      EXPECT_EQ(Check(), CheckGrade::kError);
       EXPECT_EQ(messages_, c.messages);
     } else {
-      EXPECT_EQ(Check(), 1);
+      EXPECT_EQ(Check(), CheckGrade::kWarning);
       EXPECT_EQ(messages_, c.messages + "Vgl. auf identische Größe UND Inhalt unnötig.\n\r");
     }
   }
@@ -556,7 +558,7 @@ TEST_F(CheckTest, SizeToleranceAndDirectories) {
     params_.attrIncl = c.attrIncl;
     params_.attrExcl = 0;
     messages_.clear();
-    EXPECT_EQ(Check(), c.status);
+    EXPECT_EQ(Check(), CheckGrade{c.status});
     EXPECT_EQ(messages_, c.messages);
     EXPECT_EQ(params_.attrExcl, c.attrExclAfter);
   }
@@ -601,7 +603,7 @@ TEST_F(CheckTest, SizeAndContentTogether) {
     params_.attrIncl = c.attrIncl;
     params_.attrExcl = 0;
     messages_.clear();
-    EXPECT_EQ(Check(), c.status);
+    EXPECT_EQ(Check(), CheckGrade{c.status});
     EXPECT_EQ(messages_, c.messages);
     EXPECT_EQ(params_.attrExcl, c.attrExclAfter);
   }
@@ -610,17 +612,17 @@ TEST_F(CheckTest, SizeAndContentTogether) {
 TEST_F(CheckTest, SizeAndContentComparedTogether) {
   params_.sizeCompare = true;
   params_.contentCompare = true;
-  EXPECT_EQ(Check(), 1);
+  EXPECT_EQ(Check(), CheckGrade::kWarning);
   EXPECT_EQ(messages_, "Vgl. auf identische Größe UND Inhalt unnötig.\n\r");
 
   messages_.clear();
   params_.sizeDiff = 5;
-  EXPECT_EQ(Check(), 2);
+  EXPECT_EQ(Check(), CheckGrade::kError);
   EXPECT_EQ(messages_, "Inhaltsvgl. nur bei Dateien gleicher Größe möglich.\n\r");
 
   messages_.clear();
   params_.contentCompare = false;
-  EXPECT_EQ(Check(), 0);
+  EXPECT_EQ(Check(), CheckGrade::kClean);
   EXPECT_EQ(messages_, "");
 }
 
@@ -629,7 +631,7 @@ TEST_F(CheckTest, AnErrorEndsTheCheckAndLeavesLaterRulesUnrun) {
   params_.nameIncl = {"*", "*.txt"};
   params_.sizeFilterText = "<100";
   params_.contentIncl = {"x"};
-  EXPECT_EQ(Check(), 2);
+  EXPECT_EQ(Check(), CheckGrade::kError);
   EXPECT_EQ(messages_, Expand("%R/missing: Zugriff fehlgeschlagen.\n\r"
                               "Kein gültiger Quellort angegeben.\n\r"));
   EXPECT_EQ(params_.nameIncl, (Patterns{"*", "*.txt"}));
@@ -639,7 +641,7 @@ TEST_F(CheckTest, AnErrorEndsTheCheckAndLeavesLaterRulesUnrun) {
 TEST_F(CheckTest, MessagesAreAppendedToWhatTheCallerHolds) {
   messages_ = "before\n\r";
   params_.nameIncl = {"*"};
-  EXPECT_EQ(Check(), 1);
+  EXPECT_EQ(Check(), CheckGrade::kWarning);
   EXPECT_EQ(messages_, "before\n\r* wirkungslos, da bedingungslos.\n\r");
 }
 

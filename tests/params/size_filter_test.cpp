@@ -23,7 +23,7 @@ struct FilterCase {
   std::string text;
   const char* intervals;  // after the parse, also after an error
   std::string messages;
-  int status;
+  int status;  // the grade's number: 0 clean, 1 warning, 2 error
 };
 
 class SizeFilterTest : public testing::TestWithParam<FilterCase> {};
@@ -33,11 +33,11 @@ TEST_P(SizeFilterTest, ParsesIntoIntervalsAndMessages) {
   SizeIntervalSet set;
   set.Insert({777, true}, {778, true});  // cleared by the parse
   std::string messages = "vorher\n\r";
-  int status = 0;
-  ParseSizeFilter(c.text, &set, &messages, &status);
+  CheckGrade grade = CheckGrade::kClean;
+  ParseSizeFilter(c.text, &set, &messages, &grade);
   EXPECT_EQ(Show(set), c.intervals);
   EXPECT_EQ(messages, "vorher\n\r" + c.messages);
-  EXPECT_EQ(status, c.status);
+  EXPECT_EQ(grade, CheckGrade{c.status});
 }
 
 const std::string kMax = "18446744073709551615";
@@ -99,23 +99,23 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SizeFilterStatusTest, StatusOnlyRises) {
   SizeIntervalSet set;
   std::string messages;
-  int status = 2;
-  ParseSizeFilter("<10; <5", &set, &messages, &status);
-  EXPECT_EQ(status, 2);
+  CheckGrade grade = CheckGrade::kError;
+  ParseSizeFilter("<10; <5", &set, &messages, &grade);
+  EXPECT_EQ(grade, CheckGrade::kError);
   EXPECT_EQ(messages, kOverlap);
-  status = 1;
+  grade = CheckGrade::kWarning;
   messages.clear();
-  ParseSizeFilter("7", &set, &messages, &status);
-  EXPECT_EQ(status, 1);
+  ParseSizeFilter("7", &set, &messages, &grade);
+  EXPECT_EQ(grade, CheckGrade::kWarning);
   EXPECT_EQ(Show(set), "[7,7]");
 }
 
 TEST(SizeFilterStatusTest, LargeSizesAreNotCutTo32Bits) {
   SizeIntervalSet set;
   std::string messages;
-  int status = 0;
-  ParseSizeFilter(">=4294967296<5000000000", &set, &messages, &status);
-  ASSERT_EQ(status, 0);
+  CheckGrade grade = CheckGrade::kClean;
+  ParseSizeFilter(">=4294967296<5000000000", &set, &messages, &grade);
+  ASSERT_EQ(grade, CheckGrade::kClean);
   EXPECT_EQ(set.Find(4294967295), -1);
   EXPECT_EQ(set.Find(4294967296), 0);
   EXPECT_EQ(set.Find(5000000000), -1);
