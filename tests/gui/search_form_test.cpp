@@ -449,7 +449,7 @@ class SearchFormTest : public QObject {
     QStringList searched;
     form_->SetSearchHandler([this, &searched] {
       form_->UpdateHistoryBoxes();
-      const FormValues v = form_->CollectFormValues();
+      const FormValues v = form_->CollectFormValues().value();
       searched << QString::fromStdString(v.sourceInclText + "|" + v.sourceExclText + "|" +
                                          v.nameInclText + "|" + v.nameExclText + "|" + v.sizeText +
                                          "|" + v.contentInclText + "|" + v.contentExclText);
