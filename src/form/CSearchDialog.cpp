@@ -6,6 +6,7 @@
 #include <QContextMenuEvent>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include "app/settings.h"
 #include "app/user_dialogs.h"
 #include "form/date_box.h"
+#include "form/folder_drop.h"
 #include "params/form_reading.h"
 #include "platform/attributes.h"
 
@@ -178,6 +180,41 @@ void CSearchDialog::ConnectRules() {
           [this] { OnBrowse(kSourceIncl); });
   connect(findChild<QPushButton*>(QString::number(kBrowseExcl)), &QPushButton::clicked, this,
           [this] { OnBrowse(kSourceExcl); });
+  // Folders dropped from a file manager are added as the browse button adds one.
+  for (int id : {kSourceIncl, kSourceExcl}) {
+    boxes_.value(id)->lineEdit()->installEventFilter(new FolderDropFilter(
+        this, [this, id](const QStringList& folders) { AddLocations(id, folders, false, false); }));
+  }
+}
+
+void CSearchDialog::AddLocations(int boxId, const QStringList& folders, bool withSubdirs,
+                                 bool replace) {
+  QStringList items;
+  QStringList refused;
+  for (const QString& folder : folders) {
+    const std::optional<std::string> item =
+        LocationListItem(QFile::encodeName(folder).toStdString(), withSubdirs);
+    if (item) {
+      items << QFile::decodeName(QByteArray::fromStdString(*item));
+    } else {
+      refused << folder;
+    }
+  }
+  if (!refused.isEmpty()) {
+    dialogs_.Message(this, UserDialogs::Kind::kError,
+                     refused.join(QLatin1Char('\n')) +
+                         QString::fromUtf8(": Dieser Ordner lässt sich nicht in die Liste "
+                                           "aufnehmen: sein Pfad enthält ein Anführungszeichen "
+                                           "(\") und zugleich \",\" oder \";\" oder endet mit "
+                                           "einem Leerzeichen oder \"+\"."));
+  }
+  if (items.isEmpty()) {
+    return;
+  }
+  QComboBox* target = boxes_.value(boxId);
+  const QString text = replace ? QString() : target->currentText();
+  const QString added = items.join(QStringLiteral(", "));
+  target->setEditText(text.trimmed().isEmpty() ? added : text + QStringLiteral(", ") + added);
 }
 
 bool CSearchDialog::ReadNumber(int id) {
@@ -337,18 +374,7 @@ void CSearchDialog::OnBrowse(int boxId) {
   if (chosen.isEmpty()) {
     return;
   }
-  const std::optional<std::string> item = LocationListItem(chosen.toStdString(), false);
-  if (!item) {
-    dialogs_.Message(this, UserDialogs::Kind::kError,
-                     chosen + QString::fromUtf8(": Dieser Ordner lässt sich nicht in die Liste "
-                                                "aufnehmen: sein Pfad enthält ein "
-                                                "Anführungszeichen (\") und zugleich \",\" oder "
-                                                "\";\" oder endet mit einem Leerzeichen oder "
-                                                "\"+\"."));
-    return;
-  }
-  const QString added = QString::fromStdString(*item);
-  target->setEditText(text.isEmpty() ? added : text + QStringLiteral(", ") + added);
+  AddLocations(boxId, {chosen}, false, false);
 }
 
 void CSearchDialog::OnHelp() {
