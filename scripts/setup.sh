@@ -6,6 +6,7 @@
 #   qt6-base-dev                 the desktop program vrx (Qt 6 Widgets and Qt Test)
 #   libgtest-dev, libgmock-dev   the engine's tests (GoogleTest)
 #   libcli11-dev                 vrx-cli's command line
+#   nlohmann-json3-dev           the JSON result (escaping and number formatting)
 #   libxxhash-dev                fast hashing for very large groups of same-size files
 #   tzdata                       tests that convert local times set TZ themselves
 #   fonts-dejavu-core            windows rendered on the offscreen platform need a font
@@ -24,7 +25,7 @@
 #   fdupes, jdupes, rdfind, rmlint  the duplicate finders vrx-cli is timed against
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libcli11-dev
-          libxxhash-dev tzdata fonts-dejavu-core clang-14 libclang-rt-14-dev
+          nlohmann-json3-dev libxxhash-dev tzdata fonts-dejavu-core clang-14 libclang-rt-14-dev
           clang-format-14 xfsprogs desktop-file-utils appstream
           scdoc)
 if [ "${1:-}" = bench ]; then

@@ -10,7 +10,7 @@ namespace {
 
 const char* const kCaption = "Parlind";
 const char* const kResultFilters =
-    "Parlind Result Files (*.txt);;Komma-separierte Liste (*.csv);;All Files (*)";
+    "Parlind Result Files (*.txt);;Komma-separierte Liste (*.csv);;JSON (*.json);;All Files (*)";
 
 QMessageBox::Icon IconFor(UserDialogs::Kind kind) {
   switch (kind) {
@@ -86,9 +86,13 @@ QString UserDialogs::SaveResultFileName(QWidget* parent) {
   dialog.setDefaultSuffix(QStringLiteral("txt"));
   // A name typed without extension takes the extension of the chosen filter.
   QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
-    dialog.setDefaultSuffix(f.contains(QStringLiteral("*.csv"))   ? QStringLiteral("csv")
-                            : f.contains(QStringLiteral("*.txt")) ? QStringLiteral("txt")
-                                                                  : QString());
+    QString suffix;
+    for (const char* extension : {"txt", "csv", "json"}) {
+      if (f.contains(QStringLiteral("*.") + QLatin1String(extension))) {
+        suffix = QLatin1String(extension);
+      }
+    }
+    dialog.setDefaultSuffix(suffix);
   });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     return {};

@@ -292,6 +292,8 @@ void AddOptions(CLI::App* app, CliOptions* o, RawOptions* raw, Flags* f) {
   app->add_flag("--content-exact", raw->contentExact);
   app->add_flag("--same-content-case", raw->sameContentCase);
   app->add_flag("--csv", o->csv);
+  app->add_flag("--json", o->json);
+  app->add_flag("-0,--print0", o->print0);
   f->output = app->add_option("-o,--output", o->outputPath);
   app->add_flag("--check", o->checkOnly);
   app->add_flag("--strict", o->strict);
@@ -521,10 +523,20 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
   if (options->outputPath == "-") {
     options->outputPath.clear();  // standard output, in the format --csv chooses
   }
+  if (int{options->csv} + int{options->json} + int{options->print0} > 1) {
+    *error = "--csv, --json und -0/--print0 schließen einander aus.";
+    return false;
+  }
   if (options->csv && !options->outputPath.empty() &&
       FormatForPath(options->outputPath) != ResultFormat::kCsv) {
     *error = "--csv passt nicht zu -o " + options->outputPath +
              ": mit -o bestimmt die Endung das Format (.csv für die kommagetrennte Liste).";
+    return false;
+  }
+  if (options->json && !options->outputPath.empty() &&
+      FormatForPath(options->outputPath) != ResultFormat::kJson) {
+    *error = "--json passt nicht zu -o " + options->outputPath +
+             ": mit -o bestimmt die Endung das Format (.json für das JSON-Dokument).";
     return false;
   }
   raw.actions.keepGiven = flags.keep->count() > 0;
@@ -594,9 +606,15 @@ Vergleich:
 
 Ausgabe und Steuerung:
       --csv                 kommagetrennte Liste statt des Textberichts
+      --json                ein JSON-Dokument statt des Textberichts (siehe
+                            man vrx-cli)
+  -0, --print0              nur die Pfade der Mitglieder, jeder mit NUL
+                            abgeschlossen, nach jeder Klasse ein leerer Eintrag
+                            (für xargs -0)
   -o, --output DATEI        Ergebnisdatei DATEI statt der Standardausgabe; Endung
                             csv (gleich in welcher Schreibung) gibt die Liste,
-                            jede andere den Textbericht; "-" ist die
+                            json das JSON-Dokument, jede andere den
+                            Textbericht; mit -0 die Pfadliste; "-" ist die
                             Standardausgabe
       --check               nur die Plausibilitätsprüfung: Meldungen ausgeben, mit
                             ihrer Bewertung (0, 1, 2) enden; es wird nichts gesucht
@@ -646,6 +664,19 @@ Rückgabewert:
        Aktion konnte nicht beginnen (kein Protokoll, Zielordner fehlt)
   130  mit Strg-C abgebrochen
 )";
+}
+
+ResultFormat OutputFormat(const CliOptions& options) {
+  if (options.print0) {
+    return ResultFormat::kPaths0;
+  }
+  if (options.json) {
+    return ResultFormat::kJson;
+  }
+  if (options.csv) {
+    return ResultFormat::kCsv;
+  }
+  return options.outputPath.empty() ? ResultFormat::kText : FormatForPath(options.outputPath);
 }
 
 std::string CliVersionText() {

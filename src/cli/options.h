@@ -12,6 +12,7 @@
 
 #include "cli/action_options.h"
 #include "params/form_values.h"
+#include "results/result_file.h"
 
 namespace vrx {
 
@@ -19,6 +20,8 @@ struct CliOptions {
   FormValues form;
   std::string outputPath;    // -o; empty: standard output
   bool csv = false;          // --csv
+  bool json = false;         // --json
+  bool print0 = false;       // -0
   bool checkOnly = false;    // --check
   bool strict = false;       // --strict
   bool quiet = false;        // -q
@@ -30,6 +33,10 @@ struct CliOptions {
 // Parses the arguments that follow the program name. On a usage error returns
 // false and sets `error` to a message naming the option (without line end).
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options, std::string* error);
+
+// The format of the result: -0, --json or --csv when given, else the one the
+// extension of -o chooses, else the text report.
+ResultFormat OutputFormat(const CliOptions& options);
 
 // The German usage text of --help.
 std::string CliHelpText();

@@ -100,7 +100,7 @@ int WriteStage(const CvrxApp& app, const CliOptions& options, std::FILE* out, st
   const StopCheck stop = [&environment] { return Interrupted(environment); };
   if (!options.outputPath.empty()) {
     std::string error;
-    if (!SaveResultFile(app, options.outputPath, &error, stop)) {
+    if (!SaveResultFileAs(app, options.outputPath, OutputFormat(options), &error, stop)) {
       if (Interrupted(environment)) {
         return kExitInterrupted;
       }
@@ -110,8 +110,7 @@ int WriteStage(const CvrxApp& app, const CliOptions& options, std::FILE* out, st
     return kExitOk;
   }
   errno = 0;
-  const bool written =
-      options.csv ? WriteResultCsv(app, out, stop) : WriteResultText(app, out, stop);
+  const bool written = WriteResult(app, OutputFormat(options), out, stop);
   if (!written) {
     if (Interrupted(environment)) {
       return kExitInterrupted;

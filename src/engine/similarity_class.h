@@ -17,4 +17,8 @@ using ClassList = std::list<SimilarityClass>;
 // Total number of members over all classes.
 size_t CountMembers(const ClassList& classes);
 
+// The bytes that all members but the last of every class occupy: what
+// removing the copies of identical files would free.
+uint64_t RedundantBytes(const ClassList& classes);
+
 }  // namespace vrx

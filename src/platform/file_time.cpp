@@ -1,5 +1,7 @@
 #include "platform/file_time.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 namespace vrx {
@@ -114,6 +116,21 @@ bool FileTimeToLocalFields(FileTime time, CalendarFields* out) {
   }
   out->millisecond = static_cast<int>(rest / 10'000);
   return true;
+}
+
+std::string Iso8601LocalText(FileTime time) {
+  const auto value = static_cast<time_t>(UnixSecondsFromFileTime(time));
+  std::tm tm{};
+  if (localtime_r(&value, &tm) == nullptr || tm.tm_year + 1900 > 9999) {
+    return {};
+  }
+  const long offset = tm.tm_gmtoff / 60;
+  const long magnitude = std::labs(offset);
+  char text[96];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld", tm.tm_year + 1900,
+                tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, offset < 0 ? '-' : '+',
+                magnitude / 60, magnitude % 60);
+  return text;
 }
 
 }  // namespace vrx

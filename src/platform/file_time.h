@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace vrx {
 
@@ -49,5 +50,9 @@ bool UnixSecondsToLocalFields(int64_t seconds, CalendarFields* out);
 // Local calendar fields to seconds since 1970, daylight saving decided by the
 // C library (mktime with tm_isdst = -1). False when not convertible.
 bool LocalFieldsToUnixSeconds(const CalendarFields& local, int64_t* out);
+
+// A UTC file time as local ISO 8601 text with the offset of that moment,
+// "2026-12-08T19:30:05+01:00" (whole seconds). Empty when not convertible.
+std::string Iso8601LocalText(FileTime time);
 
 }  // namespace vrx

@@ -101,6 +101,16 @@ size_t Utf8Length(std::string_view text) {
   return count;
 }
 
+bool IsValidUtf8(std::string_view text) {
+  size_t pos = 0;
+  while (pos < text.size()) {
+    if (DecodeOne(text, &pos) >= kInvalidBase) {
+      return false;
+    }
+  }
+  return true;
+}
+
 char32_t FoldUpperChar(char32_t c) {
   if (c < 0x80) {
     return AsciiUpper(static_cast<unsigned char>(c));

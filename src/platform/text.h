@@ -32,6 +32,9 @@ std::vector<char32_t> DecodeUtf8(std::string_view text);
 // Number of characters in the sense of DecodeUtf8.
 size_t Utf8Length(std::string_view text);
 
+// True when every byte of `text` belongs to a valid UTF-8 sequence.
+bool IsValidUtf8(std::string_view text);
+
 // The code-page upper-casing of a whole text (C.UTF-8 simple mapping);
 // invalid bytes stay as they are.
 std::string FoldUpper(std::string_view text);

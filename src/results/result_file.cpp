@@ -10,56 +10,15 @@
 #include "platform/file_output.h"
 #include "platform/text.h"
 #include "results/member_texts.h"
+#include "results/result_json.h"
+#include "results/result_writer.h"
 
 namespace vrx {
 namespace {
 
 constexpr const char* kDateFormat = "%d.%m.%Y %H:%M:%S";
 
-// Collects the outcome of many writes: once one failed, the stream is bad.
-class Writer {
- public:
-  Writer(std::FILE* out, const StopCheck& stop) : out_(out), stop_(stop) {}
-
-  // Asks the stop check; once it said stop, every later write is dropped.
-  bool Stopped() {
-    if (ok_ && stop_ && stop_()) {
-      ok_ = false;
-    }
-    return !ok_;
-  }
-
-  void Put(std::string_view text) {
-    if (ok_ && !text.empty() && std::fwrite(text.data(), 1, text.size(), out_) != text.size()) {
-      ok_ = false;
-    }
-  }
-
-  // Right-aligns `text` in at least `width` characters (UTF-8 characters, not
-  // bytes); a longer text is written whole.
-  void PutRight(std::string_view text, size_t width) {
-    const size_t length = Utf8Length(text);
-    if (length < width) {
-      Put(std::string(width - length, ' '));
-    }
-    Put(text);
-  }
-
-  void PutNumber(uint64_t value) { Put(std::to_string(value)); }
-
-  // Flushes and reports whether every write so far went through.
-  bool Finish() {
-    if (ok_ && (std::fflush(out_) != 0 || std::ferror(out_) != 0)) {
-      ok_ = false;
-    }
-    return ok_;
-  }
-
- private:
-  std::FILE* out_;
-  const StopCheck& stop_;
-  bool ok_ = true;
-};
+using Writer = ResultWriter;
 
 CalendarFields CaptureFields(int64_t seconds) {
   CalendarFields fields;
@@ -81,17 +40,6 @@ std::string PeriodLine(int64_t start, int64_t end) {
   return line + FormatCalendarFields(to, "%H:%M:%S Uhr.");
 }
 
-// The bytes that all members but the last of every class occupy.
-uint64_t Redundancy(const ClassList& classes) {
-  uint64_t sum = 0;
-  for (const SimilarityClass& cls : classes) {
-    for (size_t i = 0; i + 1 < cls.size(); ++i) {
-      sum += cls[i]->size;
-    }
-  }
-  return sum;
-}
-
 void PutSummary(const CvrxApp& app, Writer* w) {
   if (app.classes.empty()) {
     w->Put("Keine ähnlichen Dateien gefunden.");
@@ -103,7 +51,7 @@ void PutSummary(const CvrxApp& app, Writer* w) {
   w->Put(" Objekten");
   if (app.params.contentCompare && app.params.contentDiff == 0) {
     w->Put(", ");
-    w->PutNumber(Redundancy(app.classes));
+    w->PutNumber(RedundantBytes(app.classes));
     w->Put(" B Redundanz");
   }
   w->Put(").\n");
@@ -183,6 +131,10 @@ ResultFormat FormatForPath(const std::string& path) {
       (ext[2] | 0x20) == 'v') {
     return ResultFormat::kCsv;
   }
+  if (ext.size() == 4 && (ext[0] | 0x20) == 'j' && (ext[1] | 0x20) == 's' &&
+      (ext[2] | 0x20) == 'o' && (ext[3] | 0x20) == 'n') {
+    return ResultFormat::kJson;
+  }
   return ResultFormat::kText;
 }
 
@@ -245,8 +197,42 @@ bool WriteResultCsv(const CvrxApp& app, std::FILE* out, const StopCheck& stop) {
   return w.Finish();
 }
 
+bool WriteResultPaths0(const CvrxApp& app, std::FILE* out, const StopCheck& stop) {
+  Writer w(out, stop);
+  for (const SimilarityClass& cls : app.classes) {
+    for (const FileEntry* member : cls) {
+      if (w.Stopped()) {
+        return false;
+      }
+      w.Put(member->path);
+      w.Put(std::string_view("\0", 1));
+    }
+    w.Put(std::string_view("\0", 1));
+  }
+  return w.Finish();
+}
+
+bool WriteResult(const CvrxApp& app, ResultFormat format, std::FILE* out, const StopCheck& stop) {
+  switch (format) {
+    case ResultFormat::kCsv:
+      return WriteResultCsv(app, out, stop);
+    case ResultFormat::kJson:
+      return WriteResultJson(app, out, stop);
+    case ResultFormat::kPaths0:
+      return WriteResultPaths0(app, out, stop);
+    case ResultFormat::kText:
+      break;
+  }
+  return WriteResultText(app, out, stop);
+}
+
 bool SaveResultFile(const CvrxApp& app, const std::string& path, std::string* error,
                     const StopCheck& stop) {
+  return SaveResultFileAs(app, path, FormatForPath(path), error, stop);
+}
+
+bool SaveResultFileAs(const CvrxApp& app, const std::string& path, ResultFormat format,
+                      std::string* error, const StopCheck& stop) {
   FileOutput output;
   OutputError failure;
   if (!output.Open(path, &failure)) {
@@ -254,9 +240,7 @@ bool SaveResultFile(const CvrxApp& app, const std::string& path, std::string* er
     return false;
   }
   errno = 0;
-  const bool written = FormatForPath(path) == ResultFormat::kCsv
-                           ? WriteResultCsv(app, output.stream(), stop)
-                           : WriteResultText(app, output.stream(), stop);
+  const bool written = WriteResult(app, format, output.stream(), stop);
   if (!written) {
     const bool stopped = stop && stop();
     failure = {OutputError::Kind::kWrite, errno != 0 ? errno : EIO};

@@ -142,6 +142,20 @@ TEST_F(CliTest, IdenticalFilesAcrossFolders) {
   const Outcome csv = RunInProcess(csvArgs);
   EXPECT_EQ(csv.status, 0) << csv.err;
   EXPECT_EQ(csv.out, Rows(1, {"a/x.txt", "b/x2.txt"}) + Rows(2, {"a/y.txt", "b/sub/z.txt"}));
+  std::vector<std::string> nulArgs = args;
+  nulArgs.insert(nulArgs.begin(), "-0");
+  const Outcome nul = RunInProcess(nulArgs);
+  EXPECT_EQ(nul.status, 0) << nul.err;
+  EXPECT_EQ(nul.out, tree_.Path("a/x.txt") + '\0' + tree_.Path("b/x2.txt") + '\0' + '\0' +
+                         tree_.Path("a/y.txt") + '\0' + tree_.Path("b/sub/z.txt") + '\0' + '\0');
+  const std::string jsonPath = tree_.Path("r.json");
+  std::vector<std::string> jsonArgs = args;
+  jsonArgs.insert(jsonArgs.begin(), {"-o", jsonPath});
+  const Outcome json = RunInProcess(jsonArgs);
+  EXPECT_EQ(json.status, 0) << json.err;
+  EXPECT_NE(ReadFile(jsonPath).find(
+                R"("counts": {"candidates":9,"classes":2,"members":4,"redundant_bytes":11})"),
+            std::string::npos);
 
   auto line = [&](const std::string& rel) {
     const Known& k = known_.at(rel);

@@ -73,7 +73,8 @@ std::string Typed(const std::string& option) {
 TEST(CliDocumentationTest, HelpListsTheOptionsThisTestLooksFor) {
   const std::vector<std::string> options = HelpOptions();
   EXPECT_GT(options.size(), size_t{50});
-  for (const char* known : {"-x", "--exclude", "--same-date", "--yes"}) {
+  for (const char* known :
+       {"-x", "--exclude", "--same-date", "-0", "--print0", "--json", "--yes"}) {
     EXPECT_NE(std::find(options.begin(), options.end(), known), options.end()) << known;
   }
 }

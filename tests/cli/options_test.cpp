@@ -149,6 +149,20 @@ TEST(CliOptionsTest, OutputAndControl) {
       << error;
   EXPECT_TRUE(options.quiet && options.strict && options.checkOnly && options.csv);
   EXPECT_EQ(options.outputPath, "x.CSV");
+  EXPECT_EQ(OutputFormat(options), ResultFormat::kCsv);
+  const struct {
+    std::vector<std::string> args;
+    ResultFormat format;
+  } formats[] = {{{"/a"}, ResultFormat::kText},
+                 {{"-o", "r.Json", "/a"}, ResultFormat::kJson},
+                 {{"--json", "/a"}, ResultFormat::kJson},
+                 {{"-0", "-o", "r.csv", "/a"}, ResultFormat::kPaths0},
+                 {{"--print0", "/a"}, ResultFormat::kPaths0}};
+  for (const auto& f : formats) {
+    CliOptions parsed;
+    ASSERT_TRUE(ParseCliOptions(f.args, &parsed, &error)) << error;
+    EXPECT_EQ(OutputFormat(parsed), f.format) << f.args[0];
+  }
   ASSERT_TRUE(ParseCliOptions({"--version"}, &options, &error));
   EXPECT_TRUE(options.version);
   EXPECT_EQ(CliVersionText(), std::string("Parlind Version 1.0 (Build ") + PARLIND_VERSION + ")");
@@ -187,6 +201,9 @@ TEST(CliOptionsTest, UsageErrorsNameTheOption) {
       {{"-n"}, "--name"},
       {{"-o", "", "/a"}, "--output"},
       {{"--csv", "-o", "x.txt", "/a"}, "--csv"},
+      {{"--json", "-o", "x.csv", "/a"}, "--json"},
+      {{"--csv", "--json", "/a"}, "--json"},
+      {{"-0", "--json", "/a"}, "--print0"},
       {{"--same-content", "--csv"}, "QUELLE"},
   };
   for (const auto& c : cases) {

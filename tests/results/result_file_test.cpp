@@ -1,10 +1,12 @@
-// The result file: both formats line by line, the capture period, the summary
+// The result file: every format (text and CSV line by line, the JSON
+// document's fields, the NUL-separated paths), the capture period, the summary
 // line, field widths counted in characters, 64-bit sizes, and write failures.
 #include "results/result_file.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cerrno>
@@ -18,8 +20,11 @@
 #include "engine/vrx_app.h"
 #include "platform/attributes.h"
 #include "platform/diagnostics.h"
+#include "platform/dir_listing.h"
+#include "platform/text.h"
 #include "progress/progress.h"
 #include "results/member_texts.h"
+#include "results/result_json.h"
 #include "support/temp_tree.h"
 
 namespace vrx {
@@ -322,7 +327,7 @@ TEST(MemberTextsTest, TextsOfOneMember) {
   EXPECT_EQ(LocalDateText(0, "%d.%m.%Y %H:%M:%S"), "01.01.1970 01:00:00");
 }
 
-TEST(FormatForPathTest, CsvInAnyLetterCase) {
+TEST(FormatForPathTest, CsvAndJsonInAnyLetterCase) {
   const struct {
     const char* path;
     ResultFormat format;
@@ -331,7 +336,8 @@ TEST(FormatForPathTest, CsvInAnyLetterCase) {
       {"a.b.Csv", ResultFormat::kCsv},         {"result.txt", ResultFormat::kText},
       {"result.dat", ResultFormat::kText},     {"csv", ResultFormat::kText},
       {"dir.csv/result", ResultFormat::kText}, {"result.csv.txt", ResultFormat::kText},
-      {"result.csvx", ResultFormat::kText},
+      {"result.csvx", ResultFormat::kText},    {"result.json", ResultFormat::kJson},
+      {"R.JSON", ResultFormat::kJson},         {"result.jsonl", ResultFormat::kText},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(FormatForPath(c.path), c.format) << c.path;
@@ -421,6 +427,120 @@ TEST_F(ResultFileTest, AStoppedSaveKeepsThePreviousFile) {
     EXPECT_EQ(ReadFile(path), "previous");
   }
   EXPECT_EQ(test::EntriesIn(tree.root()), 2U);
+}
+
+}  // namespace
+}  // namespace vrx
+
+namespace vrx {
+namespace {
+
+TEST(Base64Test, KnownVectors) {
+  const std::pair<std::string, std::string> cases[] = {{"", ""},
+                                                       {"f", "Zg=="},
+                                                       {"fo", "Zm8="},
+                                                       {"foo", "Zm9v"},
+                                                       {"foob", "Zm9vYg=="},
+                                                       {"\xff\xfe", "//4="},
+                                                       {"a\nb", "YQpi"},
+                                                       {std::string("\0\1", 2), "AAE="}};
+  for (const auto& [bytes, encoded] : cases) {
+    EXPECT_EQ(Base64(bytes), encoded);
+  }
+}
+
+// Every field of every member comes back from a JSON reader as it was, for
+// names with a line feed, a comma, a double quote, a backslash and bytes that
+// are not UTF-8 (those in base64, with the plain field left out).
+TEST_F(ResultFileTest, JsonRoundTripsEveryFieldOfHostileNames) {
+  const std::string paths[] = {"/daten/new\nline",       "/daten/com,ma", "/daten/quo\"te\\",
+                               "/daten/bad\xff\xfe.txt", "/da\x80ten/x",  "/daten/\u00e4\u00f6"};
+  for (const std::string& path : paths) {
+    FileEntry e = File(path, 4000000000ULL + path.size(), kAttrReadOnly | kAttrArchive);
+    e.modified = AtUnix(k071226_140305);
+    e.device = 2049;
+    e.inode = 1ULL << 40 | path.size();
+    Add(e);
+  }
+  AddClass({0, 1, 2});
+  AddClass({3, 4, 5});
+  app_.params.nameIncl = {"*.txt", "\xff*"};
+  const std::string text =
+      Capture([](const CvrxApp& app, std::FILE* out) { return WriteResultJson(app, out); });
+  const nlohmann::json doc = nlohmann::json::parse(text);
+  EXPECT_EQ(doc["counts"]["classes"], 2);
+  EXPECT_EQ(doc["counts"]["members"], 6);
+  EXPECT_EQ(doc["counts"]["candidates"], 6);
+  EXPECT_EQ(doc["capture"]["start"], "2026-12-07T14:03:05+01:00");
+  EXPECT_EQ(doc["parameters"]["filters"]["name"]["include"][0], "*.txt");
+  EXPECT_EQ(doc["parameters"]["filters"]["name"]["include"][1]["base64"], Base64("\xff*"));
+  EXPECT_EQ(doc["parameters"]["filters"]["sources"]["include"][0]["path"], "/daten");
+  size_t index = 0;
+  for (const auto& cls : doc["classes"]) {
+    EXPECT_EQ(cls["number"], index / 3 + 1);
+    for (const auto& member : cls["members"]) {
+      const FileEntry& e = app_.candidates.GetAt(index++);
+      const auto expectText = [&member](const std::string& key, const std::string& value) {
+        if (IsValidUtf8(value)) {
+          EXPECT_EQ(member.at(key), value) << key;
+          EXPECT_FALSE(member.contains(key + "_base64")) << key;
+        } else {
+          EXPECT_EQ(member.at(key + "_base64"), Base64(value)) << key;
+          EXPECT_FALSE(member.contains(key)) << key;
+        }
+      };
+      expectText("path", e.path);
+      expectText("name", MemberNameText(e));
+      expectText("directory", MemberDirectoryText(e));
+      EXPECT_EQ(member["size"], e.size);
+      EXPECT_EQ(member["attributes"], "RA");
+      EXPECT_EQ(member["folder"], false);
+      EXPECT_EQ(member["device"], e.device);
+      EXPECT_EQ(member["inode"], e.inode);
+      EXPECT_EQ(member["modified"], "2026-12-07T14:03:05+01:00");
+      // The file is not there: its other times are not known.
+      EXPECT_TRUE(member["accessed"].is_null());
+      EXPECT_TRUE(member["created"].is_null());
+    }
+  }
+  EXPECT_EQ(index, std::size(paths));
+}
+
+// A member that is still the file the search listed gets all three times;
+// an empty result is still a whole document.
+TEST_F(ResultFileTest, JsonTimesOfAnExistingFileAndAnEmptyResult) {
+  const auto json = [this] {
+    return nlohmann::json::parse(
+        Capture([](const CvrxApp& app, std::FILE* out) { return WriteResultJson(app, out); }));
+  };
+  EXPECT_TRUE(json()["classes"].empty());
+  test::TempTree tree;
+  tree.MakeFile("a", "x");
+  DirEntryInfo info;
+  ASSERT_TRUE(QueryEntry(tree.Path("a"), &info));
+  FileEntry e = File(tree.Path("a"), 1);
+  e.device = info.device;
+  e.inode = info.inode;
+  e.modified = info.modified;
+  Add(e);
+  Add(File("/daten/b", 1));
+  AddClass({0, 1});
+  const nlohmann::json member = json()["classes"][0]["members"][0];
+  EXPECT_EQ(member["accessed"], Iso8601LocalText(info.accessed));
+  EXPECT_EQ(member["created"], Iso8601LocalText(info.created));
+  EXPECT_EQ(member["modified"], Iso8601LocalText(info.modified));
+}
+
+TEST_F(ResultFileTest, PathsSeparatedByNulWithAnEmptyRecordAfterEachClass) {
+  Add(File("/daten/a b", 1));
+  Add(File("/daten/new\nline", 1));
+  Add(File("/daten/c", 1));
+  Add(File("/daten/d", 1));
+  AddClass({0, 1});
+  AddClass({2, 3});
+  const std::string paths =
+      Capture([](const CvrxApp& app, std::FILE* out) { return WriteResultPaths0(app, out); });
+  EXPECT_EQ(paths, std::string("/daten/a b\0/daten/new\nline\0\0/daten/c\0/daten/d\0\0", 47));
 }
 
 }  // namespace
