@@ -2,10 +2,22 @@
 # --action, the units of --same-date=N, folders for sources, -x and --protect,
 # files for -o.
 _vrx_cli() {
-  local cur prev words cword
-  _init_completion -n = || return
+  local cur prev words cword split
+  _init_completion -s || return
 
   case $prev in
+    --same-date)
+      # --same-date=N: the units after the digits.
+      if [[ $split == true && $cur =~ ^[0-9]+ ]]; then
+        local n=${BASH_REMATCH[0]}
+        mapfile -t COMPREPLY < <(compgen -W "${n}s ${n}m ${n}h ${n}d ${n}w ${n}y" -- "$cur")
+        return
+      fi
+      [[ $split == true ]] && return
+      ;;
+    --same-name | --same-attr | --same-size | --same-content)
+      [[ $split == true ]] && return
+      ;;
     -x | --exclude | --protect)
       _filedir -d
       return
@@ -23,6 +35,13 @@ _vrx_cli() {
       return
       ;;
     --action)
+      if [[ $cur == move=* ]]; then
+        # move=DIR: the folder after "move=" (bash completes the word after
+        # the "=", which breaks words).
+        mapfile -t COMPREPLY < <(compgen -d -- "${cur#move=}")
+        compopt -o filenames
+        return
+      fi
       mapfile -t COMPREPLY < <(compgen -W 'trash move= hardlink reflink delete' -- "$cur")
       [[ ${COMPREPLY[0]-} == move= ]] && compopt -o nospace
       return
@@ -34,16 +53,6 @@ _vrx_cli() {
   esac
 
   case $cur in
-    --same-date=*)
-      local number=${cur#--same-date=}
-      number=${number%%[!0-9]*}
-      [[ -n $number ]] || return
-      mapfile -t COMPREPLY < <(compgen -P "--same-date=" -W "${number}s ${number}m ${number}h ${number}d ${number}w ${number}y" -- "${cur#--same-date=}")
-      return
-      ;;
-    --action=move=*)
-      return
-      ;;
     -*)
       local options='-x --exclude -n --name --name-case --name-all -N --name-exclude
         --name-exclude-case --name-exclude-all --from --to --date-kind --attr --attr-exclude

@@ -1,5 +1,7 @@
 #include "app/CvrxApplication.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QScreen>
 
 #include "app/program_icon.h"
@@ -19,6 +21,10 @@ CvrxApplication::CvrxApplication(int& argc, char** argv)
   setDesktopFileName(QStringLiteral(PARLIND_APP_ID));
   setWindowIcon(ProgramIcon());
   installEventFilter(&escapeFilter_);
+  // QApplication has taken its own options out of argc and argv by now.
+  for (int i = 1; i < argc; ++i) {
+    startFolders_ << QFileInfo(QFile::decodeName(argv[i])).absoluteFilePath();
+  }
 }
 
 CvrxApplication::~CvrxApplication() {
@@ -29,6 +35,9 @@ int CvrxApplication::Run() {
   CSearchDialog form(settings_, dialogs_);
   SearchCommand command(engine_, dialogs_, progressFactory_);
   form.SetSearchHandler([&command, &form] { command.Run(form); });
+  if (!startFolders_.isEmpty()) {
+    form.AddLocations(form_id::kSourceIncl, startFolders_, true, true);
+  }
   // The form opens centred on the screen.
   form.adjustSize();
   if (QScreen* screen = primaryScreen()) {

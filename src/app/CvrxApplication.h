@@ -1,10 +1,13 @@
 // The program's one application object: the Qt application with the engine's
 // application object CvrxApp, the settings, the dialogs, the diagnostics sink
 // (standard error), the progress windows' factory and the Escape filter. Run
-// shows the search form modally; when the form closes, the program ends.
+// shows the search form modally; when the form closes, the program ends. The
+// folders named on the command line (`vrx DIR...`, what the desktop entry's
+// "%F" passes) stand in "Quelle einschließen" with their subfolders.
 #pragma once
 
 #include <QApplication>
+#include <QStringList>
 
 #include "app/escape_filter.h"
 #include "app/settings.h"
@@ -28,6 +31,8 @@ class CvrxApplication : public QApplication {
   CvrxApp& engine() { return engine_; }
   Settings& settings() { return settings_; }
   UserDialogs& dialogs() { return dialogs_; }
+  // The command line's folders as absolute paths (Qt's own options taken out).
+  const QStringList& startFolders() const { return startFolders_; }
 
  private:
   Settings settings_;
@@ -36,6 +41,7 @@ class CvrxApplication : public QApplication {
   CProgressWndFactory progressFactory_;
   CvrxApp engine_;
   EscapeFilter escapeFilter_;
+  QStringList startFolders_;
 };
 
 }  // namespace vrx

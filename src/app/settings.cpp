@@ -14,6 +14,10 @@ const char* const kLruPrefix = "LRU";
 const char* const kSettingsGroup = "Settings";
 const char* const kPositionX = "X";
 const char* const kPositionY = "Y";
+const char* const kResultsGroup = "Results";
+const char* const kWidth = "Width";
+const char* const kHeight = "Height";
+const char* const kColumns = "Columns";
 const char* const kProtectedGroup = "Protected";
 const char* const kProtectedFolders = "Folders";
 
@@ -107,6 +111,43 @@ QStringList Settings::ProtectedFolders() {
 bool Settings::SaveProtectedFolders(const QStringList& folders) {
   settings_.setValue(
       Key(QString::fromLatin1(kProtectedGroup), QString::fromLatin1(kProtectedFolders)), folders);
+  return Sync();
+}
+
+QSize Settings::ResultsSize() {
+  const QString group = QString::fromLatin1(kResultsGroup);
+  bool okW = false;
+  bool okH = false;
+  const int w = settings_.value(Key(group, QString::fromLatin1(kWidth))).toInt(&okW);
+  const int h = settings_.value(Key(group, QString::fromLatin1(kHeight))).toInt(&okH);
+  return okW && okH && w > 0 && h > 0 ? QSize(w, h) : QSize();
+}
+
+QList<int> Settings::ResultsColumnWidths() {
+  const QString text =
+      settings_.value(Key(QString::fromLatin1(kResultsGroup), QString::fromLatin1(kColumns)))
+          .toString();
+  QList<int> widths;
+  for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    bool ok = false;
+    const int width = part.trimmed().toInt(&ok);
+    if (!ok || width <= 0) {
+      return {};  // a damaged value counts as none
+    }
+    widths << width;
+  }
+  return widths;
+}
+
+bool Settings::SaveResultsLayout(QSize size, const QList<int>& columnWidths) {
+  const QString group = QString::fromLatin1(kResultsGroup);
+  settings_.setValue(Key(group, QString::fromLatin1(kWidth)), size.width());
+  settings_.setValue(Key(group, QString::fromLatin1(kHeight)), size.height());
+  QStringList widths;
+  for (int width : columnWidths) {
+    widths << QString::number(width);
+  }
+  settings_.setValue(Key(group, QString::fromLatin1(kColumns)), widths.join(QLatin1Char(',')));
   return Sync();
 }
 

@@ -8,8 +8,10 @@
 // group and value name; no other code spells them.
 #pragma once
 
+#include <QList>
 #include <QPoint>
 #include <QSettings>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -54,6 +56,13 @@ class Settings {
   // The progress window's remembered top-left corner; -1 for a missing value.
   QPoint ProgressPosition();
   bool SaveProgressPosition(QPoint position);
+
+  // The results dialog's size when it was last closed (invalid when none is
+  // kept) and its column widths (empty when none are kept), group "Results",
+  // values "Width", "Height" and "Columns" (widths separated by commas).
+  QSize ResultsSize();
+  QList<int> ResultsColumnWidths();
+  bool SaveResultsLayout(QSize size, const QList<int>& columnWidths);
 
   // The folders whose files the results never mark nor act on.
   QStringList ProtectedFolders();

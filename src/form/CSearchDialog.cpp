@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include "app/settings.h"
 #include "app/user_dialogs.h"
 #include "form/date_box.h"
+#include "form/folder_drop.h"
 #include "platform/attributes.h"
 
 namespace vrx {
@@ -71,6 +73,24 @@ PickedDate ToPicked(QDate d) {
 }
 PickedTime ToPicked(QTime t) {
   return {t.hour(), t.minute(), t.second(), t.msec()};
+}
+
+// The text that names one location in a location list: the path as it is,
+// or in double quotation marks when it holds "," or ";", begins or ends with
+// a blank, begins with a quotation mark or ends with "+"; "+" after it for
+// subfolders. Nothing for a path that needs the marks and holds one itself.
+std::optional<std::string> ListItemFor(const std::string& path, bool withSubdirs) {
+  const std::string subdirs = withSubdirs ? "+" : "";
+  const bool quotes = path.find_first_of(",;") != std::string::npos ||
+                      (!path.empty() && (path.front() == ' ' || path.back() == ' ' ||
+                                         path.front() == '"' || path.back() == '+'));
+  if (!quotes) {
+    return path + subdirs;
+  }
+  if (path.find('"') != std::string::npos) {
+    return std::nullopt;
+  }
+  return "\"" + path + "\"" + subdirs;
 }
 
 QDate TodayUtc() {
@@ -143,6 +163,41 @@ void CSearchDialog::ConnectRules() {
           [this] { OnBrowse(kSourceIncl); });
   connect(findChild<QPushButton*>(QString::number(kBrowseExcl)), &QPushButton::clicked, this,
           [this] { OnBrowse(kSourceExcl); });
+  // Folders dropped from a file manager are added as the browse button adds one.
+  for (int id : {kSourceIncl, kSourceExcl}) {
+    boxes_.value(id)->lineEdit()->installEventFilter(new FolderDropFilter(
+        this, [this, id](const QStringList& folders) { AddLocations(id, folders, false, false); }));
+  }
+}
+
+void CSearchDialog::AddLocations(int boxId, const QStringList& folders, bool withSubdirs,
+                                 bool replace) {
+  QStringList items;
+  QStringList refused;
+  for (const QString& folder : folders) {
+    const std::optional<std::string> item =
+        ListItemFor(QFile::encodeName(folder).toStdString(), withSubdirs);
+    if (item) {
+      items << QFile::decodeName(QByteArray::fromStdString(*item));
+    } else {
+      refused << folder;
+    }
+  }
+  if (!refused.isEmpty()) {
+    dialogs_.Message(this, UserDialogs::Kind::kError,
+                     refused.join(QLatin1Char('\n')) +
+                         QString::fromUtf8(": Dieser Ordner lässt sich nicht in die Liste "
+                                           "aufnehmen: sein Pfad enthält ein Anführungszeichen "
+                                           "(\") und zugleich \",\" oder \";\" oder endet mit "
+                                           "einem Leerzeichen oder \"+\"."));
+  }
+  if (items.isEmpty()) {
+    return;
+  }
+  QComboBox* target = boxes_.value(boxId);
+  const QString text = replace ? QString() : target->currentText();
+  const QString added = items.join(QStringLiteral(", "));
+  target->setEditText(text.trimmed().isEmpty() ? added : text + QStringLiteral(", ") + added);
 }
 
 bool CSearchDialog::ReadNumber(int id) {

@@ -106,6 +106,10 @@ class CSearchDialog : public QDialog {
   void OnSearch();
   void OnReset();
   void OnBrowse(int boxId);
+  // Puts folders into a location box as items of its list (quoted where the
+  // list syntax needs it, "+" for subfolders): after the text there, or in
+  // place of it. A folder no item can name is refused with a message.
+  void AddLocations(int boxId, const QStringList& folders, bool withSubdirs, bool replace);
   void OnHelp();
   void ShowAbout();
 

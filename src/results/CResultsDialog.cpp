@@ -1,18 +1,21 @@
 #include "results/CResultsDialog.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QStyle>
 #include <QTableView>
 #include <QUrl>
 #include <cstdlib>
 
 #include "app/help.h"
+#include "app/settings.h"
 #include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
 #include "progress/progress.h"
@@ -271,7 +274,36 @@ int CResultsDialog::Run() {
     exitRequested_ = false;
     return QDialog::Rejected;
   }
-  return exec();
+  RestoreLayout();
+  const int result = exec();
+  SaveLayout();
+  return result;
+}
+
+void CResultsDialog::RestoreLayout() {
+  Settings settings;
+  QSize size = settings.ResultsSize();
+  if (size.isValid()) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+      size = size.boundedTo(screen->availableSize());
+    }
+    resize(size);
+    LayOut(size.width(), size.height());
+  }
+  const QList<int> widths = settings.ResultsColumnWidths();
+  if (widths.size() == kResultColumns) {
+    for (int c = 0; c < kResultColumns; ++c) {
+      list_->setColumnWidth(c, widths[c]);
+    }
+  }
+}
+
+void CResultsDialog::SaveLayout() {
+  QList<int> widths;
+  for (int c = 0; c < kResultColumns; ++c) {
+    widths << list_->columnWidth(c);
+  }
+  Settings().SaveResultsLayout(size(), widths);
 }
 
 void CResultsDialog::OnSave() {

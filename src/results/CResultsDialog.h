@@ -41,6 +41,11 @@ class CResultsDialog : public QDialog {
   int Run();
   // Fills the list (under a progress window). False when cancelled.
   bool Fill();
+  // The size and column widths the dialog had when it was last closed, kept
+  // in the settings: restored after Fill (the size within the screen), saved
+  // when Run ends.
+  void RestoreLayout();
+  void SaveLayout();
   // The include sources as typed in the form, for "erste Quelle behalten".
   void SetTypedSources(std::vector<std::string> sources);
 

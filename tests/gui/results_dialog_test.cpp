@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -478,6 +479,37 @@ class ResultsDialogTest : public QObject {
     QCOMPARE(list.topLeft(), QPoint(10, 10));
     QCOMPARE(list.width(), 780);
     QVERIFY(list.bottom() < summary.top() && list.height() > 450);
+  }
+
+  // Size and column widths come back in the next dialog; a damaged value of
+  // the widths counts as none.
+  void SizeAndColumnWidthsAreRemembered() {
+    ThreeClasses();
+    {
+      CResultsDialog dialog(*app_, dialogs_, nullFactory_, nullptr);
+      QVERIFY(dialog.Fill());
+      dialog.resize(700, 450);
+      dialog.list()->setColumnWidth(kColDate, 211);
+      dialog.SaveLayout();
+    }
+    CResultsDialog again(*app_, dialogs_, nullFactory_, nullptr);
+    QVERIFY(again.Fill());
+    again.RestoreLayout();
+    QCOMPARE(again.size(), QSize(700, 450));
+    QCOMPARE(again.list()->columnWidth(kColDate), 211);
+    QCOMPARE(again.list()->geometry().topLeft(), QPoint(10, 10));
+    QCOMPARE(again.list()->width(), 680);
+
+    QSettings raw(QSettings::NativeFormat, QSettings::UserScope,
+                  QStringLiteral("org.parlind.Parlind"));
+    raw.setValue("Results/Columns", "40,x,40,40,40,40");
+    raw.sync();
+    CResultsDialog damaged(*app_, dialogs_, nullFactory_, nullptr);
+    QVERIFY(damaged.Fill());
+    const int width = damaged.list()->columnWidth(kColDate);
+    damaged.RestoreLayout();
+    QCOMPARE(damaged.list()->columnWidth(kColDate), width);
+    raw.remove("Results");
   }
 
   void MarkingRules_data() {

@@ -4,10 +4,13 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,6 +23,7 @@
 #include "app/user_dialogs.h"
 #include "form/CSearchDialog.h"
 #include "form/date_box.h"
+#include "form/folder_drop.h"
 #include "gui_test_main.h"
 
 namespace vrx {
@@ -347,6 +351,50 @@ class SearchFormTest : public QObject {
     QCOMPARE(dialogs_->calls()[0].text, expectStart);
     QCOMPARE(form_->box(kSourceIncl)->currentText(), expectText);
     QCOMPARE(Items(kSourceIncl), QStringList{});
+  }
+
+  // `vrx DIR...` puts its folders in place of the box's text, with
+  // subfolders; a drop adds to it. Items are quoted where the list needs it.
+  void FoldersFromTheCommandLineAndFromDrops() {
+    form_->box(kSourceIncl)->setEditText("/alt");
+    form_->AddLocations(kSourceIncl, {"/daten", "/a,b", " lead", "/x+"}, true, true);
+    QCOMPARE(form_->box(kSourceIncl)->currentText(),
+             QString(R"(/daten+, "/a,b"+, " lead"+, "/x+"+)"));
+    form_->AddLocations(kSourceIncl, {"/q\"u;ote", "/gut"}, false, false);
+    QCOMPARE(form_->box(kSourceIncl)->currentText(),
+             QString(R"(/daten+, "/a,b"+, " lead"+, "/x+"+, /gut)"));
+    QCOMPARE(dialogs_->calls().size(), size_t{1});
+    QVERIFY(dialogs_->calls()[0].text.startsWith("/q\"u;ote: "));
+
+    QTemporaryDir tree;
+    QVERIFY(QDir().mkpath(tree.filePath("mit, Komma")));
+    QFile file(tree.filePath("datei"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QLineEdit* edit = form_->box(kSourceExcl)->lineEdit();
+    edit->setText("/weg");
+    const auto drop = [edit](const QStringList& paths) {
+      QMimeData mime;
+      QList<QUrl> urls;
+      for (const QString& path : paths) {
+        urls << QUrl::fromLocalFile(path);
+      }
+      mime.setUrls(urls);
+      QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(edit, &enter);
+      QDropEvent dropped(QPointF(2, 2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(edit, &dropped);
+      return enter.isAccepted();
+    };
+    QVERIFY(drop({tree.filePath("mit, Komma") + "/"}));
+    QCOMPARE(edit->text(), "/weg, \"" + tree.filePath("mit, Komma") + "\"");
+    // A file among the dropped items: the drop is not one of folders.
+    QVERIFY(FolderDropFilter::DroppedFolders(nullptr).isEmpty());
+    QMimeData mixed;
+    mixed.setUrls({QUrl::fromLocalFile(tree.path()), QUrl::fromLocalFile(file.fileName())});
+    QVERIFY(FolderDropFilter::DroppedFolders(&mixed).isEmpty());
+    mixed.setUrls({QUrl("https://example.org/")});
+    QVERIFY(FolderDropFilter::DroppedFolders(&mixed).isEmpty());
   }
 
   void ValuesForTheSearch() {
