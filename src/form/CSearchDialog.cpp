@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTimeEdit>
+#include <algorithm>
 
 #include "app/CAboutDialog.h"
 #include "app/help.h"
@@ -218,12 +219,8 @@ bool CSearchDialog::ReadControls() {
   for (int id : kCheckIds) {
     flags_[id] = checks_.value(id)->isChecked();
   }
-  for (int id : kNumberIds) {
-    if (!ReadNumber(id)) {
-      return false;
-    }
-  }
-  return true;
+  // Stops at the first field without a number.
+  return std::ranges::all_of(kNumberIds, [this](int id) { return ReadNumber(id); });
 }
 
 void CSearchDialog::WriteControls() {
@@ -312,7 +309,7 @@ void CSearchDialog::ApplyRule(int id) {
   }
 }
 
-void CSearchDialog::OnDateChanged(int dateId) {
+void CSearchDialog::OnDateChanged(int dateId) const {
   const bool on = dateBox(dateId)->hasDate();
   timeBox(dateId == kStartDate ? kStartTime : kEndTime)->setEnabled(on);
 }

@@ -131,7 +131,7 @@ class CSearchDialog : public QDialog {
   void ApplyRule(int id);
   void ApplyDifferenceRule(int activeId, int maxId);
   void SetDateBoxesToToday();
-  void OnDateChanged(int dateId);
+  void OnDateChanged(int dateId) const;
   bool ReadNumber(int id);
 
   Settings& settings_;

@@ -4,7 +4,7 @@
 #include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
 #include "form/CSearchDialog.h"
-#include "params/prepare_search.h"
+#include "engine/prepare_search.h"
 #include "results/CResultsDialog.h"
 
 namespace vrx {

@@ -9,8 +9,7 @@
 // the name. Relative paths are taken relative to the working directory.
 #pragma once
 
-#include <string.h>
-
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
