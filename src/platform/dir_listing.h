@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>  // memrchr
 #include <string>
 #include <string_view>
 #include <vector>
