@@ -25,8 +25,8 @@ inline constexpr std::string_view kSuffixAccessFailed = ": Zugriff fehlgeschlage
 // rises.
 class CheckRun {
  public:
-  CheckRun(SearchParams* params, std::string* messages, LocationFilter passesFilters)
-      : params_(params), messages_(messages), passesFilters_(passesFilters) {}
+  CheckRun(SearchParams* params, std::string* messages, LocationFilter filter)
+      : params_(params), messages_(messages), passesFilters_(filter) {}
 
   SearchParams& params() { return *params_; }
   std::string* messages() { return messages_; }
