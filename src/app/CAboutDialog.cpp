@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/escape_filter.h"
 #include "app/program_icon.h"
 
 namespace vrx {
@@ -12,6 +13,7 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("100"));
   setWindowTitle(QStringLiteral("Info über vrx"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+  EscapeFilter::KeepOpenOnEscape(this);
   auto* layout = new QGridLayout(this);
   auto* icon = new QLabel(this);
   icon->setPixmap(QPixmap::fromImage(DrawProgramIcon(32)));

@@ -1,10 +1,15 @@
-// The application-wide key filter: every press of the Escape key (and the
-// shortcut request it causes first) is swallowed before it reaches a window,
-// so Escape closes no dialog and cancels no pass. The cancel buttons and the
-// close boxes are the only ways out.
+// The application-wide key filter for the Escape key. The program's own
+// windows that close only by their buttons or the close box (the search form,
+// the results dialog, the about box and the progress window) mark themselves
+// with KeepOpenOnEscape; in them every press of Escape (and the shortcut
+// request it causes first) is swallowed, so Escape closes no such window and
+// cancels no pass. Every other window and pop-up (drop-down lists, the
+// calendar, file dialogs, message boxes, menus) closes on Escape as usual.
 #pragma once
 
 #include <QObject>
+
+class QWidget;
 
 namespace vrx {
 
@@ -13,6 +18,11 @@ class EscapeFilter : public QObject {
 
  public:
   using QObject::QObject;
+
+  // Marks `window` as one in which Escape is swallowed.
+  static void KeepOpenOnEscape(QWidget* window);
+  // True when a key press aimed at `target` reaches a marked window.
+  static bool SwallowsEscape(const QObject* target);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "app/escape_filter.h"
 #include "app/settings.h"
 
 namespace vrx {
@@ -34,6 +35,7 @@ CProgressWnd::CProgressWnd(Settings& settings, QWidget* owner, const QString& ca
   setAttribute(Qt::WA_ShowWithoutActivating);
   setCursor(Qt::BusyCursor);
   setWindowTitle(caption);
+  EscapeFilter::KeepOpenOnEscape(this);
   BuildControls();
   bar_->setTextVisible(smooth);
   if (owner_ != nullptr) {

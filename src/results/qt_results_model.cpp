@@ -311,6 +311,9 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
         Qt::Alignment((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
   }
   const ResultRow& r = row(index.row());
+  if (role == Qt::ToolTipRole && column == kColDirectory) {
+    return r.directory;  // the whole folder, elided in the cell
+  }
   if (role != Qt::DisplayRole) {
     return MarkingData(r, column, role);
   }
