@@ -13,15 +13,15 @@
 #include <QTimeEdit>
 #include <algorithm>
 
-#include "app/CAboutDialog.h"
-#include "app/help.h"
-#include "app/program_icon.h"
-#include "app/settings.h"
-#include "app/user_dialogs.h"
 #include "form/date_box.h"
 #include "form/folder_drop.h"
 #include "params/form_reading.h"
 #include "platform/attributes.h"
+#include "services/CAboutDialog.h"
+#include "services/help.h"
+#include "services/program_icon.h"
+#include "services/settings.h"
+#include "services/user_dialogs.h"
 
 namespace vrx {
 

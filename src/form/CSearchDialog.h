@@ -21,9 +21,9 @@
 #include <optional>
 #include <vector>
 
-#include "app/form_history.h"
 #include "params/form_values.h"
 #include "params/search_params.h"
+#include "services/form_history.h"
 
 class QCheckBox;
 class QComboBox;
