@@ -183,20 +183,13 @@ int NameExactlyNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b
   return NameExactlyNoCaseViews(app, a.name(), b.name());
 }
 
-NamePredicate NamePredicateOf(Predicate predicate) {
-  if (predicate == NameWithin) {
-    return NameWithinViews;
+Criterion NameCriterion(bool exact, bool ignoreCase) {
+  if (exact) {
+    return ignoreCase ? Criterion(NameExactlyNoCase, CriterionKind::kName, NameExactlyNoCaseViews)
+                      : Criterion(NameExactly, CriterionKind::kName, NameExactlyViews);
   }
-  if (predicate == NameWithinNoCase) {
-    return NameWithinNoCaseViews;
-  }
-  if (predicate == NameExactly) {
-    return NameExactlyViews;
-  }
-  if (predicate == NameExactlyNoCase) {
-    return NameExactlyNoCaseViews;
-  }
-  return nullptr;
+  return ignoreCase ? Criterion(NameWithinNoCase, CriterionKind::kName, NameWithinNoCaseViews)
+                    : Criterion(NameWithin, CriterionKind::kName, NameWithinViews);
 }
 
 // Different when the distance in seconds exceeds T. Compared in whole 100-ns

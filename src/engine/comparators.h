@@ -41,15 +41,33 @@ int NameWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
 int NameWithinNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
 int NameExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
 int NameExactlyNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
-// The same four over the names alone, for a step that asks about the same
-// names many times; nullptr for any other predicate.
-NamePredicate NamePredicateOf(Predicate predicate);
 int TimeWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
 int TimeExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
 int AttrWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
 int AttrExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
 int SizeWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
 int SizeWithinFactor(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+
+// What a partition knows about its predicate besides the answers. A name
+// criterion can be asked about the names alone, and pairs whose names cannot
+// be similar need not be asked at all; the content criterion reads each small
+// member once through a cache. Any other predicate converts to a criterion of
+// kind kOther.
+enum class CriterionKind { kOther, kName, kContent };
+
+struct Criterion {
+  constexpr Criterion(Predicate test, CriterionKind criterionKind = CriterionKind::kOther,
+                      NamePredicate namesTest = nullptr)
+      : predicate(test), kind(criterionKind), byName(namesTest) {}
+
+  Predicate predicate;
+  CriterionKind kind;
+  NamePredicate byName;  // kName: the same test over the names alone
+};
+
+// The name comparison within (or exactly at) the difference, with or without
+// letter case.
+Criterion NameCriterion(bool exact, bool ignoreCase);
 
 // Comparators used as predicates of equality.
 int CompareLocationPred(const CvrxApp& app, const FileEntry& a, const FileEntry& b);

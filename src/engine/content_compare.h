@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "collect/file_entry.h"
+#include "engine/comparators.h"
 
 namespace vrx {
 
@@ -29,6 +30,8 @@ inline constexpr uint64_t kContentCacheBytes = uint64_t{64} << 20;
 
 // Predicate: 0 similar, 1 different.
 int CompareContent(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+// The content comparison as a partition's criterion (with the cache).
+inline constexpr Criterion kContentCriterion{CompareContent, CriterionKind::kContent};
 
 // The whole contents of the files of one class, each read once on first use.
 // A file stays out when it is larger than `maxFileBytes`, when it would take

@@ -392,7 +392,7 @@ int StreamedContent(const CvrxApp& app, const FileEntry& a, const FileEntry& b) 
 
 TEST_F(ContentCacheTest, CliquePartitionGivesTheClassesOfTheStreamedComparison) {
   app.params.contentDiff = 2;
-  const auto partition = [this](Predicate predicate) {
+  const auto partition = [this](const Criterion& predicate) {
     app.classes.clear();
     app.classes.emplace_back();
     for (const FileEntry& entry : records) {
@@ -412,7 +412,7 @@ TEST_F(ContentCacheTest, CliquePartitionGivesTheClassesOfTheStreamedComparison) 
   };
   const auto streamed = partition(StreamedContent);
   ASSERT_GE(streamed.first.size(), 2U);
-  EXPECT_EQ(partition(CompareContent), streamed);
+  EXPECT_EQ(partition(kContentCriterion), streamed);
 }
 
 }  // namespace

@@ -501,14 +501,14 @@ TEST_F(PartitionTest, CliquePartitionFollowsTheEnumerationOverManyWords) {
       }
     }
     app.classes.push_back(cls);
-    ASSERT_TRUE(PartitionClasses(app, false, false, &NameWithin).ok());
+    ASSERT_TRUE(PartitionClasses(app, false, false, NameCriterion(false, false)).ok());
     ASSERT_GT(expected.size(), 1U);
     EXPECT_EQ(Result(), expected) << n << " members";
   }
 }
 
-// The name predicates under other addresses: the partition asks these for
-// every pair.
+// The name predicates as plain predicates, not as name criteria: the
+// partition asks these for every pair.
 int EveryPairWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
   return NameWithin(app, a, b);
 }
@@ -526,11 +526,11 @@ TEST_F(PartitionTest, NameCliquesAskOnlyPossiblePairsWithTheSameResult) {
   // Letters of both cases, a character outside ASCII and a byte that is no
   // UTF-8, in names of equal length (as the name step hands them over).
   const std::vector<std::string> letters = {"a", "A", "b", "B", "\xc3\xa4", "\xff"};
-  const std::pair<Predicate, Predicate> predicates[] = {
-      {&NameWithin, &EveryPairWithin},
-      {&NameWithinNoCase, &EveryPairWithinNoCase},
-      {&NameExactly, &EveryPairExactly},
-      {&NameExactlyNoCase, &EveryPairExactlyNoCase},
+  const std::pair<Criterion, Predicate> predicates[] = {
+      {NameCriterion(false, false), &EveryPairWithin},
+      {NameCriterion(false, true), &EveryPairWithinNoCase},
+      {NameCriterion(true, false), &EveryPairExactly},
+      {NameCriterion(true, true), &EveryPairExactlyNoCase},
   };
   std::mt19937 random(77);
   int withCliques = 0;
@@ -546,7 +546,7 @@ TEST_F(PartitionTest, NameCliquesAskOnlyPossiblePairsWithTheSameResult) {
       cls.push_back(Add(name));
     }
     const auto [fast, everyPair] = predicates[round % 4];
-    const auto partition = [&](Predicate predicate) {
+    const auto partition = [&](const Criterion& predicate) {
       app.classes.assign(1, cls);
       // Random names over so few letters make up to 200,000 cliques of 90
       // members, far beyond what a search may make; the limits are not
