@@ -94,15 +94,6 @@ bool WithinPercent(uint64_t a, uint64_t b, uint64_t percent) {
 
 }  // namespace
 
-std::string_view LocationOf(const FileEntry& entry) {
-  const std::string_view path = entry.path;
-  if (entry.IsDirectory()) {
-    return path;
-  }
-  const size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
-}
-
 int AttributeKey(const FileEntry& entry) {
   const uint32_t bits = entry.attributes;
   return ((bits & kAttrReadOnly) != 0 ? 8 : 0) + ((bits & kAttrHidden) != 0 ? 4 : 0) +
@@ -118,7 +109,7 @@ double TimeDistance(const FileEntry& a, const FileEntry& b) {
 }
 
 int CompareLocation(const FileEntry& a, const FileEntry& b) {
-  return CompareNoCase(LocationOf(a), LocationOf(b));
+  return CompareNoCase(a.location(), b.location());
 }
 
 // Byte order of UTF-8 is the order of the code points.

@@ -18,10 +18,6 @@ using Predicate = int (*)(const CvrxApp& app, const FileEntry& a, const FileEntr
 // A name predicate over names already taken from their records.
 using NamePredicate = int (*)(const CvrxApp& app, std::string_view a, std::string_view b);
 
-// The location: a file's containing directory (the path before its last "/"),
-// a directory's whole path. A path without "/" has the empty location.
-std::string_view LocationOf(const FileEntry& entry);
-
 // 8 x R + 4 x H + 2 x S + 1 x A.
 int AttributeKey(const FileEntry& entry);
 // Number of the attributes R, H, S, A in which the records differ (0..4).

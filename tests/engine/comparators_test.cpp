@@ -47,11 +47,11 @@ class ComparatorsTest : public ::testing::Test {
 };
 
 TEST(LocationTest, FileIsItsDirectoryDirectoryIsItself) {
-  EXPECT_EQ(LocationOf(File("/a/b/x.txt")), "/a/b");
-  EXPECT_EQ(LocationOf(File("/a/sub", kAttrDirectory)), "/a/sub");
-  EXPECT_EQ(LocationOf(File("/x.txt")), "");            // a file in the root
-  EXPECT_EQ(LocationOf(File("", kAttrDirectory)), "");  // the root's own record
-  EXPECT_EQ(LocationOf(File("x.txt")), "");             // no slash at all
+  EXPECT_EQ(File("/a/b/x.txt").location(), "/a/b");
+  EXPECT_EQ(File("/a/sub", kAttrDirectory).location(), "/a/sub");
+  EXPECT_EQ(File("/x.txt").location(), "");            // a file in the root
+  EXPECT_EQ(File("", kAttrDirectory).location(), "");  // the root's own record
+  EXPECT_EQ(File("x.txt").location(), "");             // no slash at all
 }
 
 TEST(LocationTest, CompareLocationIgnoresCase) {
