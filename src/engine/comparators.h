@@ -1,6 +1,6 @@
 // Sort comparators and similarity predicates of the comparison criteria.
-// A comparator returns <0, 0 or >0; a predicate takes the application object
-// (for the differences of the search) and two records, the reference member
+// A comparator returns <0, 0 or >0; a predicate takes the compare context
+// (the differences of the search) and two records, the reference member
 // first, and returns 0 for similar. A comparator that returns 0 for equal
 // records serves as the predicate of equality.
 #pragma once
@@ -8,15 +8,15 @@
 #include <string_view>
 
 #include "collect/file_entry.h"
+#include "engine/compare_context.h"
 
 namespace vrx {
 
-class CvrxApp;
-
 using Comparator = int (*)(const FileEntry& a, const FileEntry& b);
-using Predicate = int (*)(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+using Predicate = int (*)(const CompareContext& context, const FileEntry& a, const FileEntry& b);
 // A name predicate over names already taken from their records.
-using NamePredicate = int (*)(const CvrxApp& app, std::string_view a, std::string_view b);
+using NamePredicate = int (*)(const CompareContext& context, std::string_view a,
+                              std::string_view b);
 
 // 8 x R + 4 x H + 2 x S + 1 x A.
 int AttributeKey(const FileEntry& entry);
@@ -33,16 +33,16 @@ int CompareTime(const FileEntry& a, const FileEntry& b);
 int CompareAttributes(const FileEntry& a, const FileEntry& b);
 int CompareSize(const FileEntry& a, const FileEntry& b);
 
-int NameWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
-int NameWithinNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
-int NameExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
-int NameExactlyNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
-int TimeWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
-int TimeExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
-int AttrWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
-int AttrExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
-int SizeWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
-int SizeWithinFactor(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int NameWithin(const CompareContext& context, const FileEntry& a, const FileEntry& b);
+int NameWithinNoCase(const CompareContext& context, const FileEntry& a, const FileEntry& b);
+int NameExactly(const CompareContext& context, const FileEntry& a, const FileEntry& b);
+int NameExactlyNoCase(const CompareContext& context, const FileEntry& a, const FileEntry& b);
+int TimeWithin(const CompareContext& context, const FileEntry& a, const FileEntry& b);
+int TimeExactly(const CompareContext& context, const FileEntry& a, const FileEntry& b);
+int AttrWithin(const CompareContext& context, const FileEntry& a, const FileEntry& b);
+int AttrExactly(const CompareContext& context, const FileEntry& a, const FileEntry& b);
+int SizeWithin(const CompareContext& context, const FileEntry& a, const FileEntry& b);
+int SizeWithinFactor(const CompareContext& context, const FileEntry& a, const FileEntry& b);
 
 // What a partition knows about its predicate besides the answers. A name
 // criterion can be asked about the names alone, and pairs whose names cannot
@@ -66,12 +66,12 @@ struct Criterion {
 Criterion NameCriterion(bool exact, bool ignoreCase);
 
 // Comparators used as predicates of equality.
-int CompareLocationPred(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
-int CompareNamePred(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
-int CompareNameNoCasePred(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
-int CompareNameLengthPred(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
-int CompareTimePred(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
-int CompareAttributesPred(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
-int CompareSizePred(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int CompareLocationPred(const CompareContext& context, const FileEntry& a, const FileEntry& b);
+int CompareNamePred(const CompareContext& context, const FileEntry& a, const FileEntry& b);
+int CompareNameNoCasePred(const CompareContext& context, const FileEntry& a, const FileEntry& b);
+int CompareNameLengthPred(const CompareContext& context, const FileEntry& a, const FileEntry& b);
+int CompareTimePred(const CompareContext& context, const FileEntry& a, const FileEntry& b);
+int CompareAttributesPred(const CompareContext& context, const FileEntry& a, const FileEntry& b);
+int CompareSizePred(const CompareContext& context, const FileEntry& a, const FileEntry& b);
 
 }  // namespace vrx

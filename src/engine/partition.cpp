@@ -64,22 +64,22 @@ class PassProgress {
 // class once instead of once per pair (other predicates need no cache).
 class ScopedContentCache {
  public:
-  ScopedContentCache(CvrxApp& app, const Criterion& criterion) : app_(app) {
-    if (criterion.kind == CriterionKind::kContent && app.contentCache == nullptr) {
+  ScopedContentCache(CompareContext& context, const Criterion& criterion) : context_(context) {
+    if (criterion.kind == CriterionKind::kContent && context.contentCache == nullptr) {
       cache_.emplace();
-      app.contentCache = &*cache_;
+      context.contentCache = &*cache_;
     }
   }
   ~ScopedContentCache() {
     if (cache_) {
-      app_.contentCache = nullptr;
+      context_.contentCache = nullptr;
     }
   }
   ScopedContentCache(const ScopedContentCache&) = delete;
   ScopedContentCache& operator=(const ScopedContentCache&) = delete;
 
  private:
-  CvrxApp& app_;
+  CompareContext& context_;
   std::optional<ContentCache> cache_;
 };
 
@@ -199,6 +199,7 @@ class ClassPartition {
       : app_(app),
         position_(position),
         members_(*position),
+        context_{app.params, app.diagnostics()},
         criterion_(criterion),
         progress_(progress),
         made_(made) {}
@@ -214,9 +215,9 @@ class ClassPartition {
   bool BuildMatrix(SimilarityBits& matrix);
   bool Similar(size_t a, size_t b) const {
     if (namePredicate_ != nullptr) {
-      return namePredicate_(app_, names_[a], names_[b]) == 0;
+      return namePredicate_(context_, names_[a], names_[b]) == 0;
     }
-    return criterion_.predicate(app_, *members_[a], *members_[b]) == 0;
+    return criterion_.predicate(context_, *members_[a], *members_[b]) == 0;
   }
   // For a name predicate: takes every member's name once, as the matrix
   // asks about each name many times.
@@ -249,6 +250,7 @@ class ClassPartition {
   CvrxApp& app_;
   ClassList::iterator position_;
   const SimilarityClass& members_;
+  CompareContext context_;
   Criterion criterion_;
   PassProgress& progress_;
   MadeCount& made_;
@@ -352,7 +354,7 @@ void ClassPartition::Window() {
 // was cancelled. Pairs that cannot be similar by their names are not asked.
 bool ClassPartition::BuildMatrix(SimilarityBits& matrix) {
   const size_t n = members_.size();
-  const ScopedContentCache cache(app_, criterion_);
+  const ScopedContentCache cache(context_, criterion_);
   TakeNames();
   std::optional<NameCandidates> names;
   if (NameCandidates::Applies(criterion_, app_.params.nameDiff, n)) {
