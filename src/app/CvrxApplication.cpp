@@ -4,9 +4,9 @@
 #include <QFileInfo>
 #include <QScreen>
 
-#include "app/program_icon.h"
 #include "form/CSearchDialog.h"
 #include "form/search_command.h"
+#include "services/program_icon.h"
 
 namespace vrx {
 

@@ -13,9 +13,9 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-#include "app/escape_filter.h"
 #include "form/CSearchDialog.h"
 #include "form/date_box.h"
+#include "services/escape_filter.h"
 
 namespace vrx {
 
@@ -122,7 +122,7 @@ void CSearchDialog::BuildControls() {
   connect(help, &QPushButton::clicked, this, &CSearchDialog::OnHelp);
 
   for (const Tooltip& t : kTooltips) {
-    if (QWidget* w = findChild<QWidget*>(Id(t.id))) {
+    if (auto* w = findChild<QWidget*>(Id(t.id))) {
       w->setToolTip(QString::fromUtf8(t.text));
     }
   }

@@ -97,12 +97,7 @@ int CompareWithKeys(const FileEntry& a, const SortKeys& ka, const FileEntry& b, 
 }  // namespace
 
 SortKeys SortKeysOf(const FileEntry& e) {
-  const std::string_view path(e.path);
-  if (e.IsDirectory()) {
-    return {std::string_view("."), path};
-  }
-  const size_t slash = path.rfind('/');
-  return {e.name(), slash == std::string_view::npos ? std::string_view() : path.substr(0, slash)};
+  return {e.IsDirectory() ? std::string_view(".") : e.name(), e.location()};
 }
 
 ResultRow MakeResultRow(const FileEntry& entry, int classNumber) {

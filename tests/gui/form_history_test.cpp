@@ -5,10 +5,10 @@
 #include <QSettings>
 #include <QTest>
 
-#include "app/escape_filter.h"
-#include "app/form_history.h"
-#include "app/settings.h"
 #include "gui_test_main.h"
+#include "services/escape_filter.h"
+#include "services/form_history.h"
+#include "services/settings.h"
 
 namespace vrx {
 
