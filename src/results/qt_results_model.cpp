@@ -165,6 +165,8 @@ void ResultsModel::SetMarking(const ActionScope* scope, MarkSet* marks) {
   if (scope_ != nullptr) {
     std::unordered_map<const FileEntry*, uint32_t> index;
     std::unordered_map<InodeKey, uint32_t, InodeKeyHash> perData;
+    index.reserve(scope_->FileCount());
+    perData.reserve(scope_->FileCount());
     for (size_t file = 0; file < scope_->FileCount(); ++file) {
       const FileEntry* entry = scope_->File(file).entry;
       index.emplace(entry, static_cast<uint32_t>(file));
