@@ -4,10 +4,10 @@
 #include <QFileInfo>
 #include <QScreen>
 
-#include "app/program_icon.h"
 #include "app/qt_translation.h"
 #include "form/CSearchDialog.h"
 #include "form/search_command.h"
+#include "services/program_icon.h"
 
 namespace vrx {
 

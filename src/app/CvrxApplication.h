@@ -10,12 +10,12 @@
 #include <QStringList>
 #include <QTranslator>
 
-#include "app/escape_filter.h"
-#include "app/settings.h"
-#include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
 #include "platform/diagnostics.h"
 #include "progress/CProgressWnd.h"
+#include "services/escape_filter.h"
+#include "services/settings.h"
+#include "services/user_dialogs.h"
 
 namespace vrx {
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "collect/file_entry.h"
+#include "collect/walk_context.h"
 #include "engine/run_status.h"
 #include "engine/similarity_class.h"
 #include "params/search_params.h"
@@ -39,6 +40,8 @@ class CvrxApp {
   RunStatus CompareAll();
   // True when the record passes every filter of `params`.
   bool PassesFilters(const FileEntry& entry) const;
+  // The members that the walks of the filter pass work with, lent for a walk.
+  WalkContext walkContext();
   void ClearClasses();
 
   ProgressFactory& progressFactory() const { return progressFactory_; }

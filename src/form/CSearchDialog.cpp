@@ -11,16 +11,17 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTimeEdit>
+#include <algorithm>
 
-#include "app/CAboutDialog.h"
-#include "app/help.h"
-#include "app/program_icon.h"
-#include "app/settings.h"
-#include "app/user_dialogs.h"
 #include "form/date_box.h"
 #include "form/folder_drop.h"
 #include "params/form_reading.h"
 #include "platform/attributes.h"
+#include "services/CAboutDialog.h"
+#include "services/help.h"
+#include "services/program_icon.h"
+#include "services/settings.h"
+#include "services/user_dialogs.h"
 
 namespace vrx {
 
@@ -235,12 +236,8 @@ bool CSearchDialog::ReadControls() {
   for (int id : kCheckIds) {
     flags_[id] = checks_.value(id)->isChecked();
   }
-  for (int id : kNumberIds) {
-    if (!ReadNumber(id)) {
-      return false;
-    }
-  }
-  return true;
+  // Stops at the first field without a number.
+  return std::ranges::all_of(kNumberIds, [this](int id) { return ReadNumber(id); });
 }
 
 void CSearchDialog::WriteControls() {
@@ -329,7 +326,7 @@ void CSearchDialog::ApplyRule(int id) {
   }
 }
 
-void CSearchDialog::OnDateChanged(int dateId) {
+void CSearchDialog::OnDateChanged(int dateId) const {
   const bool on = dateBox(dateId)->hasDate();
   timeBox(dateId == kStartDate ? kStartTime : kEndTime)->setEnabled(on);
 }

@@ -21,9 +21,9 @@
 #include <optional>
 #include <vector>
 
-#include "app/form_history.h"
 #include "params/form_values.h"
 #include "params/search_params.h"
+#include "services/form_history.h"
 
 class QCheckBox;
 class QComboBox;
@@ -138,7 +138,7 @@ class CSearchDialog : public QDialog {
   void ApplyRule(int id);
   void ApplyDifferenceRule(int activeId, int maxId);
   void SetDateBoxesToToday();
-  void OnDateChanged(int dateId);
+  void OnDateChanged(int dateId) const;
   bool ReadNumber(int id);
 
   Settings& settings_;

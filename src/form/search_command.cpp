@@ -1,12 +1,12 @@
 #include "form/search_command.h"
 
 #include "actions/action_scope.h"
-#include "app/user_dialogs.h"
+#include "engine/prepare_search.h"
 #include "engine/vrx_app.h"
 #include "form/CSearchDialog.h"
-#include "params/prepare_search.h"
 #include "progress/progress.h"
 #include "results/CResultsDialog.h"
+#include "services/user_dialogs.h"
 
 namespace vrx {
 

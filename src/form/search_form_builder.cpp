@@ -13,9 +13,9 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-#include "app/escape_filter.h"
 #include "form/CSearchDialog.h"
 #include "form/date_box.h"
+#include "services/escape_filter.h"
 
 namespace vrx {
 

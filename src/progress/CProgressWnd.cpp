@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include "app/escape_filter.h"
-#include "app/settings.h"
+#include "services/escape_filter.h"
+#include "services/settings.h"
 
 namespace vrx {
 

@@ -15,15 +15,15 @@
 #include <QUrl>
 #include <cstdlib>
 
-#include "app/escape_filter.h"
-#include "app/help.h"
-#include "app/settings.h"
-#include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
 #include "progress/progress.h"
 #include "results/qt_result_actions.h"
 #include "results/qt_results_model.h"
 #include "results/result_file.h"
+#include "services/escape_filter.h"
+#include "services/help.h"
+#include "services/settings.h"
+#include "services/user_dialogs.h"
 
 namespace vrx {
 

@@ -11,11 +11,11 @@
 #include <QTest>
 #include <QTranslator>
 
-#include "app/escape_filter.h"
-#include "app/form_history.h"
 #include "app/qt_translation.h"
-#include "app/settings.h"
 #include "gui_test_main.h"
+#include "services/escape_filter.h"
+#include "services/form_history.h"
+#include "services/settings.h"
 
 namespace vrx {
 

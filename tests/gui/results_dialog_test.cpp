@@ -18,8 +18,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/settings.h"
-#include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
 #include "gui_test_main.h"
 #include "params/form_reading.h"
@@ -29,6 +27,8 @@
 #include "results/CResultsDialog.h"
 #include "results/qt_result_actions.h"
 #include "results/qt_results_model.h"
+#include "services/settings.h"
+#include "services/user_dialogs.h"
 #include "window_pictures.h"
 
 namespace vrx {

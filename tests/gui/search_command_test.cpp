@@ -12,8 +12,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/settings.h"
-#include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
 #include "form/CSearchDialog.h"
 #include "form/search_command.h"
@@ -21,6 +19,8 @@
 #include "platform/diagnostics.h"
 #include "progress/CProgressWnd.h"
 #include "results/CResultsDialog.h"
+#include "services/settings.h"
+#include "services/user_dialogs.h"
 
 namespace vrx {
 

@@ -21,14 +21,14 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "app/escape_filter.h"
-#include "app/help.h"
-#include "app/settings.h"
-#include "app/user_dialogs.h"
 #include "form/CSearchDialog.h"
 #include "form/date_box.h"
 #include "form/folder_drop.h"
 #include "gui_test_main.h"
+#include "services/escape_filter.h"
+#include "services/help.h"
+#include "services/settings.h"
+#include "services/user_dialogs.h"
 
 namespace vrx {
 

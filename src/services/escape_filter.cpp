@@ -1,4 +1,4 @@
-#include "app/escape_filter.h"
+#include "services/escape_filter.h"
 
 #include <QKeyEvent>
 #include <QWidget>

@@ -1,11 +1,11 @@
-#include "app/CAboutDialog.h"
+#include "services/CAboutDialog.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/escape_filter.h"
-#include "app/program_icon.h"
+#include "services/escape_filter.h"
+#include "services/program_icon.h"
 
 namespace vrx {
 
