@@ -19,7 +19,6 @@
 
 namespace vrx {
 
-class ContentCache;
 class Diagnostics;
 class Progress;
 class ProgressFactory;
@@ -53,10 +52,7 @@ class CvrxApp {
   ClassList classes;
   bool runCancelled = false;
   Progress* progressWnd = nullptr;  // the running pass's progress object, if any
-  // Contents read once for the content comparison of the class being
-  // partitioned, if any; owned by that partition.
-  ContentCache* contentCache = nullptr;
-  int64_t captureStart = 0;  // seconds since 1970
+  int64_t captureStart = 0;         // seconds since 1970
   int64_t captureEnd = 0;
 
  private:

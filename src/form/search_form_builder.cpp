@@ -122,7 +122,7 @@ void CSearchDialog::BuildControls() {
   connect(help, &QPushButton::clicked, this, &CSearchDialog::OnHelp);
 
   for (const Tooltip& t : kTooltips) {
-    if (QWidget* w = findChild<QWidget*>(Id(t.id))) {
+    if (auto* w = findChild<QWidget*>(Id(t.id))) {
       w->setToolTip(QString::fromUtf8(t.text));
     }
   }
