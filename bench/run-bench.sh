@@ -4,7 +4,7 @@
 # next to the installed duplicate finders, on the generated corpora and on a
 # real tree, all in one sitting, and writes one summary table.
 #
-# Usage: bench/run-bench.sh [-r RUNS] [-R ROOT] [-b BUILD] [-o OUT] [-g] [-P] [-B] [-c]
+# Usage: bench/run-bench.sh [-r RUNS] [-R ROOT] [-b BUILD] [-o OUT] [-g] [-P] [-B] [-c|-a]
 #                           [CORPUS...]
 #   CORPUS   mixed samesize large names usr (default: all five; usr is /usr/share)
 #   -r RUNS  timed runs per tool (default 5; the large corpus takes at most 3)
@@ -22,6 +22,9 @@
 #            the peers and expected.json, looks for byte-identical files
 #   -c       cold-ish: before every timed run the tree's files are dropped
 #            from the page cache (run-peers.sh -c, posix_fadvise DONTNEED)
+#   -a       both in one sitting: every corpus warm, then cold as with -c
+#            (outputs of the cold runs in OUT/<corpus>-cold); the summary has
+#            a warm and a cold row per corpus
 #
 # Everything it needs is in this repository: the measuring tools and the
 # peers are installed first (scripts/setup.sh bench), the rows come from
@@ -41,11 +44,11 @@ OUT=
 GATHER=0
 PROGRESS=0
 CASE_BLIND=0
-COLD=()
+PHASES=(warm)
 
 usage() { sed -n '2,/^$/p' "$0" | sed 's/^# \{0,1\}//'; exit "${1:-2}"; }
 
-while getopts "r:R:b:o:gPBch" opt; do
+while getopts "r:R:b:o:gPBcah" opt; do
   case $opt in
     r) RUNS=$OPTARG ;;
     R) ROOT=$OPTARG ;;
@@ -54,7 +57,8 @@ while getopts "r:R:b:o:gPBch" opt; do
     g) GATHER=1 ;;
     P) PROGRESS=1 ;;
     B) CASE_BLIND=1 ;;
-    c) COLD=(-c) ;;
+    c) PHASES=(cold) ;;
+    a) PHASES=(warm cold) ;;
     h) usage 0 ;;
     *) usage ;;
   esac
@@ -86,7 +90,16 @@ CASE_OPT=--same-content-case
 [ $CASE_BLIND = 1 ] && CASE_OPT=
 
 TOOLS="find cat fdupes jdupes rdfind rmlint vrx"
+SUMMARY=()
+for phase in "${PHASES[@]}"; do
 for corpus in "${CORPORA[@]}"; do
+  COLD=()
+  out=$OUT/$corpus
+  if [ "$phase" = cold ]; then
+    COLD=(-c)
+    out=$OUT/$corpus-cold
+  fi
+  SUMMARY+=("$corpus:$phase")
   runs=$RUNS
   expected=()
   if [ "$corpus" = usr ]; then
@@ -99,37 +112,38 @@ for corpus in "${CORPORA[@]}"; do
     expected=(-e "$ROOT/$corpus/expected.json")
     [ "$corpus" = large ] && [ "$runs" -gt 3 ] && runs=3
   fi
-  "$HERE/run-peers.sh" "${COLD[@]}" -r "$runs" -o "$OUT/$corpus" "${expected[@]}" -t "$TOOLS" \
+  "$HERE/run-peers.sh" "${COLD[@]}" -r "$runs" -o "$out" "${expected[@]}" -t "$TOOLS" \
     "$dir" > /dev/null
   if [ $PROGRESS = 1 ] && [ $GATHER = 0 ]; then
     # The same run on a pseudo terminal, where vrx-cli draws its progress
     # line, next to the run with --quiet on the same terminal.
-    wrapper=$OUT/$corpus/vrx-on-terminal.sh
+    wrapper=$out/vrx-on-terminal.sh
     printf '#!/bin/bash\nexec %q "$@" --same-content %s --size %q --csv %q > /dev/null\n' \
       "$VRX_CLI" "$CASE_OPT" '>0' "$dir+" > "$wrapper"
     chmod +x "$wrapper"
     warm=(--warmup 1)
     if [ ${#COLD[@]} -gt 0 ]; then
       # run-peers.sh left its page-cache eviction script in the corpus's outputs.
-      warm=(--warmup 0 --prepare "$(printf '%q ' python3 "$OUT/$corpus/evict.py" "$dir")")
+      warm=(--warmup 0 --prepare "$(printf '%q ' python3 "$out/evict.py" "$dir")")
     fi
-    hyperfine -N -i --runs "$runs" "${warm[@]}" --export-json "$OUT/$corpus/vrx-progress.json" \
+    hyperfine -N -i --runs "$runs" "${warm[@]}" --export-json "$out/vrx-progress.json" \
       -n vrx-progress "script -qc '$wrapper' /dev/null" \
       -n vrx-quiet "script -qc '$wrapper --quiet' /dev/null" > /dev/null 2>&1
   fi
 done
+done
 
 # The summary: medians per tool and corpus, vrx's peak memory, its ratio to the
 # fastest peer and whether its groups are the expected ones.
-python3 - "$OUT" "${CORPORA[@]}" <<'EOF' | tee "$OUT/summary.md"
+python3 - "$OUT" "${SUMMARY[@]}" <<'EOF' | tee "$OUT/summary.md"
 import json, os, re, sys
-out, corpora = sys.argv[1], sys.argv[2:]
+out, runs = sys.argv[1], [a.split(":") for a in sys.argv[2:]]
 peers = ["fdupes", "jdupes", "rdfind", "rmlint"]
 cols = ["find", "cat"] + peers + ["vrx"]
 
-def rows(corpus):
+def rows(folder):
     got = {}
-    for line in open(os.path.join(out, corpus, "table.txt")):
+    for line in open(os.path.join(out, folder, "table.txt")):
         f = line.split()
         if len(f) >= 9 and f[0] in cols:
             got[f[0]] = {"median": float(f[1]), "rss": f[4], "exit": f[5], "groups": f[6],
@@ -165,8 +179,9 @@ def groups_jdupes(path):
 notes = []
 print("| corpus | " + " | ".join(cols) + " | vrx / fastest peer | vrx RSS MiB | leanest peer RSS MiB | groups | match |")
 print("|---" * (len(cols) + 6) + "|")
-for corpus in corpora:
-    r = rows(corpus)
+for corpus, phase in runs:
+    folder = corpus if phase == "warm" else corpus + "-cold"
+    r = rows(folder)
     cells = ["%.3f" % r[c]["median"] if c in r else "-" for c in cols]
     fastest = min((r[p]["median"] for p in peers if p in r), default=None)
     lean = min((float(r[p]["rss"]) for p in peers if p in r), default=None)
@@ -174,14 +189,16 @@ for corpus in corpora:
     ratio = "%.2f" % (v["median"] / fastest) if v and fastest else "-"
     match = v["match"] if v else "-"
     if corpus == "usr" and v:
-        a = groups_vrx(os.path.join(out, corpus, "vrx.out"))
-        b = groups_jdupes(os.path.join(out, corpus, "jdupes.out"))
+        a = groups_vrx(os.path.join(out, folder, "vrx.out"))
+        b = groups_jdupes(os.path.join(out, folder, "jdupes.out"))
         match = "= jdupes" if a == b else "jdupes -%d/+%d" % (len(b - a), len(a - b))
     name = "/usr/share" if corpus == "usr" else corpus
+    if phase == "cold":
+        name += ", cold"
     print("| %s | %s | %s | %s | %s | %s | %s |" % (
         name, " | ".join(cells), ratio, v["rss"] if v else "-",
         "%.1f" % lean if lean is not None else "-", v["groups"] if v else "-", match))
-    prog = os.path.join(out, corpus, "vrx-progress.json")
+    prog = os.path.join(out, folder, "vrx-progress.json")
     if os.path.exists(prog):
         m = {r["command"]: r["median"] for r in json.load(open(prog))["results"]}
         notes.append("%s: on a terminal, vrx-cli with its progress line: median %.3f s, "

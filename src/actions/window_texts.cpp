@@ -13,7 +13,7 @@ std::string Counted(size_t n, const char* one, const char* many) {
 
 std::string WhatHappens(const ActionPlan& plan) {
   const size_t n = plan.steps.size();
-  const std::string files = FileCount(n) + (n == 1 ? " wird" : " werden");
+  std::string files = FileCount(n) + (n == 1 ? " wird" : " werden");
   const std::string freed = " (" + MegabyteText(plan.bytesFreed) + " werden frei)";
   const char* const equalOnly = ", jede nur, wenn sie ihm beim Ersetzen Byte für Byte gleicht.";
   switch (plan.action) {
@@ -36,6 +36,22 @@ std::string WhatHappens(const ActionPlan& plan) {
       return files + " endgültig gelöscht" + freed + ". Das lässt sich nicht rückgängig machen.";
   }
   return files;
+}
+
+// One line per skipped file with its reason, at most `maxLines` of them.
+std::string SkippedLines(const std::vector<StepOutcome>& outcomes, size_t maxLines) {
+  std::string text;
+  size_t shown = 0;
+  for (const StepOutcome& outcome : outcomes) {
+    if (outcome.result != StepResult::kSkipped) {
+      continue;
+    }
+    if (shown++ == maxLines) {
+      return text + "\n…";
+    }
+    text += "\n" + outcome.path + ": " + outcome.reason;
+  }
+  return text;
 }
 
 }  // namespace
@@ -114,17 +130,7 @@ std::string ActionReportText(const ActionPlan& plan, const ActionReport& report,
   if (report.cancelled) {
     text += "\nAbgebrochen: die übrigen Dateien blieben unberührt.";
   }
-  size_t shown = 0;
-  for (const StepOutcome& outcome : report.outcomes) {
-    if (outcome.result != StepResult::kSkipped) {
-      continue;
-    }
-    if (shown++ == maxLines) {
-      text += "\n…";
-      break;
-    }
-    text += "\n" + outcome.path + ": " + outcome.reason;
-  }
+  text += SkippedLines(report.outcomes, maxLines);
   return text;
 }
 
@@ -148,17 +154,7 @@ std::string UndoReportText(const UndoReport& report, size_t maxLines) {
   }
   std::string text =
       FileCount(report.restored) + " zurückgeholt, " + GroupedNumber(report.refused) + " nicht.";
-  size_t shown = 0;
-  for (const StepOutcome& outcome : report.outcomes) {
-    if (outcome.result != StepResult::kSkipped) {
-      continue;
-    }
-    if (shown++ == maxLines) {
-      text += "\n…";
-      break;
-    }
-    text += "\n" + outcome.path + ": " + outcome.reason;
-  }
+  text += SkippedLines(report.outcomes, maxLines);
   if (report.restored > 0) {
     text += "\nZurückgeholte Dateien erscheinen nach einer neuen Suche wieder in der Liste.";
   }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -18,6 +19,7 @@
 
 #include "collect/record_file.h"
 #include "engine/memory_limits.h"
+#include "engine/side_worker.h"
 #include "engine/similarity_class.h"
 #include "engine/vrx_app.h"
 #include "platform/attributes.h"
@@ -47,6 +49,12 @@ constexpr size_t kDefaultMaxOpenFiles = 256;  // all threads together, when the 
 constexpr size_t kMinOpenFiles = 2;           // per thread: two files are compared at least
 constexpr size_t kMaxWorkers = 4;             // threads reading at once, the calling one included
 constexpr auto kWaitPump = std::chrono::milliseconds(20);
+// Files of at least this size have their holes looked up: below it a file
+// has few blocks to skip, and the look-up costs two system calls per file.
+constexpr uint64_t kDefaultHolesFrom = uint64_t{1} << 20;
+// Groups of files of at least this size are read by two threads at once;
+// below it handing a piece to the other thread costs more than it saves.
+constexpr uint64_t kDefaultSideBySideFrom = uint64_t{8} << 20;
 
 using Bucket = std::vector<uint32_t>;  // member indices within the class, ascending
 
@@ -243,6 +251,31 @@ class MemberMarks {
   std::vector<uint64_t> stamps_;
 };
 
+// What one thread may use: its share of the open files and of the buffers,
+// and from which size on it skips holes and reads side by side.
+struct ThreadShare {
+  size_t maxOpenFiles = 2;
+  size_t chunkBudget = kChunkBudget;
+  uint64_t holesFrom = kDefaultHolesFrom;
+  uint64_t sideBySideFrom = kDefaultSideBySideFrom;
+};
+
+// Where the data of an open file lies, as last asked: from `from` on, the
+// bytes before range.start are a hole, those of the range hold data.
+struct DataCursor {
+  uint64_t from = UINT64_MAX;  // not asked yet
+  DataRange range;
+};
+
+// The files of a bucket compared together, by position within the bucket.
+struct OpenFiles {
+  explicit OpenFiles(const Bucket& bucket)
+      : members(bucket), readers(bucket.size()), cursors(bucket.size()) {}
+  const Bucket& members;
+  std::vector<FileReader> readers;
+  std::vector<DataCursor> cursors;
+};
+
 // Splits the classes of one search, one class at a time. Every member gets
 // exactly one progress step: when it joins a class made, stays alone or is
 // dropped because its file cannot be read.
@@ -252,14 +285,20 @@ class MemberMarks {
 // of one size, the whole run is compared once more, and a member that moves
 // again is dropped. Running out of descriptors lowers the number of files
 // opened at once.
+//
+// Ranges that are holes in every member of a group are equal without being
+// read; a hole in one member against data in another reads as zeros. The
+// members of a group of big files are read by this thread and a side thread
+// at once, and compared here in their order, so the parts and the messages
+// are those of reading one after the other.
 class ContentGatherer {
  public:
-  // `maxOpenFiles` and `chunkBudget` are this thread's shares.
-  ContentGatherer(const CvrxApp& app, GatherReporter& reporter, size_t maxOpenFiles,
-                  size_t chunkBudget)
+  ContentGatherer(const CvrxApp& app, GatherReporter& reporter, const ThreadShare& share)
       : reporter_(reporter),
-        maxOpenFiles_(std::max<size_t>(maxOpenFiles, kMinOpenFiles)),
-        chunkBudget_(chunkBudget),
+        maxOpenFiles_(std::max<size_t>(share.maxOpenFiles, kMinOpenFiles)),
+        chunkBudget_(share.chunkBudget),
+        holesFrom_(share.holesFrom),
+        sideBySideFrom_(share.sideBySideFrom),
         ignoreCase_(app.params.contentCompareIgnoreCase),
         hashState_(XXH3_createState()) {
     if (!hashState_) {
@@ -279,8 +318,12 @@ class ContentGatherer {
   void SettleInBatches(Bucket bucket);
   std::optional<Bucket> BatchRound(const Bucket& bucket);
   std::optional<std::vector<Bucket>> CompareTogether(const Bucket& bucket);
-  std::vector<Bucket> SplitGroup(const Bucket& group, std::vector<FileReader>& readers,
-                                 const Bucket& bucket, uint64_t offset, size_t length);
+  std::vector<Bucket> SplitGroup(const Bucket& group, OpenFiles& files, uint64_t offset,
+                                 size_t length);
+  bool Fetch(OpenFiles& files, uint32_t pos, uint64_t offset, size_t length,
+             unsigned char* data) const;
+  uint64_t DataFrom(OpenFiles& files, uint32_t pos, uint64_t offset) const;
+  uint64_t NextData(OpenFiles& files, const std::vector<Bucket>& groups, uint64_t offset) const;
   std::vector<Bucket> SplitByHash(const Bucket& bucket, Split kind);
   bool HashMember(uint32_t member, Split kind, uint64_t* hash);
 
@@ -304,10 +347,14 @@ class ContentGatherer {
   GatherReporter& reporter_;
   size_t maxOpenFiles_;       // lowered when descriptors run out
   const size_t chunkBudget_;  // chunk buffers of one group together
+  const uint64_t holesFrom_;
+  const uint64_t sideBySideFrom_;
   const bool ignoreCase_;
   std::unique_ptr<XXH3_state_t, StateDeleter> hashState_;
   const SimilarityClass* cls_ = nullptr;
-  uint64_t size_ = 0;  // the recorded size of the members being split
+  uint64_t size_ = 0;   // the recorded size of the members being split
+  bool holes_ = false;  // whether holes are looked up at this size
+  SideWorker side_;     // reads half of each group of big files
   std::vector<Bucket> made_;
   MemberMarks marks_;
   std::vector<Buffer> buffers_;
@@ -360,6 +407,7 @@ std::vector<SimilarityClass> ContentGatherer::Gather(const SimilarityClass& cls)
 // are dropped and every member still there is compared once more.
 void ContentGatherer::GatherRun(Bucket members) {
   size_ = (*cls_)[members.front()]->size;
+  holes_ = size_ >= holesFrom_;
   const size_t madeBefore = made_.size();
   GatherPass(members);
   const auto moved = [this](uint32_t m) { return marks_.moved(m) && !marks_.dropped(m); };
@@ -512,16 +560,17 @@ std::optional<Bucket> ContentGatherer::BatchRound(const Bucket& bucket) {
 }
 
 // Opens every member of the bucket and reads them side by side: first the
-// head, then the tail, then the middle chunk by chunk. After each piece every
-// group is split by the bytes read; a member left alone is closed and its
-// file is not read further. Returns the final groups (singletons included)
-// in no particular order; dropped and moved members are in none. Returns
-// nothing when descriptors ran out and the bound was lowered.
+// head, then the tail, then the middle chunk by chunk, skipping what is a
+// hole in every member still compared. After each piece every group is split
+// by the bytes read; a member left alone is closed and its file is not read
+// further. Returns the final groups (singletons included) in no particular
+// order; dropped and moved members are in none. Returns nothing when
+// descriptors ran out and the bound was lowered.
 std::optional<std::vector<Bucket>> ContentGatherer::CompareTogether(const Bucket& bucket) {
-  std::vector<FileReader> readers(bucket.size());
+  OpenFiles files(bucket);
   Bucket group;  // positions within `bucket`
   for (uint32_t pos = 0; pos < bucket.size(); ++pos) {
-    const Opened opened = Open(bucket[pos], readers[pos], group.size() < kMinOpenFiles);
+    const Opened opened = Open(bucket[pos], files.readers[pos], group.size() < kMinOpenFiles);
     if (opened == Opened::kNoDescriptor) {
       OpenFewer(group.size());
       return std::nullopt;
@@ -529,7 +578,7 @@ std::optional<std::vector<Bucket>> ContentGatherer::CompareTogether(const Bucket
     if (opened == Opened::kYes) {
       group.push_back(pos);
       if (size_ >= kSequentialBytes) {
-        readers[pos].AdviseSequential();
+        files.readers[pos].AdviseSequential();
       }
     }
     if (Stopped()) {
@@ -547,11 +596,18 @@ std::optional<std::vector<Bucket>> ContentGatherer::CompareTogether(const Bucket
   auto step = [&](uint64_t offset, size_t length) {
     std::vector<Bucket> next;
     for (const Bucket& g : groups) {
-      for (Bucket& part : SplitGroup(g, readers, bucket, offset, length)) {
+      // A range that is a hole in every member reads as zeros in all of them.
+      if (std::all_of(g.begin(), g.end(), [&](uint32_t pos) {
+            return DataFrom(files, pos, offset) - offset >= length;
+          })) {
+        next.push_back(g);
+        continue;
+      }
+      for (Bucket& part : SplitGroup(g, files, offset, length)) {
         if (part.size() >= 2) {
           next.push_back(std::move(part));
         } else {
-          Finish(bucket[part.front()], readers[part.front()]);
+          Finish(bucket[part.front()], files.readers[part.front()]);
           done.push_back(std::move(part));
         }
       }
@@ -571,9 +627,11 @@ std::optional<std::vector<Bucket>> ContentGatherer::CompareTogether(const Bucket
   if (!groups.empty() && !Stopped() && tailStart < size_) {
     step(tailStart, size_ - tailStart);
   }
-  for (uint64_t offset = headEnd; offset < tailStart && !groups.empty() && !Stopped();
-       offset += chunk) {
-    step(offset, static_cast<size_t>(std::min<uint64_t>(chunk, tailStart - offset)));
+  for (uint64_t offset = NextData(files, groups, headEnd);
+       offset < tailStart && !groups.empty() && !Stopped();) {
+    const auto length = static_cast<size_t>(std::min<uint64_t>(chunk, tailStart - offset));
+    step(offset, length);
+    offset = NextData(files, groups, offset + length);
   }
   if (Stopped()) {
     return std::vector<Bucket>{};
@@ -582,7 +640,7 @@ std::optional<std::vector<Bucket>> ContentGatherer::CompareTogether(const Bucket
     done.push_back(std::move(g));
   }
   for (uint32_t pos = 0; pos < bucket.size(); ++pos) {
-    Finish(bucket[pos], readers[pos]);
+    Finish(bucket[pos], files.readers[pos]);
   }
   for (Bucket& part : done) {
     for (uint32_t& pos : part) {
@@ -594,31 +652,99 @@ std::optional<std::vector<Bucket>> ContentGatherer::CompareTogether(const Bucket
   return done;
 }
 
+// The first offset at or after `offset` where the member at `pos` holds
+// data; `offset` itself when holes are not looked up at this size. Asks the
+// file system only when the offset leaves the range last asked about.
+uint64_t ContentGatherer::DataFrom(OpenFiles& files, uint32_t pos, uint64_t offset) const {
+  if (!holes_) {
+    return offset;
+  }
+  DataCursor& cursor = files.cursors[pos];
+  if (offset < cursor.from || offset >= cursor.range.end) {
+    cursor.range = files.readers[pos].NextData(offset);
+    cursor.from = offset;
+  }
+  return std::max(offset, cursor.range.start);
+}
+
+// The first offset at or after `offset` where a member of the groups holds
+// data: everything before it is a hole in all of them.
+uint64_t ContentGatherer::NextData(OpenFiles& files, const std::vector<Bucket>& groups,
+                                   uint64_t offset) const {
+  if (!holes_ || groups.empty()) {
+    return offset;
+  }
+  uint64_t next = UINT64_MAX;
+  for (const Bucket& g : groups) {
+    for (uint32_t pos : g) {
+      next = std::min(next, DataFrom(files, pos, offset));
+      if (next == offset) {
+        return offset;
+      }
+    }
+  }
+  return next;
+}
+
+// The piece of one member: zeros for the hole it starts with, if any, and
+// the bytes read from there on. Touches only that member's reader and cursor
+// and the buffer given, so two threads may fetch different members at once.
+bool ContentGatherer::Fetch(OpenFiles& files, uint32_t pos, uint64_t offset, size_t length,
+                            unsigned char* data) const {
+  const auto hole =
+      static_cast<size_t>(std::min<uint64_t>(DataFrom(files, pos, offset) - offset, length));
+  std::memset(data, 0, hole);
+  return hole == length ||
+         files.readers[pos].ReadExactly(offset + hole, data + hole, length - hole);
+}
+
 // Reads the piece of every member of the group and splits the group by its
 // bytes. Each distinct piece is kept in its own buffer; members compare
 // against those (by hash first in larger groups, always by every byte). When
 // case does not count, a piece is compared exactly first and case-blind only
-// when that fails, so identical files are never folded.
-std::vector<Bucket> ContentGatherer::SplitGroup(const Bucket& group,
-                                                std::vector<FileReader>& readers,
-                                                const Bucket& bucket, uint64_t offset,
-                                                size_t length) {
+// when that fails, so identical files are never folded. In groups of big
+// files the side thread fetches every second member's piece while this one
+// fetches the others; the comparison then goes through them in order.
+std::vector<Bucket> ContentGatherer::SplitGroup(const Bucket& group, OpenFiles& files,
+                                                uint64_t offset, size_t length) {
   struct Piece {
     const unsigned char* data;
     uint64_t hash;
     Bucket positions;
   };
   const bool hashed = group.size() > kHashedGroup;
+  const bool sideBySide = size_ >= sideBySideFrom_;
+  std::vector<unsigned char*> fetched;
+  std::vector<char> fetchedOk;
+  if (sideBySide) {
+    fetched.resize(group.size());
+    fetchedOk.assign(group.size(), 0);
+    for (size_t k = 0; k < group.size(); ++k) {
+      fetched[k] = BufferAt(k, length);
+    }
+    auto fetchEvery2nd = [&](size_t first) {
+      for (size_t k = first; k < group.size(); k += 2) {
+        fetchedOk[k] = Fetch(files, group[k], offset, length, fetched[k]) ? 1 : 0;
+      }
+    };
+    side_.Start([&fetchEvery2nd] { fetchEvery2nd(1); });
+    fetchEvery2nd(0);
+    side_.Wait();
+  }
   std::vector<Piece> pieces;
-  for (uint32_t pos : group) {
-    unsigned char* data = BufferAt(pieces.size(), length);
-    if (!Read(bucket[pos], readers[pos], offset, length, data)) {
-      readers[pos].Close();
+  for (size_t k = 0; k < group.size(); ++k) {
+    const uint32_t pos = group[k];
+    unsigned char* data = sideBySide ? fetched[k] : BufferAt(pieces.size(), length);
+    const bool ok = sideBySide ? fetchedOk[k] != 0 : Fetch(files, pos, offset, length, data);
+    if (!ok) {
+      Drop(files.members[pos], FileTrouble::kRead);
+      files.readers[pos].Close();
       if (Stopped()) {
         break;
       }
       continue;
     }
+    NoteRead(length);
     uint64_t hash = 0;
     if (hashed) {
       hash = HashOf(data, length, 0);
@@ -833,12 +959,6 @@ void ContentGatherer::NoteRead(size_t bytes) {
   }
 }
 
-// What one thread may use: its share of the open files and of the buffers.
-struct ThreadShare {
-  size_t maxOpenFiles = 2;
-  size_t chunkBudget = kChunkBudget;
-};
-
 // Puts the finished classes in place of theirs, in class order, and writes
 // their messages; only the calling thread does this, so the list of classes
 // and the diagnostics are never touched by two threads. The others only read
@@ -887,7 +1007,7 @@ class SlotApplier {
 void TakeClasses(const CvrxApp& app, const std::vector<const SimilarityClass*>& classes,
                  ThreadShare share, SharedGather& shared, GatherReporter& reporter,
                  SlotApplier* applier) {
-  ContentGatherer gatherer(app, reporter, share.maxOpenFiles, share.chunkBudget);
+  ContentGatherer gatherer(app, reporter, share);
   while (!shared.stop.load(std::memory_order_relaxed)) {
     const size_t i = shared.next.fetch_add(1, std::memory_order_relaxed);
     if (i >= classes.size() || shared.stop.load(std::memory_order_relaxed)) {
@@ -942,7 +1062,7 @@ void GatherInParallel(CvrxApp& app, Progress& progress, const GatherOptions& opt
                       SlotApplier& applier) {
   const size_t helpers = std::min(options.workers - 1, classes.size() - 1);
   const ThreadShare share{std::max(options.maxOpenFiles / (helpers + 1), kMinOpenFiles),
-                          kChunkBudget / (helpers + 1)};
+                          kChunkBudget / (helpers + 1), options.holesFrom, options.sideBySideFrom};
   GatherReporter reporter(shared, &progress);
   std::vector<std::thread> threads;
   threads.reserve(helpers);
@@ -1001,6 +1121,12 @@ RunStatus GatherEqualContent(CvrxApp& app, GatherOptions options) {
   }
   if (options.maxOpenFiles == 0) {
     options.maxOpenFiles = OpenFileBudget(kDefaultMaxOpenFiles);
+  }
+  if (options.holesFrom == 0) {
+    options.holesFrom = kDefaultHolesFrom;
+  }
+  if (options.sideBySideFrom == 0) {
+    options.sideBySideFrom = kDefaultSideBySideFrom;
   }
   std::unique_ptr<Progress> progress = app.progressFactory().Create("Vergleichen", false);
   app.progressWnd = progress.get();

@@ -8,7 +8,9 @@
 // head and the tail, then the remaining members of a bucket are read together
 // chunk by chunk and split wherever their chunks differ. Every byte of a class
 // made is compared, so equality never rests on a hash; hashes only split very
-// large buckets so that at most a few hundred files are open at once.
+// large buckets so that at most a few hundred files are open at once. Holes
+// that every member of a group has are equal without being read, and big
+// files are read by two threads at once.
 //
 // A file that cannot be opened or read, whose size is no longer the one
 // recorded, or that was replaced since the walk, is reported once to the
@@ -18,6 +20,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "engine/run_status.h"
 
@@ -34,6 +37,15 @@ struct GatherOptions {
   // Threads reading at once, the calling one included; 0 takes one per core
   // of the machine, at most four. The classes are the same for every number.
   size_t workers = 0;
+  // Files of at least this many bytes have their holes looked up where the
+  // file system reports them; ranges that are holes in every member of a
+  // group are equal without being read. 0 takes 1 MiB.
+  uint64_t holesFrom = 0;
+  // Groups of files of at least this many bytes are read by two threads at
+  // once, half the members each. 0 takes 8 MiB. Small values for both
+  // exercise these paths on small files; the classes are the same for every
+  // value.
+  uint64_t sideBySideFrom = 0;
 };
 
 // Replaces every class of app.classes (members of equal size) by its classes

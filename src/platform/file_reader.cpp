@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <utility>
 
 namespace vrx {
@@ -147,6 +149,22 @@ bool FileReader::ReadExactly(uint64_t offset, void* buffer, size_t length) const
     done += static_cast<size_t>(n);
   }
   return true;
+}
+
+DataRange FileReader::NextData(uint64_t offset) const {
+  constexpr uint64_t kToTheEnd = UINT64_MAX;
+  if (fd_ < 0) {
+    return {offset, kToTheEnd};
+  }
+  const off_t data = ::lseek(fd_, static_cast<off_t>(offset), SEEK_DATA);
+  if (data < 0) {
+    // ENXIO: no data at or after the offset. Anything else (EINVAL where
+    // holes are not reported): read everything.
+    return errno == ENXIO ? DataRange{std::max(offset, stamp_.size), kToTheEnd}
+                          : DataRange{offset, kToTheEnd};
+  }
+  const off_t hole = ::lseek(fd_, data, SEEK_HOLE);
+  return {static_cast<uint64_t>(data), hole < 0 ? kToTheEnd : static_cast<uint64_t>(hole)};
 }
 
 void FileReader::AdviseSequential() const {

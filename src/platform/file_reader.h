@@ -7,7 +7,8 @@
 // device) is never read in its place. Reading uses pread, so a file that
 // shrinks, grows or vanishes while it is read gives an error result, never a
 // signal. The stamp taken at opening (size, modification and change time)
-// tells the caller whether the file was written to while it was read.
+// tells the caller whether the file was written to while it was read. Where
+// the file system reports holes, the reader tells where the data lies.
 #pragma once
 
 #include <cstddef>
@@ -33,6 +34,13 @@ struct FileStamp {
   int64_t changedSeconds = 0;
   int64_t changedNanoseconds = 0;
   bool operator==(const FileStamp&) const = default;
+};
+
+// A run of bytes [start, end) of a file that hold data; the bytes between the
+// offset asked about and `start` are a hole and read as zeros.
+struct DataRange {
+  uint64_t start = 0;
+  uint64_t end = 0;
 };
 
 enum class OpenResult {
@@ -75,6 +83,13 @@ class FileReader {
   // Reads up to `length` bytes at `offset`; returns the number read (0 at the
   // end of the file) or -1 on a read error.
   [[nodiscard]] int64_t ReadSome(uint64_t offset, void* buffer, size_t length) const;
+
+  // The first run of data at or after `offset` (below the size at opening),
+  // as the file system reports holes: {size, UINT64_MAX} when only a hole
+  // follows. A file system that does not report holes answers {offset,
+  // UINT64_MAX}: data everywhere, so such a file is read as before. Only a
+  // hint: the caller still checks the stamp after reading.
+  [[nodiscard]] DataRange NextData(uint64_t offset) const;
 
   // Advises the kernel that the file will be read sequentially once.
   void AdviseSequential() const;

@@ -244,7 +244,8 @@ bool CResultsDialog::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-// The width a column needs for its heading (and for a date).
+// The width a column needs for its heading (and for a date, or a check box
+// with a class number).
 int CResultsDialog::ColumnNeed(int column) const {
   const QString heading =
       ResultsModel().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
@@ -252,6 +253,13 @@ int CResultsDialog::ColumnNeed(int column) const {
   if (column == kColDate) {
     need =
         std::max(need, list_->fontMetrics().horizontalAdvance(QStringLiteral("88.88.8888 88:88")) +
+                           kCellPadding);
+  }
+  if (column == kColGroup) {
+    // The check box or the padlock beside a five-digit class number.
+    const int indicator = list_->style()->pixelMetric(QStyle::PM_IndicatorWidth) + kCellPadding;
+    need =
+        std::max(need, indicator + list_->fontMetrics().horizontalAdvance(QStringLiteral("88888")) +
                            kCellPadding);
   }
   return need;

@@ -1,6 +1,6 @@
 #include "results/member_texts.h"
 
-#include <cstdio>
+#include <charconv>
 
 #include "platform/attributes.h"
 
@@ -77,12 +77,11 @@ std::string FormatCalendarFields(const CalendarFields& f, const char* format) {
         text += (*p == '%') ? std::string("%") : std::string("%") + *p;
         continue;
     }
-    if (plain) {
-      std::snprintf(buffer, sizeof buffer, "%d", value);
-    } else {
-      std::snprintf(buffer, sizeof buffer, "%02d", value);
+    // As printf's "%d" and "%02d" write them.
+    if (!plain && value >= 0 && value < 10) {
+      text += '0';
     }
-    text += buffer;
+    text.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
   }
   return text;
 }

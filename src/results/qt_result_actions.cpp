@@ -143,20 +143,22 @@ void ResultActions::Attach() {
       }
     }
   }
-  model_->SetMarking(nullptr, nullptr);
   ScopeSettings settings;
   settings.typedSources = typedSources_;
   for (const QString& folder : protected_) {
     settings.protectedFolders.push_back(QFile::encodeName(folder).toStdString());
   }
   settings.workingFolder = WorkingFolder();
-  scope_ = std::make_unique<ActionScope>(app_, settings);
-  marks_ = MarkSet(scope_->FileCount());
-  for (size_t file = 0; file < scope_->FileCount(); ++file) {
-    if (marked.contains(scope_->File(file).entry)) {
-      marks_.Set(*scope_, file, true);
+  auto scope = std::make_unique<ActionScope>(app_, settings);
+  MarkSet marks(scope->FileCount());
+  for (size_t file = 0; file < scope->FileCount(); ++file) {
+    if (marked.contains(scope->File(file).entry)) {
+      marks.Set(*scope, file, true);
     }
   }
+  // The model reads the old scope until it gets the new one, right below.
+  scope_ = std::move(scope);
+  marks_ = std::move(marks);
   model_->SetMarking(scope_.get(), &marks_);
   emit summaryChanged();
 }

@@ -161,8 +161,9 @@ void ResultsModel::SetRows(std::vector<ResultRow> rows) {
   endResetModel();
 }
 
+// The rows stay as they are (and so do the view's selection and scroll
+// position); only what the roles of the marking give changes.
 void ResultsModel::SetMarking(const ActionScope* scope, MarkSet* marks) {
-  beginResetModel();
   scope_ = scope;
   marks_ = marks;
   sharedData_.clear();
@@ -184,7 +185,9 @@ void ResultsModel::SetMarking(const ActionScope* scope, MarkSet* marks) {
       sharedData_[file] = entry.IsDirectory() ? 1 : perData[KeyOf(entry)];
     }
   }
-  endResetModel();
+  if (!rows_.empty()) {
+    emit dataChanged(index(0, 0), index(rowCount() - 1, kResultColumns - 1));
+  }
 }
 
 bool ResultsModel::Markable(int r) const {

@@ -1,6 +1,8 @@
 #include "results/result_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cinttypes>
 #include <cstring>
 #include <string_view>
@@ -9,6 +11,7 @@
 #include "params/report.h"
 #include "platform/file_output.h"
 #include "platform/text.h"
+#include "results/member_line_cache.h"
 #include "results/member_texts.h"
 #include "results/result_json.h"
 #include "results/result_writer.h"
@@ -57,37 +60,72 @@ void PutSummary(const CvrxApp& app, Writer* w) {
   w->Put(").\n");
 }
 
-// Names and folders with control characters escaped, so that a name cannot
-// forge a line of the report.
-void PutMemberLine(const FileEntry& entry, Writer* w) {
-  w->PutRight(EscapeControlCharacters(MemberNameText(entry)), 20);
-  w->Put(" ");
-  w->PutRight(EscapeControlCharacters(MemberDirectoryText(entry)), 35);
-  w->Put(" ");
-  w->PutRight(std::to_string(entry.size), 10);
-  w->Put(" ");
-  w->PutRight(AttributeLetters(entry.attributes), 4);
-  w->Put(" ");
-  w->Put(LocalDateText(entry.time, kDateFormat));
-  w->Put("\n");
+// Right-aligns `text` in at least `width` characters (UTF-8 characters, not
+// bytes); a longer text is appended whole.
+void AppendRight(std::string_view text, size_t width, std::string* line) {
+  const size_t length = Utf8Length(text);
+  if (length < width) {
+    line->append(width - length, ' ');
+  }
+  line->append(text);
+}
+
+// A member's line of the text report, names and folders with control
+// characters escaped, so that a name cannot forge a line of the report.
+void MakeTextLine(const FileEntry& entry, std::string* line) {
+  AppendRight(EscapeControlCharacters(MemberNameText(entry)), 20, line);
+  *line += ' ';
+  AppendRight(EscapeControlCharacters(MemberDirectoryText(entry)), 35, line);
+  *line += ' ';
+  AppendRight(std::to_string(entry.size), 10, line);
+  *line += ' ';
+  AppendRight(AttributeLetters(entry.attributes), 4, line);
+  *line += ' ';
+  *line += LocalDateText(entry.time, kDateFormat);
+  *line += '\n';
 }
 
 // A field of the comma-separated list as RFC 4180 has it: in double quotes,
 // with each double quote doubled, when it holds a comma, a double quote, a
 // carriage return or a line feed; otherwise as it is.
-std::string CsvField(std::string text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) {
-    return text;
+void AppendCsvField(std::string_view text, std::string* line) {
+  const bool quote = std::any_of(text.begin(), text.end(), [](char c) {
+    return c == ',' || c == '"' || c == '\r' || c == '\n';
+  });
+  if (!quote) {
+    line->append(text);
+    return;
   }
-  std::string quoted = "\"";
+  *line += '"';
   for (const char c : text) {
-    quoted += c;
+    *line += c;
     if (c == '"') {
-      quoted += '"';
+      *line += '"';
     }
   }
-  quoted += '"';
-  return quoted;
+  *line += '"';
+}
+
+// A member's line of the list after its class number.
+void MakeCsvLine(const FileEntry& entry, std::string* line) {
+  AppendCsvField(MemberNameText(entry), line);
+  *line += ',';
+  AppendCsvField(MemberDirectoryText(entry), line);
+  *line += ',';
+  char digits[24];
+  line->append(digits, std::to_chars(digits, digits + sizeof digits, entry.size).ptr);
+  *line += ',';
+  *line += AttributeLetters(entry.attributes);
+  *line += ',';
+  *line += LocalDateText(entry.time, kDateFormat);
+  *line += '\n';
+}
+
+// Where classes overlap, files come back in many classes: their lines are
+// kept, as many as there are files at most.
+MemberLineCache LineCacheFor(const CvrxApp& app) {
+  const size_t files = app.candidates.GetSize();
+  return MemberLineCache(CountMembers(app.classes) > files ? files : 0);
 }
 
 std::string Extension(const std::string& path) {
@@ -159,12 +197,13 @@ bool WriteResultText(const CvrxApp& app, std::FILE* out, const StopCheck& stop) 
     PutSummary(app, &w);
   }
   w.Put("\n");
+  MemberLineCache lines = LineCacheFor(app);
   for (const SimilarityClass& cls : app.classes) {
     for (const FileEntry* member : cls) {
       if (w.Stopped()) {
         return false;
       }
-      PutMemberLine(*member, &w);
+      w.Put(lines.Line(*member, MakeTextLine));
     }
     w.Put("\n");
   }
@@ -173,6 +212,7 @@ bool WriteResultText(const CvrxApp& app, std::FILE* out, const StopCheck& stop) 
 
 bool WriteResultCsv(const CvrxApp& app, std::FILE* out, const StopCheck& stop) {
   Writer w(out, stop);
+  MemberLineCache lines = LineCacheFor(app);
   uint64_t number = 0;
   for (const SimilarityClass& cls : app.classes) {
     ++number;
@@ -182,16 +222,7 @@ bool WriteResultCsv(const CvrxApp& app, std::FILE* out, const StopCheck& stop) {
       }
       w.PutNumber(number);
       w.Put(",");
-      w.Put(CsvField(MemberNameText(*member)));
-      w.Put(",");
-      w.Put(CsvField(MemberDirectoryText(*member)));
-      w.Put(",");
-      w.PutNumber(member->size);
-      w.Put(",");
-      w.Put(AttributeLetters(member->attributes));
-      w.Put(",");
-      w.Put(LocalDateText(member->time, kDateFormat));
-      w.Put("\n");
+      w.Put(lines.Line(*member, MakeCsvLine));
     }
   }
   return w.Finish();

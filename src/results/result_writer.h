@@ -3,6 +3,8 @@
 // check between members.
 #pragma once
 
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -40,7 +42,11 @@ class ResultWriter {
     Put(text);
   }
 
-  void PutNumber(uint64_t value) { Put(std::to_string(value)); }
+  void PutNumber(uint64_t value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    Put(std::string_view(digits, static_cast<size_t>(end - digits)));
+  }
 
   // Flushes and reports whether every write so far went through.
   bool Finish() {

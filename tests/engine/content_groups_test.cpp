@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <random>
 #include <string>
 #include <vector>
@@ -120,8 +121,10 @@ Groups PairwiseGather(const test::TempTree& tree, const Groups& classes, const L
 }
 
 // Random classes of same-size files over a tiny alphabet: copies, copies with
-// the last byte changed or one letter's case flipped, fresh contents; some
-// files vanish or become directories after they were collected.
+// the last byte changed or one letter's case flipped, fresh contents, and
+// zeros with a few blocks of letters; some files vanish or become directories
+// after they were collected. Half the files leave their blocks of zeros as
+// holes, so holes meet holes and holes meet written zeros.
 struct RandomTree {
   Groups classes;
   Paths damaged;
@@ -129,7 +132,8 @@ struct RandomTree {
 };
 
 RandomTree MakeRandomTree(test::TempTree& tree, std::mt19937& rng) {
-  static const uint64_t kSizes[] = {0, 1, 2, 7, 4095, 4096, 4097, 8191, 8192, 8193, 20000};
+  static const uint64_t kSizes[] = {0,    1,    2,    7,    4095,  4096,
+                                    4097, 8191, 8192, 8193, 20000, 6 * 4096 + 5};
   auto pick = [&rng](size_t n) { return static_cast<size_t>(rng() % n); };
   RandomTree made;
   const size_t classCount = 1 + pick(4);
@@ -140,7 +144,7 @@ RandomTree MakeRandomTree(test::TempTree& tree, std::mt19937& rng) {
     Paths& cls = made.classes.emplace_back();
     for (size_t i = 0; i < n; ++i) {
       std::string content;
-      const size_t kind = contents.empty() ? 4 : pick(6);
+      const size_t kind = contents.empty() ? 4 + pick(2) : pick(7);
       if (kind <= 3) {
         content = contents[pick(contents.size())];
       }
@@ -149,6 +153,11 @@ RandomTree MakeRandomTree(test::TempTree& tree, std::mt19937& rng) {
       } else if (kind == 3 && size > 0) {
         char& c0 = content[pick(content.size())];
         c0 = static_cast<char>(c0 ^ 0x20);  // the alphabet holds letters only
+      } else if (kind == 5) {
+        content.assign(size, '\0');
+        for (uint64_t k = pick(4096); k < size; k += 1 + pick(12000)) {
+          content[k] = "aAbB"[pick(4)];
+        }
       } else if (kind >= 4) {
         for (uint64_t k = 0; k < size; ++k) {
           content.push_back("aAbB"[pick(4)]);
@@ -156,7 +165,11 @@ RandomTree MakeRandomTree(test::TempTree& tree, std::mt19937& rng) {
       }
       contents.push_back(content);
       const std::string relative = "c" + std::to_string(c) + "/f" + std::to_string(i);
-      tree.MakeFile(relative, content);
+      if (pick(2) == 0) {
+        tree.MakeFileWithHoles(relative, content);
+      } else {
+        tree.MakeFile(relative, content);
+      }
       cls.push_back(relative);
       ++made.members;
     }
@@ -215,13 +228,17 @@ TEST(GatherEqualContentTest, EqualsThePairwiseGatherOnRandomTrees) {
         ++caseMatters;
       }
       // 256 compares every class with all files open; 2 and 3 send larger
-      // classes through the hash splits and the batches. Two workers must
-      // give the same classes and the same messages in the same order.
+      // classes through the hash splits and the batches. Two workers, and
+      // holes skipped and files read side by side from the first byte on,
+      // must give the same classes and the same messages in the same order.
       std::vector<std::string> serialMessages;
       for (const size_t maxOpen : {size_t{256}, size_t{2}, size_t{3}}) {
-        for (const size_t workers : {size_t{1}, size_t{2}}) {
+        for (const int mode : {0, 1, 2, 3}) {
+          const size_t workers = 1 + mode % 2;
+          const uint64_t from = mode >= 2 ? 1 : 0;
           SCOPED_TRACE("trial " + std::to_string(trial) + (ignoreCase ? " case-blind" : " exact") +
-                       " open " + std::to_string(maxOpen) + " workers " + std::to_string(workers));
+                       " open " + std::to_string(maxOpen) + " workers " + std::to_string(workers) +
+                       (from != 0 ? " holes, side by side" : ""));
           Search search;
           search.SetClasses(tree, made.classes, listing);
           // The damaged members were files when they were collected.
@@ -229,16 +246,18 @@ TEST(GatherEqualContentTest, EqualsThePairwiseGatherOnRandomTrees) {
             search.app.candidates.ElementAt(k).attributes = 0;
           }
           search.app.params.contentCompareIgnoreCase = ignoreCase;
-          ASSERT_TRUE(GatherEqualContent(search.app, {maxOpen, workers}).ok());
+          ASSERT_TRUE(GatherEqualContent(search.app, {maxOpen, workers, from, from}).ok());
           EXPECT_EQ(search.Result(), expected);
           for (const std::string& relative : made.damaged) {
             EXPECT_EQ(search.MessagesAbout(relative), 1) << relative;
           }
           EXPECT_EQ(search.diagnostics.messages.size(), made.damaged.size());
           if (workers == 1) {
-            serialMessages = search.diagnostics.messages;
             // One pump to open, then one step per member.
             EXPECT_EQ(search.log.pumps, static_cast<long>(1 + made.members));
+          }
+          if (mode == 0) {
+            serialMessages = search.diagnostics.messages;
           } else {
             EXPECT_EQ(search.diagnostics.messages, serialMessages);
           }
@@ -302,6 +321,77 @@ TEST(GatherEqualContentTest, FindsADifferenceAtEveryPieceBoundary) {
       EXPECT_EQ(search.Result(), ignoreCase ? caseBlind : exact);
       EXPECT_TRUE(search.diagnostics.messages.empty());
     }
+  }
+}
+
+// Big files with holes: ranges that are holes in every member of a group are
+// not read, a hole equals written zeros and nothing else, and the classes are
+// the same whether holes are looked up or not, on one thread or two.
+TEST(GatherEqualContentTest, SparseFilesAreComparedWithoutReadingTheirHoles) {
+  constexpr uint64_t kMiB = uint64_t{1} << 20;
+  const uint64_t size = 12 * kMiB + 123;  // holes looked up, read side by side
+  const std::string zeros(size, '\0');
+  std::string middle = zeros;
+  middle.replace(6 * kMiB + 1, 5, "data!");
+  std::string middleOther = middle;
+  middleOther[6 * kMiB + 3] = 'T';
+  std::string last = zeros;
+  last.back() = '\1';
+  test::TempTree tree;
+  tree.MakeSparseFile("hole1", size);
+  tree.MakeSparseFile("hole2", size);
+  tree.MakeFileWithHoles("middle1", middle);
+  tree.MakeFileWithHoles("middle2", middle);
+  tree.MakeFileWithHoles("middleOther", middleOther);
+  tree.MakeFileWithHoles("last", last);
+  tree.MakeFile("written-zeros", zeros);
+  tree.MakeFile("written-middle", middle);
+  tree.MakeSparseFile("only-holes-1", 2 * size);
+  tree.MakeSparseFile("only-holes-2", 2 * size);
+  const Groups classes = {{"hole1", "middle1", "last", "written-zeros", "middleOther", "hole2",
+                           "written-middle", "middle2"},
+                          {"only-holes-1", "only-holes-2"}};
+  const Groups expected = {{"hole1", "written-zeros", "hole2"},
+                           {"middle1", "written-middle", "middle2"},
+                           {"only-holes-1", "only-holes-2"}};
+  FileReader probe;
+  ASSERT_EQ(probe.Open(tree.Path("hole1"), tree.Identity("hole1")), OpenResult::kOpened);
+  const bool holesReported = probe.NextData(0).start == size;
+  probe.Close();
+
+  struct Case {
+    GatherOptions options;
+    bool holes;
+  };
+  const Case cases[] = {{{}, true}, {{.workers = 2}, true}, {{.holesFrom = UINT64_MAX}, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE("workers " + std::to_string(c.options.workers) + (c.holes ? "" : ", no holes"));
+    std::mutex mutex;
+    std::map<uint64_t, uint64_t> bytesRead;  // by inode
+    const test::ScopedReadHook hook([&](const DeviceInode& file, uint64_t, size_t length) {
+      const std::lock_guard lock(mutex);
+      bytesRead[file.inode] += length;
+    });
+    Search search;
+    search.SetClasses(tree, classes, ListNow(tree, classes));
+    ASSERT_TRUE(GatherEqualContent(search.app, c.options).ok());
+    EXPECT_EQ(search.Result(), expected);
+    EXPECT_TRUE(search.diagnostics.messages.empty());
+    if (!c.holes) {
+      EXPECT_EQ(bytesRead[tree.Identity("hole1").inode], size);
+    } else if (holesReported) {
+      for (const char* name : {"hole1", "hole2", "only-holes-1", "only-holes-2"}) {
+        EXPECT_EQ(bytesRead[tree.Identity(name).inode], 0u) << name;
+      }
+      // From the written block to the end of its chunk, perhaps the next
+      // chunk; the last block of "last".
+      EXPECT_LE(bytesRead[tree.Identity("middle1").inode], (256 + 4) * 1024u);
+      EXPECT_LE(bytesRead[tree.Identity("last").inode], 4096u);
+      EXPECT_EQ(bytesRead[tree.Identity("written-zeros").inode], size);
+    }
+  }
+  if (!holesReported) {
+    GTEST_SKIP() << "the file system of " << tree.root() << " reports no holes";
   }
 }
 

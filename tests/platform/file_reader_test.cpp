@@ -147,6 +147,32 @@ TEST(FileReaderTest, ReadsBeyondFourGiB) {
   EXPECT_EQ(buffer[0], 0);
 }
 
+// Where the file system reports holes, NextData finds the data between
+// them; elsewhere it answers "data from here on", so callers read it all.
+TEST(FileReaderTest, NextDataSkipsHoles) {
+  constexpr uint64_t kMiB = uint64_t{1} << 20;
+  test::TempTree tree;
+  std::string content(4 * kMiB + 100, '\0');
+  content[2 * kMiB + 5] = 'x';
+  const std::string path = tree.MakeFileWithHoles("f", content);
+  FileReader reader;
+  ASSERT_EQ(reader.Open(path, tree.Identity("f")), OpenResult::kOpened);
+  const DataRange first = reader.NextData(0);
+  if (first.start == 0) {
+    GTEST_SKIP() << "the file system of " << tree.root() << " reports no holes";
+  }
+  // The written block, then nothing but a hole to the end.
+  EXPECT_LE(first.start, 2 * kMiB + 5);
+  EXPECT_GT(first.end, 2 * kMiB + 5);
+  EXPECT_LE(first.end, 3 * kMiB);
+  EXPECT_EQ(reader.NextData(2 * kMiB + 5).start, 2 * kMiB + 5);
+  EXPECT_EQ(reader.NextData(first.end).start, content.size());
+  const std::string dense = tree.MakeFile("dense", "abc");
+  ASSERT_EQ(reader.Open(dense, tree.Identity("dense")), OpenResult::kOpened);
+  EXPECT_EQ(reader.NextData(1).start, 1u);
+  EXPECT_GE(reader.NextData(1).end, 3u);
+}
+
 TEST(FileReaderTest, MoveKeepsTheDescriptor) {
   test::TempTree tree;
   const std::string path = tree.MakeFile("f", "abc");

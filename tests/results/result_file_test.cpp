@@ -16,6 +16,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "engine/vrx_app.h"
 #include "platform/attributes.h"
@@ -279,6 +281,54 @@ TEST_F(ResultFileTest, CsvCountsClassesUpAndQuotesOnlyWhereNeeded) {
             "3,wurzel,,9,,05.03.2007 14:22:10\n"
             "3,\"a,b.txt\",/daten,3,R,05.03.2007 14:22:10\n"
             "3,\"f\r\",\"/x\n2,passwd,\",1,,05.03.2007 14:22:10\n");
+}
+
+// Where classes overlap, a file's line is written once per class it is in,
+// as when every file is in one class only: the lines kept for files met
+// again must be those of their own file, also when another file took over
+// the kept line in between.
+TEST_F(ResultFileTest, OverlappingClassesRepeatEachFilesOwnLine) {
+  constexpr size_t kFiles = 50;
+  for (size_t i = 0; i < kFiles; ++i) {
+    Add(File("/daten/" + std::to_string(i % 7) + (i % 5 == 0 ? "/a,b" : "/f") + std::to_string(i),
+             i * 1000, i % 3 == 0 ? kAttrDirectory : kAttrHidden, AtUnix(k050307_142210 + i)));
+  }
+  // Each file alone: every line is made afresh.
+  for (size_t i = 0; i < kFiles; ++i) {
+    AddClass({i});
+  }
+  const std::string csvAlone = Csv();
+  const std::string textAlone = ResultPart();
+  // Windows of ten files, one starting at each file.
+  app_.classes.clear();
+  std::string expectedCsv;
+  std::string expectedText;
+  std::vector<std::string> csvLines;
+  std::istringstream csvIn(csvAlone);
+  for (std::string line; std::getline(csvIn, line);) {
+    csvLines.push_back(line.substr(line.find(',')));
+  }
+  std::vector<std::string> textLines;
+  std::istringstream textIn(textAlone.substr(textAlone.find("\n\n") + 2));
+  for (std::string line; std::getline(textIn, line);) {
+    if (!line.empty()) {
+      textLines.push_back(line);
+    }
+  }
+  ASSERT_EQ(csvLines.size(), kFiles);
+  ASSERT_EQ(textLines.size(), kFiles);
+  for (size_t first = 0; first + 10 <= kFiles; ++first) {
+    SimilarityClass& cls = app_.classes.emplace_back();
+    for (size_t i = first; i < first + 10; ++i) {
+      cls.push_back(&app_.candidates.GetAt(i));
+      expectedCsv += std::to_string(first + 1) + csvLines[i] + "\n";
+      expectedText += textLines[i] + "\n";
+    }
+    expectedText += "\n";
+  }
+  EXPECT_EQ(Csv(), expectedCsv);
+  const std::string text = ResultPart();
+  EXPECT_EQ(text.substr(text.find("\n\n") + 2), expectedText);
 }
 
 // The text report escapes control characters, so that a name cannot forge a

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -76,6 +77,27 @@ std::string TempTree::MakeSparseFile(const std::string& relative, uint64_t size)
     throw std::runtime_error("cannot make sparse file " + path);
   }
   ::close(fd);
+  return path;
+}
+
+std::string TempTree::MakeFileWithHoles(const std::string& relative, const std::string& content) {
+  constexpr size_t kBlock = 4096;
+  const std::string path = MakeSparseFile(relative, content.size());
+  const int fd = ::open(path.c_str(), O_WRONLY);
+  bool written = fd >= 0;
+  for (size_t at = 0; written && at < content.size(); at += kBlock) {
+    const size_t length = std::min(kBlock, content.size() - at);
+    const char* block = content.data() + at;
+    if (std::any_of(block, block + length, [](char c) { return c != 0; })) {
+      written = ::pwrite(fd, block, length, static_cast<off_t>(at)) == static_cast<ssize_t>(length);
+    }
+  }
+  if (fd >= 0) {
+    ::close(fd);
+  }
+  if (!written) {
+    throw std::runtime_error("cannot write " + path);
+  }
   return path;
 }
 

@@ -30,6 +30,9 @@ class TempTree {
   std::string MakeFile(const std::string& relative, const std::string& content = "");
   // Creates a sparse file of `size` bytes (zeros).
   std::string MakeSparseFile(const std::string& relative, uint64_t size);
+  // Creates a file holding `content` in which every aligned block of 4 KiB
+  // zeros is left unwritten: a hole where the file system makes holes.
+  std::string MakeFileWithHoles(const std::string& relative, const std::string& content);
   // Creates a symbolic link at `relative` pointing to `target` (as given).
   std::string MakeSymlink(const std::string& relative, const std::string& target);
   // Creates a FIFO.
