@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <string>
 
+#include "collect/filters.h"
 #include "params/check.h"
 #include "platform/diagnostics.h"
 
@@ -46,7 +47,8 @@ int main(int argc, char** argv) {
   vrx::CapturingDiagnostics diagnostics;
   std::string messages;
   const auto start = std::chrono::steady_clock::now();
-  const int status = static_cast<int>(vrx::CheckSearchParams(&params, &messages, diagnostics));
+  const int status = static_cast<int>(vrx::CheckSearchParams(
+      &params, &messages, diagnostics, vrx::CurrentFileTime(), vrx::LocationPassesFilters));
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("check of %ld sources: %8.3f s  status %d  %zu bytes of messages\n", count, seconds,

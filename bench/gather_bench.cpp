@@ -117,10 +117,10 @@ int main(int argc, char** argv) {
     i = j;
   }
   const auto gatherStart = std::chrono::steady_clock::now();
-  const vrx::RunStatus status = walkOnly ? vrx::RunStatus::Ok()
-                                : pairwise
-                                    ? vrx::PartitionClasses(app, true, false, vrx::CompareContent)
-                                    : vrx::GatherEqualContent(app);
+  const vrx::RunStatus status =
+      walkOnly   ? vrx::RunStatus::Ok()
+      : pairwise ? vrx::PartitionClasses(app, true, false, vrx::kContentCriterion)
+                 : vrx::GatherEqualContent(app);
   if (!status.ok()) {
     return 1;
   }

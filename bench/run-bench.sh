@@ -136,7 +136,7 @@ done
 # The summary: medians per tool and corpus, vrx's peak memory, its ratio to the
 # fastest peer and whether its groups are the expected ones.
 python3 - "$OUT" "${SUMMARY[@]}" <<'EOF' | tee "$OUT/summary.md"
-import json, os, re, sys
+import csv, json, os, re, sys
 out, runs = sys.argv[1], [a.split(":") for a in sys.argv[2:]]
 peers = ["fdupes", "jdupes", "rdfind", "rmlint"]
 cols = ["find", "cat"] + peers + ["vrx"]
@@ -151,18 +151,15 @@ def rows(folder):
     return got
 
 def groups_vrx(path):
+    # The list as RFC 4180 has it: quoted names and folders may hold commas.
     by = {}
-    for line in open(path, encoding="utf-8", errors="surrogateescape"):
-        line = line.rstrip("\n")
-        if not line:
-            continue
-        cls, _, rest = line.partition(",")
-        mid, size, _, _ = rest.rsplit(",", 3)
-        i = mid.find("/")
-        k = i - 1 if i > 0 and mid[i - 1] == "," else mid.find(",")
-        name, d = mid[:k], mid[k + 1:]
-        if name != "." and int(size) > 0:
-            by.setdefault(cls, set()).add(os.path.join(d, name))
+    with open(path, encoding="utf-8", errors="surrogateescape", newline="") as f:
+        for row in csv.reader(f):
+            if len(row) != 6:
+                continue
+            cls, name, d, size = row[:4]
+            if name != "." and int(size) > 0:
+                by.setdefault(cls, set()).add(os.path.join(d, name))
     return {frozenset(g) for g in by.values() if len(g) > 1}
 
 def groups_jdupes(path):

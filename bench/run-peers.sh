@@ -178,21 +178,14 @@ elif tool == "rmlint":
             by.setdefault(e["checksum"], []).append((e["path"], e["size"]))
     groups = list(by.values())
 elif tool == "vrx":
-    # class,name,directory,size,attributes,date; names and paths may hold
-    # commas: class from the left, size/attributes/date from the right, and
-    # name/directory at the comma before the first '/' (absolute directory).
+    # class,name,directory,size,attributes,date as RFC 4180 has it: a name or
+    # folder holding a comma, a double quote or a line break is quoted.
+    import csv, io
     by = {}
-    for line in text.split("\n"):
-        line = line.rstrip("\r")
-        if not line:
+    for row in csv.reader(io.StringIO(text, newline="")):
+        if len(row) != 6:
             continue
-        cls, _, rest = line.partition(",")
-        mid, size, attrs, date = rest.rsplit(",", 3)
-        i = mid.find("/")
-        k = i - 1 if i > 0 and mid[i - 1] == "," else mid.find(",")
-        if k < 0:
-            continue
-        name, d = mid[:k], mid[k + 1:]
+        cls, name, d, size, attrs, date = row
         if name == "." or int(size) == 0:
             continue                      # folder rows and empty files: not counted
         by.setdefault(cls, []).append((os.path.join(d, name) if d else "/" + name, int(size)))

@@ -12,6 +12,7 @@
 #   fonts-dejavu-core            windows rendered on the offscreen platform need a font
 #   clang-14, libclang-rt-14-dev the fuzz targets (libFuzzer)
 #   clang-format-14              the test command checks that the code is formatted
+#   clang-tidy-14                the test command runs clang-tidy over src/ (run-clang-tidy-14)
 #   xfsprogs                     the tests of reflink replacement format an XFS image
 #                                (a file system that can clone files) for a loop mount
 #   desktop-file-utils           the install check validates the desktop entry
@@ -26,7 +27,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libcli11-dev
           nlohmann-json3-dev libxxhash-dev tzdata fonts-dejavu-core clang-14 libclang-rt-14-dev
-          clang-format-14 xfsprogs desktop-file-utils appstream
+          clang-format-14 clang-tidy-14 xfsprogs desktop-file-utils appstream
           scdoc)
 if [ "${1:-}" = bench ]; then
   packages+=(hyperfine time bsdutils bc python3 fdupes jdupes rdfind rmlint)

@@ -13,8 +13,8 @@ namespace vrx {
 std::vector<std::string> TypedSources(const std::string& sourceInclText,
                                       const std::string& homeDir) {
   std::vector<std::string> paths;
-  for (const std::string& item : SplitListItems(sourceInclText)) {
-    paths.push_back(ParseLocationItem(item, homeDir).path);
+  for (SourceEntry& entry : ReadLocationList(sourceInclText, homeDir)) {
+    paths.push_back(std::move(entry.path));
   }
   return paths;
 }

@@ -4,9 +4,9 @@
 #include <QFileInfo>
 #include <QScreen>
 
-#include "app/program_icon.h"
 #include "form/CSearchDialog.h"
 #include "form/search_command.h"
+#include "services/program_icon.h"
 
 namespace vrx {
 
@@ -34,7 +34,7 @@ CvrxApplication::~CvrxApplication() {
 int CvrxApplication::Run() {
   CSearchDialog form(settings_, dialogs_);
   SearchCommand command(engine_, dialogs_, progressFactory_);
-  form.SetSearchHandler([&command, &form] { command.Run(form); });
+  command.Attach(form);
   if (!startFolders_.isEmpty()) {
     form.AddLocations(form_id::kSourceIncl, startFolders_, true, true);
   }

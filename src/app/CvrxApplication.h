@@ -9,12 +9,12 @@
 #include <QApplication>
 #include <QStringList>
 
-#include "app/escape_filter.h"
-#include "app/settings.h"
-#include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
 #include "platform/diagnostics.h"
 #include "progress/CProgressWnd.h"
+#include "services/escape_filter.h"
+#include "services/settings.h"
+#include "services/user_dialogs.h"
 
 namespace vrx {
 

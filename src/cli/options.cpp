@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "params/form_reading.h"
 #include "platform/attributes.h"
 #include "platform/dir_listing.h"
 #include "results/result_file.h"
@@ -373,12 +374,26 @@ bool CheckDetachedNumbers(const std::vector<std::string>& args, std::string* err
   return true;
 }
 
-std::string Join(const std::vector<std::string>& items) {
-  std::string text;
-  for (const std::string& item : items) {
-    text += (text.empty() ? "" : "; ") + item;
+// Joins the arguments into the text of a location box, each argument
+// exactly one location (a trailing "+": with subfolders): quoted where its
+// path holds a separator or would not read back as it is.
+bool JoinLocations(const std::string& what, const std::vector<std::string>& args, std::string* text,
+                   std::string* error) {
+  text->clear();
+  for (const std::string& arg : args) {
+    const bool withSubdirs = !arg.empty() && arg.back() == '+';
+    const std::string_view path(arg.data(), arg.size() - (withSubdirs ? 1 : 0));
+    const std::optional<std::string> item = LocationListItem(path, withSubdirs);
+    if (!item) {
+      *error = what + " " + Quoted(arg) +
+               ": ein Pfad mit Anführungszeichen (\") lässt sich nicht angeben, wenn er "
+               "zugleich \",\" oder \";\" enthält, mit \" oder einem Leerzeichen beginnt "
+               "oder mit einem Leerzeichen oder \"+\" endet.";
+      return false;
+    }
+    text->append(text->empty() ? "" : "; ").append(*item);
   }
-  return text;
+  return true;
 }
 
 bool ApplyFilters(const RawOptions& raw, const Flags& f, FormValues* v, std::string* error) {
@@ -386,8 +401,10 @@ bool ApplyFilters(const RawOptions& raw, const Flags& f, FormValues* v, std::str
     *error = "keine QUELLE angegeben: mindestens ein Pfad wie im Feld \"Quelle einschließen\".";
     return false;
   }
-  v->sourceInclText = Join(raw.sources);
-  v->sourceExclText = Join(raw.excludes);
+  if (!JoinLocations("QUELLE", raw.sources, &v->sourceInclText, error) ||
+      !JoinLocations("--exclude", raw.excludes, &v->sourceExclText, error)) {
+    return false;
+  }
   if (f.from->count() > 0 && !ApplyDate("--from", raw.from, &v->startDate, &v->startTime, error)) {
     return false;
   }
@@ -550,14 +567,16 @@ std::string CliHelpText() {
   return R"(Aufruf: vrx-cli [OPTION...] QUELLE...
 
 Sucht ähnliche Dateien wie das Suchformular von Parlind, ohne Fenster. Jede
-QUELLE ist ein Eintrag wie im Feld "Quelle einschließen": ein Pfad, mit
-angehängtem "+" einschließlich der Unterverzeichnisse. Mehrere Quellen werden
-mit "; " verbunden; eine QUELLE, die mit "-" beginnt, steht hinter "--".
+QUELLE ist genau ein Ort wie im Feld "Quelle einschließen": ein Pfad, mit
+angehängtem "+" einschließlich der Unterverzeichnisse. "," und ";" gehören
+zum Pfad: vrx-cli "/daten/Fotos, 2024+" durchsucht diesen Ordner. Mehrere
+Quellen werden mit "; " verbunden, jede, die es braucht, in Anführungszeichen
+("/daten/Fotos, 2024"+); eine QUELLE, die mit "-" beginnt, steht hinter "--".
 Jede Option steht für ein Feld des Formulars; TEXT wird genau so gelesen wie
 der Text des Formularfelds.
 
 Filter:
-  -x, --exclude TEXT        "Quelle ausschließen" (mehrfach erlaubt, mit "; " verbunden)
+  -x, --exclude PFAD        ein Ort von "Quelle ausschließen", wie QUELLE (mehrfach erlaubt)
   -n, --name TEXT           Name "einschließen"
       --name-case           "a<>A" bei Name einschließen (Groß-/Kleinschreibung unterscheiden)
       --name-all            "U" bei Name einschließen (alle Muster statt mindestens eines)

@@ -9,7 +9,7 @@
 #include "cli/run_actions.h"
 #include "cli/terminal_progress.h"
 #include "engine/vrx_app.h"
-#include "params/prepare_search.h"
+#include "engine/prepare_search.h"
 #include "platform/diagnostics.h"
 #include "results/result_file.h"
 

@@ -8,6 +8,15 @@ bool FileEntry::IsDirectory() const {
   return (attributes & kAttrDirectory) != 0;
 }
 
+std::string_view FileEntry::location() const {
+  const std::string_view whole = path;
+  if (IsDirectory()) {
+    return whole;
+  }
+  const size_t slash = whole.rfind('/');
+  return slash == std::string_view::npos ? std::string_view() : whole.substr(0, slash);
+}
+
 void FileEntryArray::SetSize(size_t n) {
   if (n == 0) {
     std::deque<FileEntry>().swap(items_);

@@ -40,6 +40,9 @@ struct FileEntry {
   // The final name as listed: the text after the last '/' of the path, and
   // "." for the root (the empty path, or "/").
   std::string_view name() const { return LastComponent(path); }
+  // The location: a file's containing directory (the path before its last
+  // '/'), a directory's whole path; empty for a file path without '/'.
+  std::string_view location() const;
   bool IsDirectory() const;
 };
 

@@ -1,24 +1,19 @@
-// The filter pass: turns the include locations into the candidate list under
-// a "Filtern" progress object and hands all candidates to the engine as one
-// first similarity class.
+// The walk of the filter pass over every include source.
 //
 // The exclude locations are matched in normal form: each source gets the
 // exclusions that lie at or below it, rewritten into the source's own
 // spelling, so that "-x ./t/skip+ t+" excludes what "-x t/skip+ t+" does
 // while every path shown keeps the user's spelling.
+#include "collect/filter_pass.h"
+
 #include <algorithm>
-#include <memory>
-#include <new>
 #include <vector>
 
 #include "collect/filters.h"
 #include "collect/traversal.h"
-#include "engine/memory_limits.h"
-#include "engine/vrx_app.h"
 #include "platform/attributes.h"
 #include "platform/dir_listing.h"
 #include "platform/normal_path.h"
-#include "progress/progress.h"
 
 namespace vrx {
 namespace {
@@ -41,7 +36,7 @@ PassMode ModeOf(const SearchParams& params) {
 // source's entry cannot be read (it vanished, or a parent denies access): no
 // values for it are known, so the record is left out, and a directory source
 // then gets the walk's access message when its listing fails.
-bool ReadSourceRecord(const CvrxApp& app, const std::string& source, FileEntry* out) {
+bool ReadSourceRecord(const WalkContext& walk, const std::string& source, FileEntry* out) {
   out->path = source;
   DirEntryInfo info;
   if (!QueryEntry(source, &info)) {
@@ -56,7 +51,7 @@ bool ReadSourceRecord(const CvrxApp& app, const std::string& source, FileEntry* 
     out->size = 0;
     return true;
   }
-  out->time = info.TimeOfKind(app.params.dateKind);
+  out->time = info.TimeOfKind(walk.params.dateKind);
   out->size = info.size;
   return true;
 }
@@ -98,19 +93,19 @@ std::vector<SourceEntry> ExclusionsOf(const std::string& source,
 // A directory source in filtered mode: an exclude entry equal to the source
 // removes its own record and its direct entries; its subdirectories are still
 // walked when the source has "+".
-void CollectFilteredSource(CvrxApp& app, const SourceEntry& source, WalkState* state) {
+void CollectFilteredSource(const WalkContext& walk, const SourceEntry& source, WalkState* state) {
   bool includeHere = true;
   if (!state->excl.empty() && ExclusionTest(state->excl, source.path, &state->exclCursor) >= 0) {
     includeHere = false;
   }
   FileEntry work;
-  if (includeHere && ReadSourceRecord(app, source.path, &work)) {
-    ShowProgress(app, work.path);
-    if (app.PassesFilters(work)) {
-      AppendRecord(app, work, state);
+  if (includeHere && ReadSourceRecord(walk, source.path, &work)) {
+    ShowProgress(walk, work.path);
+    if (PassesFilters(walk.params, work, walk.diagnostics)) {
+      AppendRecord(walk, work, state);
     }
   }
-  CollectFiltered(app, source.path, source.withSubdirs, includeHere, state);
+  CollectFiltered(walk, source.path, source.withSubdirs, includeHere, state);
 }
 
 // A directory entered before (the same directory given twice, through a link
@@ -120,7 +115,8 @@ bool EnteredBefore(const SourceEntry& source, const WalkState& state) {
   return QueryEntry(source.path, &info) && state.entered->Contains(info.device, info.inode);
 }
 
-void CollectSource(CvrxApp& app, const SourceEntry& source, PassMode mode, WalkState* state) {
+void CollectSource(const WalkContext& walk, const SourceEntry& source, PassMode mode,
+                   WalkState* state) {
   uint32_t attributes = 0;
   if (!QueryAttributes(source.path, &attributes)) {
     attributes = 0xFFFFFFFFU;  // unreadable: handled as a directory, whose listing then fails
@@ -128,9 +124,9 @@ void CollectSource(CvrxApp& app, const SourceEntry& source, PassMode mode, WalkS
   if ((attributes & kAttrDirectory) == 0) {
     // A file named as a source is always a candidate: no filters, no exclusions.
     FileEntry work;
-    if (ReadSourceRecord(app, source.path, &work)) {
-      ShowProgress(app, work.path);
-      AppendRecord(app, work, state);
+    if (ReadSourceRecord(walk, source.path, &work)) {
+      ShowProgress(walk, work.path);
+      AppendRecord(walk, work, state);
     }
     return;
   }
@@ -138,110 +134,63 @@ void CollectSource(CvrxApp& app, const SourceEntry& source, PassMode mode, WalkS
     return;
   }
   if (mode.filtered) {
-    CollectFilteredSource(app, source, state);
+    CollectFilteredSource(walk, source, state);
     return;
   }
   FileEntry work;
-  if (ReadSourceRecord(app, source.path, &work)) {
-    ShowProgress(app, work.path);
-    AppendRecord(app, work, state);
+  if (ReadSourceRecord(walk, source.path, &work)) {
+    ShowProgress(walk, work.path);
+    AppendRecord(walk, work, state);
   }
-  CollectAll(app, source.path, source.withSubdirs, state->entered);
+  CollectAll(walk, source.path, source.withSubdirs, state->entered);
 }
 
 // A source that contributed no record gets the index the next record would
 // get, so the borders stay non-decreasing and such a source forms an empty
 // area. Filled from the back: the next record is the first one of the next
 // source that has any, or the end of the list.
-void FillEmptySourceBorders(CvrxApp& app, const std::vector<bool>& contributed) {
-  auto next = static_cast<uint32_t>(app.candidates.GetSize());
+void FillEmptySourceBorders(const WalkContext& walk, const std::vector<bool>& contributed) {
+  auto next = static_cast<uint32_t>(walk.candidates.GetSize());
   for (size_t k = contributed.size(); k-- > 1;) {
     if (contributed[k]) {
-      next = app.sourceFirstEntry[k - 1];
+      next = walk.sourceFirstEntry[k - 1];
     } else {
-      app.sourceFirstEntry[k - 1] = next;
+      walk.sourceFirstEntry[k - 1] = next;
     }
   }
 }
 
-void RecordBorder(CvrxApp& app, size_t firstIndex, WalkState* state) {
+void RecordBorder(const WalkContext& walk, size_t firstIndex, WalkState* state) {
   if (state->sourceIndex >= 1) {
-    app.sourceFirstEntry[state->sourceIndex - 1] = static_cast<uint32_t>(firstIndex);
+    walk.sourceFirstEntry[state->sourceIndex - 1] = static_cast<uint32_t>(firstIndex);
   }
   state->sourceMark = true;
 }
 
-void HandOverFirstClass(CvrxApp& app) {
-  if (app.runCancelled || app.candidates.GetSize() == 0) {
-    return;
-  }
-  SimilarityClass all;
-  all.reserve(app.candidates.GetSize());
-  for (const FileEntry& entry : app.candidates) {
-    all.push_back(&entry);
-  }
-  app.classes.push_back(std::move(all));
-}
+}  // namespace
 
-// Every include source in list order, each with its own walk state; the
-// directories entered are remembered over all of them.
-void CollectSources(CvrxApp& app) {
-  const std::vector<SourceEntry>& sources = app.params.sourcesIncl;
-  const PassMode mode = ModeOf(app.params);
-  const std::vector<SourceEntry> normalExcl = NormalExclusions(app.params.sourcesExcl);
+void CollectSources(const WalkContext& walk) {
+  const std::vector<SourceEntry>& sources = walk.params.sourcesIncl;
+  const PassMode mode = ModeOf(walk.params);
+  const std::vector<SourceEntry> normalExcl = NormalExclusions(walk.params.sourcesExcl);
   EnteredDirectories entered;
   std::vector<bool> contributed(sources.size(), false);
-  for (size_t i = 0; i < sources.size() && !app.runCancelled; ++i) {
+  for (size_t i = 0; i < sources.size() && !walk.cancelled; ++i) {
     WalkState state;
     state.sourceIndex = i;
     state.filesFirst = mode.filesFirst;
     state.excl = ExclusionsOf(sources[i].path, normalExcl);
     state.entered = &entered;
-    const size_t before = app.candidates.GetSize();
-    CollectSource(app, sources[i], mode, &state);
-    if (!state.sourceMark && app.candidates.GetSize() > before) {
+    const size_t before = walk.candidates.GetSize();
+    CollectSource(walk, sources[i], mode, &state);
+    if (!state.sourceMark && walk.candidates.GetSize() > before) {
       // CollectAll records no borders; its source's own record normally
       // does, but it is missing when the source's entry could not be read.
-      RecordBorder(app, before, &state);
+      RecordBorder(walk, before, &state);
     }
     contributed[i] = state.sourceMark;
   }
-  FillEmptySourceBorders(app, contributed);
-}
-
-}  // namespace
-
-RunStatus CvrxApp::CollectCandidates() {
-  const std::vector<SourceEntry>& sources = params.sourcesIncl;
-  candidates.SetSize(0);
-  sourceFirstEntry.resize(sources.empty() ? 0 : sources.size() - 1);
-
-  std::unique_ptr<Progress> progress = progressFactory().Create("Filtern", false);
-  progressWnd = progress.get();
-  progress->SetRange(0, 0, 1);
-  progress->Pump(true);
-  if (progress->cancelled()) {
-    runCancelled = true;
-  }
-
-  try {
-    CollectSources(*this);
-  } catch (const std::bad_alloc&) {
-    // What was collected is let go first, so that the message can be made.
-    const size_t recorded = candidates.GetSize();
-    candidates.SetSize(0);
-    std::vector<uint32_t>().swap(sourceFirstEntry);
-    progressWnd = nullptr;
-    return CollectionOutOfMemory(recorded);
-  }
-  HandOverFirstClass(*this);
-
-  progressWnd = nullptr;
-  return RunStatus::Ok();
-}
-
-bool CvrxApp::PassesFilters(const FileEntry& entry) const {
-  return vrx::PassesFilters(params, entry, diagnostics());
+  FillEmptySourceBorders(walk, contributed);
 }
 
 }  // namespace vrx

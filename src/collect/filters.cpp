@@ -40,4 +40,16 @@ bool PassesFilters(const SearchParams& params, const FileEntry& entry, Diagnosti
   return ContentTest(entry, params, diagnostics);
 }
 
+bool LocationPassesFilters(const SearchParams& params, const std::string& path,
+                           const DirEntryInfo& info, Diagnostics& diagnostics) {
+  FileEntry entry;
+  entry.path = path;
+  entry.attributes = info.attributes;
+  entry.time = info.TimeOfKind(params.dateKind);
+  entry.size = info.size;
+  entry.device = info.device;
+  entry.inode = info.inode;
+  return PassesFilters(params, entry, diagnostics);
+}
+
 }  // namespace vrx

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/vrx_app.h"
+#include "collect/filters.h"
 #include "platform/attributes.h"
 #include "platform/diagnostics.h"
 #include "platform/dir_listing.h"
@@ -17,11 +17,11 @@ bool IsDirectoryEntry(const DirEntryInfo& info) {
 }
 
 // Fills the working record for one listing entry of `dirPath`.
-void FillWorkEntry(const CvrxApp& app, const std::string& dirPath, const DirEntryInfo& info,
+void FillWorkEntry(const WalkContext& walk, const std::string& dirPath, const DirEntryInfo& info,
                    FileEntry* work) {
   work->path = JoinPath(dirPath, info.name);
   work->attributes = info.attributes;
-  work->time = info.TimeOfKind(app.params.dateKind);
+  work->time = info.TimeOfKind(walk.params.dateKind);
   work->size = info.size;
   work->device = info.device;
   work->inode = info.inode;
@@ -30,15 +30,15 @@ void FillWorkEntry(const CvrxApp& app, const std::string& dirPath, const DirEntr
 
 // A file of a filtered walk: taken when it passes the filters and is not
 // excluded.
-void OfferFile(CvrxApp& app, FileEntry& work, WalkState* state) {
-  ShowProgress(app, work.path);
-  if (!app.PassesFilters(work)) {
+void OfferFile(const WalkContext& walk, FileEntry& work, WalkState* state) {
+  ShowProgress(walk, work.path);
+  if (!PassesFilters(walk.params, work, walk.diagnostics)) {
     return;
   }
   if (!state->excl.empty() && ExclusionTest(state->excl, work.path, &state->exclCursor) >= 0) {
     return;
   }
-  AppendRecord(app, work, state);
+  AppendRecord(walk, work, state);
 }
 
 // How far a filtered walk goes below a subdirectory.
@@ -50,11 +50,12 @@ struct Descent {
 // A subdirectory of a filtered walk: its own record is offered to the filters
 // (an exclusion never removes it), then the exclusion decides how far the
 // walk goes below it.
-Descent OfferDirectory(CvrxApp& app, FileEntry& work, bool includeHere, WalkState* state) {
+Descent OfferDirectory(const WalkContext& walk, FileEntry& work, bool includeHere,
+                       WalkState* state) {
   if (includeHere) {
-    ShowProgress(app, work.path);
-    if (app.PassesFilters(work)) {
-      AppendRecord(app, work, state);
+    ShowProgress(walk, work.path);
+    if (PassesFilters(walk.params, work, walk.diagnostics)) {
+      AppendRecord(walk, work, state);
     }
   }
   if (state->excl.empty()) {
@@ -96,46 +97,46 @@ long ExclusionTest(const std::vector<SourceEntry>& excl, const std::string& path
   return static_cast<long>(upper - excl.begin()) - 1;
 }
 
-void ShowProgress(CvrxApp& app, const std::string& path) {
-  Progress* progress = app.progressWnd;
+void ShowProgress(const WalkContext& walk, const std::string& path) {
+  Progress* progress = walk.progress;
   if (progress == nullptr) {
     return;
   }
   progress->SetText("%s", path.c_str());
   progress->Pump(true);
   if (progress->cancelled()) {
-    app.runCancelled = true;
+    walk.cancelled = true;
   }
 }
 
-void AppendRecord(CvrxApp& app, const FileEntry& entry, WalkState* state) {
-  const size_t index = app.candidates.Add(entry);
+void AppendRecord(const WalkContext& walk, const FileEntry& entry, WalkState* state) {
+  const size_t index = walk.candidates.Add(entry);
   if (!state->sourceMark && state->sourceIndex >= 1 &&
-      state->sourceIndex - 1 < app.sourceFirstEntry.size()) {
-    app.sourceFirstEntry[state->sourceIndex - 1] = static_cast<uint32_t>(index);
+      state->sourceIndex - 1 < walk.sourceFirstEntry.size()) {
+    walk.sourceFirstEntry[state->sourceIndex - 1] = static_cast<uint32_t>(index);
   }
   state->sourceMark = true;
 }
 
-void CollectAll(CvrxApp& app, const std::string& dirPath, bool withSubdirs,
+void CollectAll(const WalkContext& walk, const std::string& dirPath, bool withSubdirs,
                 EnteredDirectories* entered) {
-  if (app.runCancelled) {
+  if (walk.cancelled) {
     return;
   }
   EnteredDirectories own;
-  DirectoryStack walk(app.diagnostics(), entered != nullptr ? *entered : own,
-                      "File or Directory Name is too long.", 1);
-  walk.Start(dirPath, withSubdirs, true);
+  DirectoryStack stack(walk.diagnostics, entered != nullptr ? *entered : own,
+                       "File or Directory Name is too long.", 1);
+  stack.Start(dirPath, withSubdirs, true);
   FileEntry work;
-  while (const DirEntryInfo* info = walk.Next()) {
-    FillWorkEntry(app, walk.top().path, *info, &work);
-    app.candidates.Add(work);
-    ShowProgress(app, work.path);
-    if (app.runCancelled) {
+  while (const DirEntryInfo* info = stack.Next()) {
+    FillWorkEntry(walk, stack.top().path, *info, &work);
+    walk.candidates.Add(work);
+    ShowProgress(walk, work.path);
+    if (walk.cancelled) {
       return;
     }
-    if (walk.top().withSubdirs && IsDirectoryEntry(*info)) {
-      walk.Descend(*info, work.path, true, true);
+    if (stack.top().withSubdirs && IsDirectoryEntry(*info)) {
+      stack.Descend(*info, work.path, true, true);
     }
   }
 }
@@ -144,32 +145,32 @@ void CollectAll(CvrxApp& app, const std::string& dirPath, bool withSubdirs,
 // subdirectories in a second. The listing is sorted and complete, so one
 // listing serves both passes: the second pass goes through the same entries
 // again and cannot fail on its own.
-void CollectFiltered(CvrxApp& app, const std::string& dirPath, bool withSubdirs, bool includeHere,
-                     WalkState* state) {
-  if (app.runCancelled) {
+void CollectFiltered(const WalkContext& walk, const std::string& dirPath, bool withSubdirs,
+                     bool includeHere, WalkState* state) {
+  if (walk.cancelled) {
     return;
   }
   EnteredDirectories own;
-  DirectoryStack walk(app.diagnostics(), state->entered != nullptr ? *state->entered : own,
-                      "File or directory name is too long.", state->filesFirst ? 2 : 1);
-  walk.Start(dirPath, withSubdirs, includeHere);
+  DirectoryStack stack(walk.diagnostics, state->entered != nullptr ? *state->entered : own,
+                       "File or directory name is too long.", state->filesFirst ? 2 : 1);
+  stack.Start(dirPath, withSubdirs, includeHere);
   FileEntry work;
-  while (const DirEntryInfo* info = walk.Next()) {
-    const WalkFrame& frame = walk.top();
+  while (const DirEntryInfo* info = stack.Next()) {
+    const WalkFrame& frame = stack.top();
     const bool isDir = IsDirectoryEntry(*info);
     const bool takeFiles = frame.pass == 0;
     const bool takeDirs = !state->filesFirst || frame.pass == 1;
     if (!isDir && takeFiles && frame.includeHere) {
-      FillWorkEntry(app, frame.path, *info, &work);
-      OfferFile(app, work, state);
+      FillWorkEntry(walk, frame.path, *info, &work);
+      OfferFile(walk, work, state);
     } else if (isDir && takeDirs && frame.withSubdirs) {
-      FillWorkEntry(app, frame.path, *info, &work);
-      const Descent descent = OfferDirectory(app, work, frame.includeHere, state);
-      if (descent.enter && !app.runCancelled) {
-        walk.Descend(*info, work.path, true, descent.includeHere);
+      FillWorkEntry(walk, frame.path, *info, &work);
+      const Descent descent = OfferDirectory(walk, work, frame.includeHere, state);
+      if (descent.enter && !walk.cancelled) {
+        stack.Descend(*info, work.path, true, descent.includeHere);
       }
     }
-    if (app.runCancelled) {
+    if (walk.cancelled) {
       return;
     }
   }

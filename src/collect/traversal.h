@@ -20,11 +20,10 @@
 
 #include "collect/directory_stack.h"
 #include "collect/file_entry.h"
+#include "collect/walk_context.h"
 #include "params/search_params.h"
 
 namespace vrx {
-
-class CvrxApp;
 
 // Per-source state of the filtered walk.
 struct WalkState {
@@ -46,16 +45,16 @@ long ExclusionTest(const std::vector<SourceEntry>& excl, const std::string& path
                    size_t* exclCursor);
 
 // Shows a recorded object's path in the running pass's progress object and
-// pumps it; a cancel there sets app.runCancelled.
-void ShowProgress(CvrxApp& app, const std::string& path);
+// pumps it; a cancel there sets walk.cancelled.
+void ShowProgress(const WalkContext& walk, const std::string& path);
 
 // Appends a record and notes the source boundary of its source.
-void AppendRecord(CvrxApp& app, const FileEntry& entry, WalkState* state);
+void AppendRecord(const WalkContext& walk, const FileEntry& entry, WalkState* state);
 
 // `entered` is shared by the whole pass; null: the walk remembers its own.
-void CollectAll(CvrxApp& app, const std::string& dirPath, bool withSubdirs,
+void CollectAll(const WalkContext& walk, const std::string& dirPath, bool withSubdirs,
                 EnteredDirectories* entered = nullptr);
-void CollectFiltered(CvrxApp& app, const std::string& dirPath, bool withSubdirs, bool includeHere,
-                     WalkState* state);
+void CollectFiltered(const WalkContext& walk, const std::string& dirPath, bool withSubdirs,
+                     bool includeHere, WalkState* state);
 
 }  // namespace vrx

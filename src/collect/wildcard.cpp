@@ -1,5 +1,6 @@
 #include "collect/wildcard.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/text.h"
@@ -54,12 +55,7 @@ bool MatchGreedy(const C* pattern, size_t m, const C* text, size_t n, Same same)
 }
 
 bool IsAscii(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) {
-      return false;
-    }
-  }
-  return true;
+  return std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "collect/diff_counters.h"
-#include "engine/vrx_app.h"
 #include "platform/attributes.h"
 #include "platform/text.h"
 
@@ -54,9 +53,9 @@ bool IsAscii(std::string_view text) {
 // similar; the driver only hands equally long names to these predicates.
 // Names in plain ASCII, one byte per character, are counted on their bytes
 // without decoding.
-int CompareNamesBy(const Counter& outside, const CvrxApp& app, std::string_view nameA,
+int CompareNamesBy(const Counter& outside, const CompareContext& context, std::string_view nameA,
                    std::string_view nameB) {
-  const uint64_t t = app.params.nameDiff;
+  const uint64_t t = context.params.nameDiff;
   if (IsAscii(nameA) && IsAscii(nameB)) {
     if (nameA.size() != nameB.size()) {
       return 1;
@@ -94,15 +93,6 @@ bool WithinPercent(uint64_t a, uint64_t b, uint64_t percent) {
 
 }  // namespace
 
-std::string_view LocationOf(const FileEntry& entry) {
-  const std::string_view path = entry.path;
-  if (entry.IsDirectory()) {
-    return path;
-  }
-  const size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
-}
-
 int AttributeKey(const FileEntry& entry) {
   const uint32_t bits = entry.attributes;
   return ((bits & kAttrReadOnly) != 0 ? 8 : 0) + ((bits & kAttrHidden) != 0 ? 4 : 0) +
@@ -118,7 +108,7 @@ double TimeDistance(const FileEntry& a, const FileEntry& b) {
 }
 
 int CompareLocation(const FileEntry& a, const FileEntry& b) {
-  return CompareNoCase(LocationOf(a), LocationOf(b));
+  return CompareNoCase(a.location(), b.location());
 }
 
 // Byte order of UTF-8 is the order of the code points.
@@ -149,85 +139,78 @@ int CompareSize(const FileEntry& a, const FileEntry& b) {
 
 namespace {
 
-int NameWithinViews(const CvrxApp& app, std::string_view a, std::string_view b) {
-  return CompareNamesBy(kMoreDiffs, app, a, b);
+int NameWithinViews(const CompareContext& context, std::string_view a, std::string_view b) {
+  return CompareNamesBy(kMoreDiffs, context, a, b);
 }
 
-int NameWithinNoCaseViews(const CvrxApp& app, std::string_view a, std::string_view b) {
-  return CompareNamesBy(kMoreDiffsNoCase, app, a, b);
+int NameWithinNoCaseViews(const CompareContext& context, std::string_view a, std::string_view b) {
+  return CompareNamesBy(kMoreDiffsNoCase, context, a, b);
 }
 
-int NameExactlyViews(const CvrxApp& app, std::string_view a, std::string_view b) {
-  return CompareNamesBy(kNotExactly, app, a, b);
+int NameExactlyViews(const CompareContext& context, std::string_view a, std::string_view b) {
+  return CompareNamesBy(kNotExactly, context, a, b);
 }
 
-int NameExactlyNoCaseViews(const CvrxApp& app, std::string_view a, std::string_view b) {
-  return CompareNamesBy(kNotExactlyNoCase, app, a, b);
+int NameExactlyNoCaseViews(const CompareContext& context, std::string_view a, std::string_view b) {
+  return CompareNamesBy(kNotExactlyNoCase, context, a, b);
 }
 
 }  // namespace
 
-int NameWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
-  return NameWithinViews(app, a.name(), b.name());
+int NameWithin(const CompareContext& context, const FileEntry& a, const FileEntry& b) {
+  return NameWithinViews(context, a.name(), b.name());
 }
 
-int NameWithinNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
-  return NameWithinNoCaseViews(app, a.name(), b.name());
+int NameWithinNoCase(const CompareContext& context, const FileEntry& a, const FileEntry& b) {
+  return NameWithinNoCaseViews(context, a.name(), b.name());
 }
 
-int NameExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
-  return NameExactlyViews(app, a.name(), b.name());
+int NameExactly(const CompareContext& context, const FileEntry& a, const FileEntry& b) {
+  return NameExactlyViews(context, a.name(), b.name());
 }
 
-int NameExactlyNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
-  return NameExactlyNoCaseViews(app, a.name(), b.name());
+int NameExactlyNoCase(const CompareContext& context, const FileEntry& a, const FileEntry& b) {
+  return NameExactlyNoCaseViews(context, a.name(), b.name());
 }
 
-NamePredicate NamePredicateOf(Predicate predicate) {
-  if (predicate == NameWithin) {
-    return NameWithinViews;
+Criterion NameCriterion(bool exact, bool ignoreCase) {
+  if (exact) {
+    return ignoreCase ? Criterion(NameExactlyNoCase, CriterionKind::kName, NameExactlyNoCaseViews)
+                      : Criterion(NameExactly, CriterionKind::kName, NameExactlyViews);
   }
-  if (predicate == NameWithinNoCase) {
-    return NameWithinNoCaseViews;
-  }
-  if (predicate == NameExactly) {
-    return NameExactlyViews;
-  }
-  if (predicate == NameExactlyNoCase) {
-    return NameExactlyNoCaseViews;
-  }
-  return nullptr;
+  return ignoreCase ? Criterion(NameWithinNoCase, CriterionKind::kName, NameWithinNoCaseViews)
+                    : Criterion(NameWithin, CriterionKind::kName, NameWithinViews);
 }
 
 // Different when the distance in seconds exceeds T. Compared in whole 100-ns
 // units, which is the same test without the rounding of a floating division.
-int TimeWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
-  const uint64_t limit = uint64_t{app.params.dateDiff} * kUnitsPerSecond;
+int TimeWithin(const CompareContext& context, const FileEntry& a, const FileEntry& b) {
+  const uint64_t limit = uint64_t{context.params.dateDiff} * kUnitsPerSecond;
   return TimeUnitsApart(a, b) > limit ? 1 : 0;
 }
 
 // Similar when the times differ and the distance rounded to whole seconds
 // (halves up) is T. The rounding is done on the exact unit count.
-int TimeExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
+int TimeExactly(const CompareContext& context, const FileEntry& a, const FileEntry& b) {
   const uint64_t units = TimeUnitsApart(a, b);
   if (units == 0) {
     return 1;
   }
   const uint64_t seconds =
       units / kUnitsPerSecond + (units % kUnitsPerSecond >= kUnitsPerSecond / 2 ? 1 : 0);
-  return seconds == app.params.dateDiff ? 0 : 1;
+  return seconds == context.params.dateDiff ? 0 : 1;
 }
 
-int AttrWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
-  return static_cast<uint32_t>(AttributeDistance(a, b)) > app.params.attrDiff ? 1 : 0;
+int AttrWithin(const CompareContext& context, const FileEntry& a, const FileEntry& b) {
+  return static_cast<uint32_t>(AttributeDistance(a, b)) > context.params.attrDiff ? 1 : 0;
 }
 
-int AttrExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
-  return static_cast<uint32_t>(AttributeDistance(a, b)) == app.params.attrDiff ? 0 : 1;
+int AttrExactly(const CompareContext& context, const FileEntry& a, const FileEntry& b) {
+  return static_cast<uint32_t>(AttributeDistance(a, b)) == context.params.attrDiff ? 0 : 1;
 }
 
-int SizeWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
-  return SizesApart(a, b) > app.params.sizeDiff ? 1 : 0;
+int SizeWithin(const CompareContext& context, const FileEntry& a, const FileEntry& b) {
+  return SizesApart(a, b) > context.params.sizeDiff ? 1 : 0;
 }
 
 // Similar when size(b) <= F * size(a). F is 1 + p / 100 for a whole percentage
@@ -235,11 +218,11 @@ int SizeWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
 // border (100 and 136 bytes would be more than 36 % apart), so a factor of
 // that form is tested exactly in integers. Any other factor is tested as a
 // floating quotient.
-int SizeWithinFactor(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
+int SizeWithinFactor(const CompareContext& context, const FileEntry& a, const FileEntry& b) {
   if (a.size == 0) {
     return b.size == 0 ? 0 : 1;
   }
-  const double factor = app.params.sizeFactor;
+  const double factor = context.params.sizeFactor;
   const double percent = std::round((factor - 1.0) * 100.0);
   if (percent >= 0.0 && percent <= 4294967295.0 &&
       std::fabs(1.0 + percent * 0.01 - factor) <= 1e-9 * factor) {
@@ -249,31 +232,34 @@ int SizeWithinFactor(const CvrxApp& app, const FileEntry& a, const FileEntry& b)
   return quotient > factor ? 1 : 0;
 }
 
-int CompareLocationPred(const CvrxApp& /*app*/, const FileEntry& a, const FileEntry& b) {
+int CompareLocationPred(const CompareContext& /*context*/, const FileEntry& a, const FileEntry& b) {
   return CompareLocation(a, b);
 }
 
-int CompareNamePred(const CvrxApp& /*app*/, const FileEntry& a, const FileEntry& b) {
+int CompareNamePred(const CompareContext& /*context*/, const FileEntry& a, const FileEntry& b) {
   return CompareName(a, b);
 }
 
-int CompareNameNoCasePred(const CvrxApp& /*app*/, const FileEntry& a, const FileEntry& b) {
+int CompareNameNoCasePred(const CompareContext& /*context*/, const FileEntry& a,
+                          const FileEntry& b) {
   return CompareNameNoCase(a, b);
 }
 
-int CompareNameLengthPred(const CvrxApp& /*app*/, const FileEntry& a, const FileEntry& b) {
+int CompareNameLengthPred(const CompareContext& /*context*/, const FileEntry& a,
+                          const FileEntry& b) {
   return CompareNameLength(a, b);
 }
 
-int CompareTimePred(const CvrxApp& /*app*/, const FileEntry& a, const FileEntry& b) {
+int CompareTimePred(const CompareContext& /*context*/, const FileEntry& a, const FileEntry& b) {
   return CompareTime(a, b);
 }
 
-int CompareAttributesPred(const CvrxApp& /*app*/, const FileEntry& a, const FileEntry& b) {
+int CompareAttributesPred(const CompareContext& /*context*/, const FileEntry& a,
+                          const FileEntry& b) {
   return CompareAttributes(a, b);
 }
 
-int CompareSizePred(const CvrxApp& /*app*/, const FileEntry& a, const FileEntry& b) {
+int CompareSizePred(const CompareContext& /*context*/, const FileEntry& a, const FileEntry& b) {
   return CompareSize(a, b);
 }
 

@@ -8,7 +8,6 @@
 
 #include "collect/diff_counters.h"
 #include "collect/record_file.h"
-#include "engine/vrx_app.h"
 #include "platform/diagnostics.h"
 #include "platform/file_reader.h"
 #include "platform/text.h"
@@ -41,9 +40,9 @@ bool EqualNoCase(const unsigned char* a, const unsigned char* b, size_t n) {
 // by chunk into a buffer. A side that wrote a diagnostic line remembers it.
 class Side {
  public:
-  Side(const CvrxApp& app, const FileEntry& entry) : app_(app), entry_(entry) {
-    if (app.contentCache != nullptr) {
-      cached_ = app.contentCache->Contents(entry);
+  Side(const CompareContext& context, const FileEntry& entry) : context_(context), entry_(entry) {
+    if (context.contentCache != nullptr) {
+      cached_ = context.contentCache->Contents(entry);
     }
   }
 
@@ -61,7 +60,7 @@ class Side {
   }
   uint64_t size() const { return cached_ != nullptr ? cached_->size() : reader_.size(); }
   void Report(FileTrouble trouble) {
-    app_.diagnostics().Write(TroubleLine(trouble, entry_.path));
+    context_.diagnostics.Write(TroubleLine(trouble, entry_.path));
     reported_ = true;
   }
   bool reported() const { return reported_; }
@@ -88,7 +87,7 @@ class Side {
   }
 
  private:
-  const CvrxApp& app_;
+  const CompareContext& context_;
   const FileEntry& entry_;
   const std::vector<unsigned char>* cached_ = nullptr;
   FileReader reader_;
@@ -99,7 +98,8 @@ class Side {
 // Both files open, N bytes of a to compare with the same bytes of b.
 class ContentComparison {
  public:
-  ContentComparison(const CvrxApp& app, Side& a, Side& b) : app_(app), a_(a), b_(b) {}
+  ContentComparison(const CompareContext& context, Side& a, Side& b)
+      : context_(context), a_(a), b_(b) {}
 
   // 0 similar, 1 different.
   int Compare(uint64_t n, uint64_t tolerance);
@@ -117,13 +117,13 @@ class ContentComparison {
   // false when a read failed.
   bool CountDiffsUpTo(uint64_t n, uint64_t t, uint64_t* count);
 
-  const CvrxApp& app_;
+  const CompareContext& context_;
   Side& a_;
   Side& b_;
 };
 
 bool ContentComparison::Equal(uint64_t n) {
-  const bool noCase = app_.params.contentCompareIgnoreCase;
+  const bool noCase = context_.params.contentCompareIgnoreCase;
   for (uint64_t offset = 0; offset < n; offset += kChunkBytes) {
     const size_t length = static_cast<size_t>(std::min<uint64_t>(kChunkBytes, n - offset));
     const unsigned char* left = nullptr;
@@ -141,7 +141,7 @@ bool ContentComparison::Equal(uint64_t n) {
 }
 
 bool ContentComparison::CountDiffsUpTo(uint64_t n, uint64_t t, uint64_t* count) {
-  const bool noCase = app_.params.contentCompareIgnoreCase;
+  const bool noCase = context_.params.contentCompareIgnoreCase;
   *count = 0;
   for (uint64_t offset = 0; offset < n && *count <= t; offset += kChunkBytes) {
     const size_t length = static_cast<size_t>(std::min<uint64_t>(kChunkBytes, n - offset));
@@ -162,7 +162,7 @@ int ContentComparison::Compare(uint64_t n, uint64_t tolerance) {
     b_.Report(FileTrouble::kRead);
     return 1;
   }
-  const bool exact = app_.params.contentExact;
+  const bool exact = context_.params.contentExact;
   if (tolerance > 0 && (exact ? n < tolerance : n <= tolerance)) {
     return exact ? 1 : 0;  // decided by the length alone
   }
@@ -180,10 +180,10 @@ int ContentComparison::Compare(uint64_t n, uint64_t tolerance) {
 
 // One comparison of both files as they are now opened. *moved names a file
 // that moved while it was read, when no line was written about either.
-int CompareOpened(const CvrxApp& app, const FileEntry& a, const FileEntry& b, uint64_t tolerance,
-                  const FileEntry** moved) {
-  Side sideA(app, a);
-  Side sideB(app, b);
+int CompareOpened(const CompareContext& context, const FileEntry& a, const FileEntry& b,
+                  uint64_t tolerance, const FileEntry** moved) {
+  Side sideA(context, a);
+  Side sideB(context, b);
   const int result = [&] {
     if (!sideA.Open() || !sideB.Open()) {
       return 1;
@@ -201,7 +201,7 @@ int CompareOpened(const CvrxApp& app, const FileEntry& a, const FileEntry& b, ui
     if (n == 0) {
       return 0;
     }
-    ContentComparison comparison(app, sideA, sideB);
+    ContentComparison comparison(context, sideA, sideB);
     return comparison.Compare(n, tolerance);
   }();
   if (!sideA.reported() && !sideB.reported()) {
@@ -215,21 +215,21 @@ int CompareOpened(const CvrxApp& app, const FileEntry& a, const FileEntry& b, ui
 // A pair whose answer may rest on bytes of two versions of a file (it moved
 // while it was read) is compared once more; when a file moves again, it is
 // reported and the pair counts as different.
-int CompareContent(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
+int CompareContent(const CompareContext& context, const FileEntry& a, const FileEntry& b) {
   // A directory has no content: it differs from everything, and saying so for
   // every pair would bury the real diagnostics (all directories share size 0).
   if (a.IsDirectory() || b.IsDirectory()) {
     return 1;
   }
-  const uint64_t tolerance = ToleranceBytes(app.params, a);
+  const uint64_t tolerance = ToleranceBytes(context.params, a);
   for (int attempt = 0; attempt < 2; ++attempt) {
     const FileEntry* moved = nullptr;
-    const int result = CompareOpened(app, a, b, tolerance, &moved);
+    const int result = CompareOpened(context, a, b, tolerance, &moved);
     if (moved == nullptr) {
       return result;
     }
     if (attempt == 1) {
-      app.diagnostics().Write(TroubleLine(FileTrouble::kChanged, moved->path));
+      context.diagnostics.Write(TroubleLine(FileTrouble::kChanged, moved->path));
     }
   }
   return 1;

@@ -8,7 +8,7 @@
 // compared once more, and counts as different when that file moves again.
 //
 // A partition that compares many pairs of one class hands the comparison a
-// ContentCache (CvrxApp::contentCache): small files are then read once and
+// ContentCache (CompareContext::contentCache): small files are then read once and
 // compared in memory, larger ones are still streamed. The answers and the
 // diagnostic lines are the same with and without the cache.
 #pragma once
@@ -18,17 +18,18 @@
 #include <vector>
 
 #include "collect/file_entry.h"
+#include "engine/comparators.h"
 
 namespace vrx {
-
-class CvrxApp;
 
 // Files up to this size are held whole, up to this total per class.
 inline constexpr uint64_t kCachedFileBytes = uint64_t{1} << 20;
 inline constexpr uint64_t kContentCacheBytes = uint64_t{64} << 20;
 
 // Predicate: 0 similar, 1 different.
-int CompareContent(const CvrxApp& app, const FileEntry& a, const FileEntry& b);
+int CompareContent(const CompareContext& context, const FileEntry& a, const FileEntry& b);
+// The content comparison as a partition's criterion (with the cache).
+inline constexpr Criterion kContentCriterion{CompareContent, CriterionKind::kContent};
 
 // The whole contents of the files of one class, each read once on first use.
 // A file stays out when it is larger than `maxFileBytes`, when it would take

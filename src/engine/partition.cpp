@@ -64,22 +64,22 @@ class PassProgress {
 // class once instead of once per pair (other predicates need no cache).
 class ScopedContentCache {
  public:
-  ScopedContentCache(CvrxApp& app, Predicate predicate) : app_(app) {
-    if (predicate == CompareContent && app.contentCache == nullptr) {
+  ScopedContentCache(CompareContext& context, const Criterion& criterion) : context_(context) {
+    if (criterion.kind == CriterionKind::kContent && context.contentCache == nullptr) {
       cache_.emplace();
-      app.contentCache = &*cache_;
+      context.contentCache = &*cache_;
     }
   }
   ~ScopedContentCache() {
     if (cache_) {
-      app_.contentCache = nullptr;
+      context_.contentCache = nullptr;
     }
   }
   ScopedContentCache(const ScopedContentCache&) = delete;
   ScopedContentCache& operator=(const ScopedContentCache&) = delete;
 
  private:
-  CvrxApp& app_;
+  CompareContext& context_;
   std::optional<ContentCache> cache_;
 };
 
@@ -96,10 +96,8 @@ class NameCandidates {
  public:
   // Up to T = 6: 28 keys a name; beyond, every pair is compared.
   static constexpr uint64_t kMaxDiff = 6;
-  static bool Applies(Predicate predicate, uint64_t t, size_t members) {
-    const bool byName = predicate == NameWithin || predicate == NameWithinNoCase ||
-                        predicate == NameExactly || predicate == NameExactlyNoCase;
-    return byName && t <= kMaxDiff && members >= 64;
+  static bool Applies(const Criterion& criterion, uint64_t t, size_t members) {
+    return criterion.kind == CriterionKind::kName && t <= kMaxDiff && members >= 64;
   }
 
   NameCandidates(const SimilarityClass& members, uint64_t t);
@@ -196,12 +194,13 @@ class MadeCount {
 // is not made; the partition stops and says why.
 class ClassPartition {
  public:
-  ClassPartition(CvrxApp& app, ClassList::iterator position, Predicate predicate,
+  ClassPartition(CvrxApp& app, ClassList::iterator position, const Criterion& criterion,
                  PassProgress& progress, MadeCount& made)
       : app_(app),
         position_(position),
         members_(*position),
-        predicate_(predicate),
+        context_{app.params, app.diagnostics()},
+        criterion_(criterion),
         progress_(progress),
         made_(made) {}
 
@@ -216,14 +215,14 @@ class ClassPartition {
   bool BuildMatrix(SimilarityBits& matrix);
   bool Similar(size_t a, size_t b) const {
     if (namePredicate_ != nullptr) {
-      return namePredicate_(app_, names_[a], names_[b]) == 0;
+      return namePredicate_(context_, names_[a], names_[b]) == 0;
     }
-    return predicate_(app_, *members_[a], *members_[b]) == 0;
+    return criterion_.predicate(context_, *members_[a], *members_[b]) == 0;
   }
   // For a name predicate: takes every member's name once, as the matrix
   // asks about each name many times.
   void TakeNames() {
-    namePredicate_ = NamePredicateOf(predicate_);
+    namePredicate_ = criterion_.byName;
     if (namePredicate_ != nullptr) {
       names_.reserve(members_.size());
       for (const FileEntry* member : members_) {
@@ -251,7 +250,8 @@ class ClassPartition {
   CvrxApp& app_;
   ClassList::iterator position_;
   const SimilarityClass& members_;
-  Predicate predicate_;
+  CompareContext context_;
+  Criterion criterion_;
   PassProgress& progress_;
   MadeCount& made_;
   RunStatus refusal_;
@@ -354,10 +354,10 @@ void ClassPartition::Window() {
 // was cancelled. Pairs that cannot be similar by their names are not asked.
 bool ClassPartition::BuildMatrix(SimilarityBits& matrix) {
   const size_t n = members_.size();
-  const ScopedContentCache cache(app_, predicate_);
+  const ScopedContentCache cache(context_, criterion_);
   TakeNames();
   std::optional<NameCandidates> names;
-  if (NameCandidates::Applies(predicate_, app_.params.nameDiff, n)) {
+  if (NameCandidates::Applies(criterion_, app_.params.nameDiff, n)) {
     names.emplace(members_, app_.params.nameDiff);
   }
   for (size_t j = 0; j < n; ++j) {
@@ -424,9 +424,9 @@ void ClassPartition::Clique() {
 // kTooLarge; when memory ran out, every class is let go first, so that the
 // message can be had.
 RunStatus PartitionOne(CvrxApp& app, ClassList::iterator position, bool equivalence, bool sorted,
-                       Predicate predicate, PassProgress& progress, MadeCount& made) {
+                       const Criterion& criterion, PassProgress& progress, MadeCount& made) {
   try {
-    ClassPartition partition(app, position, predicate, progress, made);
+    ClassPartition partition(app, position, criterion, progress, made);
     if (equivalence && sorted) {
       partition.Run();
     } else if (equivalence) {
@@ -465,7 +465,7 @@ void SortClasses(CvrxApp& app, Comparator comparator) {
   }
 }
 
-RunStatus PartitionClasses(CvrxApp& app, bool equivalence, bool sorted, Predicate predicate,
+RunStatus PartitionClasses(CvrxApp& app, bool equivalence, bool sorted, const Criterion& criterion,
                            const ClassLimits& limits) {
   if (!equivalence && !sorted && !app.runCancelled) {
     RunStatus status = CheckCliqueSizes(app.classes);
@@ -478,7 +478,7 @@ RunStatus PartitionClasses(CvrxApp& app, bool equivalence, bool sorted, Predicat
   auto it = app.classes.begin();
   while (it != app.classes.end() && !app.runCancelled) {
     const auto next = std::next(it);
-    RunStatus status = PartitionOne(app, it, equivalence, sorted, predicate, progress, made);
+    RunStatus status = PartitionOne(app, it, equivalence, sorted, criterion, progress, made);
     if (!status.ok()) {
       return status;
     }

@@ -31,7 +31,8 @@ void SortClasses(CvrxApp& app, Comparator comparator);
 // make more classes than `limits` allow (smaller limits are for tests); when
 // memory ran out, the class list is empty afterwards.
 [[nodiscard]] RunStatus PartitionClasses(CvrxApp& app, bool equivalence, bool sorted,
-                                         Predicate predicate, const ClassLimits& limits = {});
+                                         const Criterion& criterion,
+                                         const ClassLimits& limits = {});
 
 // The inverted location comparison: every class is replaced by all
 // combinations that take one member from each area. Areas are the runs of

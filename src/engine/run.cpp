@@ -61,13 +61,6 @@ RunStatus LocationStage(CvrxApp& app) {
   return RunStatus::Ok();
 }
 
-Predicate NameDifferencePredicate(const SearchParams& p) {
-  if (p.nameExact) {
-    return p.nameCompareIgnoreCase ? NameExactlyNoCase : NameExactly;
-  }
-  return p.nameCompareIgnoreCase ? NameWithinNoCase : NameWithin;
-}
-
 RunStatus NameStage(CvrxApp& app) {
   const SearchParams& p = app.params;
   if (!p.nameCompare) {
@@ -83,7 +76,7 @@ RunStatus NameStage(CvrxApp& app) {
   if (!status.ok()) {
     return status;
   }
-  return PartitionClasses(app, false, false, NameDifferencePredicate(p));
+  return PartitionClasses(app, false, false, NameCriterion(p.nameExact, p.nameCompareIgnoreCase));
 }
 
 RunStatus DateStage(CvrxApp& app) {
@@ -130,7 +123,7 @@ RunStatus ContentStage(CvrxApp& app) {
   if (p.contentDiff == 0) {
     return GatherEqualContent(app);
   }
-  return PartitionClasses(app, false, false, CompareContent);
+  return PartitionClasses(app, false, false, kContentCriterion);
 }
 
 }  // namespace

@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "collect/file_entry.h"
+#include "collect/walk_context.h"
 #include "engine/run_status.h"
 #include "engine/similarity_class.h"
 #include "params/search_params.h"
 
 namespace vrx {
 
-class ContentCache;
 class Diagnostics;
 class Progress;
 class ProgressFactory;
@@ -39,6 +39,8 @@ class CvrxApp {
   RunStatus CompareAll();
   // True when the record passes every filter of `params`.
   bool PassesFilters(const FileEntry& entry) const;
+  // The members that the walks of the filter pass work with, lent for a walk.
+  WalkContext walkContext();
   void ClearClasses();
 
   ProgressFactory& progressFactory() const { return progressFactory_; }
@@ -50,10 +52,7 @@ class CvrxApp {
   ClassList classes;
   bool runCancelled = false;
   Progress* progressWnd = nullptr;  // the running pass's progress object, if any
-  // Contents read once for the content comparison of the class being
-  // partitioned, if any; owned by that partition.
-  ContentCache* contentCache = nullptr;
-  int64_t captureStart = 0;  // seconds since 1970
+  int64_t captureStart = 0;         // seconds since 1970
   int64_t captureEnd = 0;
 
  private:

@@ -1,6 +1,7 @@
 #include "form/CSearchDialog.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDateTime>
@@ -10,15 +11,17 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTimeEdit>
+#include <algorithm>
 
-#include "app/CAboutDialog.h"
-#include "app/help.h"
-#include "app/program_icon.h"
-#include "app/settings.h"
-#include "app/user_dialogs.h"
 #include "form/date_box.h"
 #include "form/folder_drop.h"
+#include "params/form_reading.h"
 #include "platform/attributes.h"
+#include "services/CAboutDialog.h"
+#include "services/help.h"
+#include "services/program_icon.h"
+#include "services/settings.h"
+#include "services/user_dialogs.h"
 
 namespace vrx {
 
@@ -75,22 +78,37 @@ PickedTime ToPicked(QTime t) {
   return {t.hour(), t.minute(), t.second(), t.msec()};
 }
 
-// The text that names one location in a location list: the path as it is,
-// or in double quotation marks when it holds "," or ";", begins or ends with
-// a blank, begins with a quotation mark or ends with "+"; "+" after it for
-// subfolders. Nothing for a path that needs the marks and holds one itself.
-std::optional<std::string> ListItemFor(const std::string& path, bool withSubdirs) {
-  const std::string subdirs = withSubdirs ? "+" : "";
-  const bool quotes = path.find_first_of(",;") != std::string::npos ||
-                      (!path.empty() && (path.front() == ' ' || path.back() == ' ' ||
-                                         path.front() == '"' || path.back() == '+'));
-  if (!quotes) {
-    return path + subdirs;
+// The folder chooser's start: the first item of a location list. A quoted
+// item gives its path. Otherwise the text is cut before its first separator;
+// leading blanks go, and so do the "+" of "with subdirectories" and a
+// trailing slash (the root "/" keeps its own). A leading "~" is the home
+// folder.
+QString BrowseStart(const QString& list) {
+  QString start = list.trimmed();
+  if (start.startsWith(QLatin1Char('"'))) {
+    const std::vector<SourceEntry> locations =
+        ReadLocationList(start.toStdString(), QDir::homePath().toStdString());
+    if (!locations.empty() && !locations.front().path.starts_with('"')) {
+      const std::string& path = locations.front().path;
+      return path.empty() ? QStringLiteral("/") : QString::fromStdString(path);
+    }
   }
-  if (path.find('"') != std::string::npos) {
-    return std::nullopt;
+  const qsizetype cut = start.indexOf(QRegularExpression(QStringLiteral("[;,]")));
+  if (cut >= 0) {
+    start.truncate(cut);
   }
-  return "\"" + path + "\"" + subdirs;
+  start = start.trimmed();
+  if (start.endsWith(QLatin1Char('+'))) {
+    start.chop(1);
+    start = start.trimmed();
+  }
+  if (start.size() > 1 && start.endsWith(QLatin1Char('/'))) {
+    start.chop(1);
+  }
+  if (start == QLatin1String("~") || start.startsWith(QLatin1String("~/"))) {
+    start = QDir::homePath() + start.mid(1);
+  }
+  return start;
 }
 
 QDate TodayUtc() {
@@ -176,7 +194,7 @@ void CSearchDialog::AddLocations(int boxId, const QStringList& folders, bool wit
   QStringList refused;
   for (const QString& folder : folders) {
     const std::optional<std::string> item =
-        ListItemFor(QFile::encodeName(folder).toStdString(), withSubdirs);
+        LocationListItem(QFile::encodeName(folder).toStdString(), withSubdirs);
     if (item) {
       items << QFile::decodeName(QByteArray::fromStdString(*item));
     } else {
@@ -218,12 +236,8 @@ bool CSearchDialog::ReadControls() {
   for (int id : kCheckIds) {
     flags_[id] = checks_.value(id)->isChecked();
   }
-  for (int id : kNumberIds) {
-    if (!ReadNumber(id)) {
-      return false;
-    }
-  }
-  return true;
+  // Stops at the first field without a number.
+  return std::ranges::all_of(kNumberIds, [this](int id) { return ReadNumber(id); });
 }
 
 void CSearchDialog::WriteControls() {
@@ -312,7 +326,7 @@ void CSearchDialog::ApplyRule(int id) {
   }
 }
 
-void CSearchDialog::OnDateChanged(int dateId) {
+void CSearchDialog::OnDateChanged(int dateId) const {
   const bool on = dateBox(dateId)->hasDate();
   timeBox(dateId == kStartDate ? kStartTime : kEndTime)->setEnabled(on);
 }
@@ -348,32 +362,16 @@ void CSearchDialog::OnReset() {
   WriteControls();
 }
 
+// The chosen folder is appended to the box's text as one item of the list.
 void CSearchDialog::OnBrowse(int boxId) {
   QComboBox* target = boxes_.value(boxId);
   const QString text = target->currentText();
-  QString start = text.isEmpty() ? history(boxId).FirstStoredEntry() : text;
-  const qsizetype cut = start.indexOf(QRegularExpression(QStringLiteral("[;,]")));
-  if (cut >= 0) {
-    start.truncate(cut);
-  }
-  // Leading blanks go; so do the "+" of "with subdirectories" and a trailing
-  // slash (the root "/" keeps its own). A leading "~" is the home folder.
-  start = start.trimmed();
-  if (start.endsWith(QLatin1Char('+'))) {
-    start.chop(1);
-    start = start.trimmed();
-  }
-  if (start.size() > 1 && start.endsWith(QLatin1Char('/'))) {
-    start.chop(1);
-  }
-  if (start == QLatin1String("~") || start.startsWith(QLatin1String("~/"))) {
-    start = QDir::homePath() + start.mid(1);
-  }
+  const QString start = BrowseStart(text.isEmpty() ? history(boxId).FirstStoredEntry() : text);
   const QString chosen = dialogs_.ExistingDirectory(this, start);
   if (chosen.isEmpty()) {
     return;
   }
-  target->setEditText(text.isEmpty() ? chosen : text + QStringLiteral(", ") + chosen);
+  AddLocations(boxId, {chosen}, false, false);
 }
 
 void CSearchDialog::OnHelp() {
@@ -392,8 +390,29 @@ void CSearchDialog::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CSearchDialog::OnSearch() {
-  if (searchHandler_) {
-    searchHandler_();
+  if (!searchHandler_ || searching_) {
+    return;
+  }
+  searching_ = true;
+  searchHandler_();
+  searching_ = false;
+  if (closeRequested_) {
+    closeRequested_ = false;
+    reject();
+  }
+}
+
+void CSearchDialog::closeEvent(QCloseEvent* event) {
+  if (!searching_) {
+    QDialog::closeEvent(event);
+    return;
+  }
+  event->ignore();
+  if (!closeRequested_) {
+    closeRequested_ = true;
+    if (cancelHandler_) {
+      cancelHandler_();
+    }
   }
 }
 

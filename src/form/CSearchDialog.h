@@ -21,9 +21,9 @@
 #include <optional>
 #include <vector>
 
-#include "app/form_history.h"
 #include "params/form_values.h"
 #include "params/search_params.h"
+#include "services/form_history.h"
 
 class QCheckBox;
 class QComboBox;
@@ -77,6 +77,10 @@ class CSearchDialog : public QDialog {
 
   // Installs the handler of "Suchen" (the search command).
   void SetSearchHandler(std::function<void()> handler) { searchHandler_ = std::move(handler); }
+  // Installs what closing the form during a search calls to cancel it.
+  void SetCancelHandler(std::function<void()> handler) { cancelHandler_ = std::move(handler); }
+  // True while the search handler runs.
+  bool searching() const { return searching_; }
 
   // Data exchange. Reading stops at the first number field that holds no
   // unsigned decimal number, with the message "Please enter a positive
@@ -123,6 +127,9 @@ class CSearchDialog : public QDialog {
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
+  // Closing the form during a search cancels the search; the form ends as
+  // "Beenden" ends it once the search has wound down.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildControls();
@@ -131,12 +138,15 @@ class CSearchDialog : public QDialog {
   void ApplyRule(int id);
   void ApplyDifferenceRule(int activeId, int maxId);
   void SetDateBoxesToToday();
-  void OnDateChanged(int dateId);
+  void OnDateChanged(int dateId) const;
   bool ReadNumber(int id);
 
   Settings& settings_;
   UserDialogs& dialogs_;
   std::function<void()> searchHandler_;
+  std::function<void()> cancelHandler_;
+  bool searching_ = false;
+  bool closeRequested_ = false;
 
   QHash<int, bool> flags_;
   QHash<int, uint32_t> numbers_;

@@ -1,11 +1,12 @@
 #include "form/search_command.h"
 
 #include "actions/action_scope.h"
-#include "app/user_dialogs.h"
+#include "engine/prepare_search.h"
 #include "engine/vrx_app.h"
 #include "form/CSearchDialog.h"
-#include "params/prepare_search.h"
+#include "progress/progress.h"
 #include "results/CResultsDialog.h"
+#include "services/user_dialogs.h"
 
 namespace vrx {
 
@@ -67,6 +68,18 @@ bool SearchCommand::RunAndShowResults(CSearchDialog& form) {
   results.SetTypedSources(typedSources_);
   results.Run();
   return results.exitRequested();
+}
+
+void SearchCommand::Attach(CSearchDialog& form) {
+  form.SetSearchHandler([this, &form] { Run(form); });
+  form.SetCancelHandler([this] { Cancel(); });
+}
+
+void SearchCommand::Cancel() {
+  if (app_.progressWnd != nullptr) {
+    app_.progressWnd->Cancel();
+  }
+  app_.runCancelled = true;
 }
 
 void SearchCommand::Run(CSearchDialog& form) {

@@ -25,8 +25,13 @@ class SearchCommand {
   SearchCommand(CvrxApp& app, UserDialogs& dialogs, ProgressFactory& progressFactory)
       : app_(app), dialogs_(dialogs), progressFactory_(progressFactory) {}
 
+  // Installs Run and Cancel as the form's search and cancel handlers.
+  void Attach(CSearchDialog& form);
   // OnSearch of the form.
   void Run(CSearchDialog& form);
+  // Cancels the running pass as its cancel button would; the run and the
+  // results list stop at their next check.
+  void Cancel();
 
  private:
   bool PrepareParams(CSearchDialog& form);

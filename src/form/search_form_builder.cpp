@@ -15,6 +15,7 @@
 
 #include "form/CSearchDialog.h"
 #include "form/date_box.h"
+#include "services/escape_filter.h"
 
 namespace vrx {
 
@@ -40,8 +41,7 @@ const Tooltip kTooltips[] = {
     {kNameInclAll, "Alle der aufgeführten Muster (anstatt mindestens einem)"},
     {kNameInclCase, "Groß-/ Kleinschreibung unterscheiden"},
     {kNameMax, "Maximaler Unterschied (vs. exakter U.)"},
-    {kSourceIncl,
-     "Bsp.: c:\\users\\wolvek\\skript.txt, c:\\programme+ (\"+\" für: \"inkl. Unterverz.\")"},
+    {kSourceIncl, "Bsp.: /home/anna/skript.txt, /opt+ (\"+\" für: \"inkl. Unterverz.\")"},
     {kSize, "Beispiel: <12; >123456, >=1024<2048"},
     {kContentIncl, "Beispiel: *Brasko*, Quemb, Ol?ns"},
 };
@@ -82,6 +82,7 @@ void CSearchDialog::BuildControls() {
   setWindowTitle(QStringLiteral("Parlind"));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  EscapeFilter::KeepOpenOnEscape(this);
   auto* outer = new QVBoxLayout(this);
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(6);
@@ -99,8 +100,10 @@ void CSearchDialog::BuildControls() {
   quit->setObjectName(Id(kQuit));
   auto* help = new QPushButton(QStringLiteral("&Hilfe"), this);
   help->setObjectName(Id(kHelp));
+  // Enter on a focused button presses that button; elsewhere it presses
+  // "Suchen", the form's default button.
   for (QPushButton* b : {reset, quit, help}) {
-    b->setAutoDefault(false);
+    b->setAutoDefault(true);
   }
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -119,7 +122,7 @@ void CSearchDialog::BuildControls() {
   connect(help, &QPushButton::clicked, this, &CSearchDialog::OnHelp);
 
   for (const Tooltip& t : kTooltips) {
-    if (QWidget* w = findChild<QWidget*>(Id(t.id))) {
+    if (auto* w = findChild<QWidget*>(Id(t.id))) {
       w->setToolTip(QString::fromUtf8(t.text));
     }
   }
@@ -152,6 +155,8 @@ void CSearchDialog::BuildGrid(QGridLayout* grid) {
     b->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     b->setMinimumContentsLength(22);
     b->setMaxVisibleItems(FormHistory::kMaxEntries);
+    // The search takes the text as typed: no completion from the history.
+    b->setCompleter(nullptr);
     boxes_.insert(id, b);
     return b;
   };
@@ -166,6 +171,7 @@ void CSearchDialog::BuildGrid(QGridLayout* grid) {
     b->setMinimumContentsLength(2);
     b->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     b->setCurrentIndex(0);
+    b->setCompleter(nullptr);
     boxes_.insert(id, b);
     return b;
   };
@@ -185,7 +191,7 @@ void CSearchDialog::BuildGrid(QGridLayout* grid) {
   auto browse = [this](int id) {
     auto* b = new QPushButton(QStringLiteral("..."), this);
     b->setObjectName(Id(id));
-    b->setAutoDefault(false);
+    b->setAutoDefault(true);
     b->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
     return b;
   };

@@ -150,8 +150,8 @@ bool RunRules(CheckRun& run, Diagnostics& diagnostics, FileTime now) {
 }  // namespace
 
 CheckGrade CheckSearchParams(SearchParams* params, std::string* messages, Diagnostics& diagnostics,
-                             FileTime now) {
-  CheckRun run(params, messages);
+                             FileTime now, LocationFilter passesFilters) {
+  CheckRun run(params, messages, passesFilters);
   RunRules(run, diagnostics, now);
   return run.grade();
 }

@@ -16,8 +16,6 @@
 #include <string_view>
 #include <vector>
 
-#include "collect/file_entry.h"
-#include "collect/filters.h"
 #include "params/check_run.h"
 #include "platform/attributes.h"
 #include "platform/diagnostics.h"
@@ -121,17 +119,10 @@ void CheckIncludedFile(CheckRun& run, const SourceEntry& source, const DirEntryI
   if (source.withSubdirs) {
     run.Warn(Shown(source.path), ": Datei \"inkl. Unterverzeichnisse\".\n\r");
   }
-  FileEntry entry;
-  entry.path = source.path;
-  entry.attributes = info.attributes;
-  entry.time = info.TimeOfKind(run.params().dateKind);
-  entry.size = info.size;
-  entry.device = info.device;
-  entry.inode = info.inode;
   // When contents are compared, the comparison reports a file it cannot
   // open; the content filter's line for it here would be the same line twice.
   CapturingDiagnostics lines;
-  if (!PassesFilters(run.params(), entry, lines)) {
+  if (!run.passesFilters()(run.params(), source.path, info, lines)) {
     run.Warn(Shown(source.path), ": erfüllt die Filter nicht.\n\tWeiter?\n\r");
   }
   if (!run.params().contentCompare) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "params/check.h"
 #include "params/check_grade.h"
 #include "params/search_params.h"
 
@@ -24,10 +25,12 @@ inline constexpr std::string_view kSuffixAccessFailed = ": Zugriff fehlgeschlage
 // rises.
 class CheckRun {
  public:
-  CheckRun(SearchParams* params, std::string* messages) : params_(params), messages_(messages) {}
+  CheckRun(SearchParams* params, std::string* messages, LocationFilter filter)
+      : params_(params), messages_(messages), passesFilters_(filter) {}
 
   SearchParams& params() { return *params_; }
   std::string* messages() { return messages_; }
+  LocationFilter passesFilters() const { return passesFilters_; }
   CheckGrade grade() const { return grade_; }
   void RaiseGrade(CheckGrade grade) { grade_ = HigherGrade(grade_, grade); }
 
@@ -44,6 +47,7 @@ class CheckRun {
 
   SearchParams* params_;
   std::string* messages_;
+  LocationFilter passesFilters_;
   CheckGrade grade_ = CheckGrade::kClean;
 };
 

@@ -45,12 +45,55 @@ void ExpandHome(std::string* path, const std::string& homeDir) {
 }
 
 std::vector<SourceEntry> ReadLocations(std::string_view text, const std::string& homeDir) {
-  std::vector<SourceEntry> list;
-  for (const std::string& item : SplitListItems(text)) {
-    list.push_back(ParseLocationItem(item, homeDir));
-  }
+  std::vector<SourceEntry> list = ReadLocationList(text, homeDir);
   SortLocations(&list);
   return list;
+}
+
+// A quoted location item starting at `pos` (at its opening mark).
+struct QuotedItem {
+  std::string_view path;
+  bool withSubdirs = false;
+  size_t end = 0;  // where the next item's search starts
+};
+
+std::optional<QuotedItem> FindQuotedItem(std::string_view text, size_t pos) {
+  const size_t close = text.find('"', pos + 1);
+  if (close == std::string_view::npos) {
+    return std::nullopt;
+  }
+  QuotedItem item;
+  item.path = text.substr(pos + 1, close - pos - 1);
+  size_t after = close + 1;
+  if (after < text.size() && text[after] == '+') {
+    item.withSubdirs = true;
+    ++after;
+  }
+  while (after < text.size() && text[after] == ' ') {
+    ++after;
+  }
+  if (after < text.size() && !IsListSeparator(text[after])) {
+    return std::nullopt;
+  }
+  item.end = after;
+  return item;
+}
+
+// A quoted path keeps its blanks; trailing slashes, doubled slashes and a
+// leading "~" are treated as in an unquoted item.
+SourceEntry CleanQuotedPath(std::string_view quoted, bool withSubdirs, const std::string& homeDir) {
+  std::string path(quoted);
+  ExpandHome(&path, homeDir);
+  while (!path.empty() && path.back() == '/') {
+    path.pop_back();
+  }
+  ReduceSlashes(&path);
+  return {std::move(path), withSubdirs};
+}
+
+bool NeedsQuotes(std::string_view path) {
+  return path.find_first_of(",;") != std::string_view::npos || path.front() == ' ' ||
+         path.front() == '"' || path.back() == ' ' || path.back() == '+';
 }
 
 // A date picker's date with its time picker's time, local time to UTC. A
@@ -88,6 +131,45 @@ std::vector<std::string> SplitListItems(std::string_view text) {
     items.emplace_back(text.substr(pos, end - pos));
     pos = end + 1;
   }
+}
+
+std::vector<SourceEntry> ReadLocationList(std::string_view text, const std::string& homeDir) {
+  std::vector<SourceEntry> list;
+  size_t pos = 0;
+  while (true) {
+    while (pos < text.size() && (IsListSeparator(text[pos]) || text[pos] == ' ')) {
+      ++pos;
+    }
+    if (pos >= text.size()) {
+      return list;
+    }
+    if (text[pos] == '"') {
+      if (const std::optional<QuotedItem> quoted = FindQuotedItem(text, pos)) {
+        if (!quoted->path.empty()) {
+          list.push_back(CleanQuotedPath(quoted->path, quoted->withSubdirs, homeDir));
+        }
+        pos = quoted->end;
+        continue;
+      }
+    }
+    size_t end = pos;
+    while (end < text.size() && !IsListSeparator(text[end])) {
+      ++end;
+    }
+    list.push_back(ParseLocationItem(text.substr(pos, end - pos), homeDir));
+    pos = end;
+  }
+}
+
+std::optional<std::string> LocationListItem(std::string_view path, bool withSubdirs) {
+  const std::string subdirs = withSubdirs ? "+" : "";
+  if (path.empty() || !NeedsQuotes(path)) {
+    return std::string(path) + subdirs;
+  }
+  if (path.find('"') != std::string_view::npos) {
+    return std::nullopt;
+  }
+  return "\"" + std::string(path) + "\"" + subdirs;
 }
 
 SourceEntry ParseLocationItem(std::string_view item, const std::string& homeDir) {

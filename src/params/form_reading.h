@@ -3,6 +3,7 @@
 // plausibility check's business.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,23 @@ std::vector<std::string> SplitListItems(std::string_view text);
 // One location item: trailing "+" (before any trimming), trailing blanks and
 // slashes removed, doubled slashes reduced, leading "~" expanded.
 SourceEntry ParseLocationItem(std::string_view item, const std::string& homeDir);
+
+// The locations of a location box in the order typed. Items are split as
+// SplitListItems splits them and cleaned by ParseLocationItem, except that an
+// item beginning with a double quotation mark runs to the next one: the text
+// between the two is the path, its separators and blanks included, and a "+"
+// right after the closing mark means "with subfolders". Blanks may follow
+// before the next separator; anything else there, or a missing closing
+// mark, leaves the item read as if unquoted. An empty quoted item is no
+// location.
+std::vector<SourceEntry> ReadLocationList(std::string_view text, const std::string& homeDir);
+
+// The text that names one location in a location list: the path as it is
+// (with "+" for subfolders), or enclosed in double quotation marks when it
+// holds "," or ";", begins or ends with a blank, begins with a quotation mark
+// or ends with "+". No text can name a path that needs the quotation marks
+// and holds one itself: nullopt.
+std::optional<std::string> LocationListItem(std::string_view path, bool withSubdirs);
 
 // Inserts an entry before the first entry whose path compares >= its path.
 void InsertSorted(std::vector<SourceEntry>* list, SourceEntry entry);

@@ -9,9 +9,9 @@
 // the name. Relative paths are taken relative to the working directory.
 #pragma once
 
-#include <string.h>
-
+#include <cstddef>
 #include <cstdint>
+#include <cstring>  // memrchr
 #include <string>
 #include <string_view>
 #include <vector>

@@ -11,7 +11,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include "app/settings.h"
+#include "services/escape_filter.h"
+#include "services/settings.h"
 
 namespace vrx {
 
@@ -34,6 +35,7 @@ CProgressWnd::CProgressWnd(Settings& settings, QWidget* owner, const QString& ca
   setAttribute(Qt::WA_ShowWithoutActivating);
   setCursor(Qt::BusyCursor);
   setWindowTitle(caption);
+  EscapeFilter::KeepOpenOnEscape(this);
   BuildControls();
   bar_->setTextVisible(smooth);
   if (owner_ != nullptr) {

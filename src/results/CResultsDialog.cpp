@@ -1,5 +1,6 @@
 #include "results/CResultsDialog.h"
 
+#include <QAction>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -14,14 +15,15 @@
 #include <QUrl>
 #include <cstdlib>
 
-#include "app/help.h"
-#include "app/settings.h"
-#include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
 #include "progress/progress.h"
 #include "results/qt_result_actions.h"
 #include "results/qt_results_model.h"
 #include "results/result_file.h"
+#include "services/escape_filter.h"
+#include "services/help.h"
+#include "services/settings.h"
+#include "services/user_dialogs.h"
 
 namespace vrx {
 
@@ -59,6 +61,7 @@ void CResultsDialog::BuildControls() {
   setWindowTitle(QStringLiteral("Ergebnisse"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+  EscapeFilter::KeepOpenOnEscape(this);
   const QFontMetrics fm = fontMetrics();
   const int baseY = std::max(1, fm.height());
   list_ = new QTableView(this);
@@ -92,6 +95,8 @@ void CResultsDialog::BuildControls() {
   list_->setSortingEnabled(false);
   list_->setShowGrid(false);
   list_->setWordWrap(false);
+  // A long folder keeps its start and its end, where copies differ.
+  list_->setTextElideMode(Qt::ElideMiddle);
   list_->verticalHeader()->hide();
   list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   list_->verticalHeader()->setDefaultSectionSize(fm.height() + 4);
@@ -118,15 +123,20 @@ void CResultsDialog::BuildControls() {
   place(summary_, {17, 130, 352, 10});
   PlaceWorkRow(50 * baseX / 4, 144 * baseY / 8);
   // The hidden default button: Enter ends the dialog, back to the form.
-  auto* ok = button("OK", 1);
-  ok->setDefault(true);
-  ok->hide();
+  ok_ = button("OK", 1);
+  ok_->setDefault(true);
+  ok_->hide();
+  openRow_ = new QAction(QStringLiteral("Ö&ffnen"), this);
+  openRow_->setObjectName(QStringLiteral("openRow"));
+  openRow_->setShortcut(QKeySequence::Open);
+  addAction(openRow_);
 
   connect(save_, &QPushButton::clicked, this, &CResultsDialog::OnSave);
   connect(newSearch_, &QPushButton::clicked, this, &CResultsDialog::OnNewSearch);
   connect(quit_, &QPushButton::clicked, this, &CResultsDialog::OnQuit);
   connect(help_, &QPushButton::clicked, this, &CResultsDialog::OnHelp);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(openRow_, &QAction::triggered, this, [this] { OnOpenRow(list_->currentIndex()); });
   connect(list_->horizontalHeader(), &QHeaderView::sectionClicked, this,
           &CResultsDialog::OnHeaderClicked);
   connect(list_, &QTableView::doubleClicked, this, &CResultsDialog::OnOpenRow);
@@ -215,6 +225,7 @@ QMenu* CResultsDialog::MakeContextMenu() {
   menu->addMenu(actions_->markMenu());
   menu->addMenu(actions_->actionMenu());
   menu->addSeparator();
+  menu->addAction(openRow_);
   const std::vector<int> rows = SelectedRows();
   QAction* open = menu->addAction(QStringLiteral("Enthaltenden Ordner öffnen"));
   open->setObjectName(QStringLiteral("openFolder"));
@@ -364,6 +375,16 @@ void CResultsDialog::OnOpenRow(const QModelIndex& proxyIndex) {
   }
   const ResultRow& row = model_->row(proxy_->mapToSource(proxyIndex).row());
   dialogs_.OpenUrl(QUrl::fromLocalFile(OpenPathOfRow(row)));
+}
+
+void CResultsDialog::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    QDialog::keyPressEvent(event);
+    return;
+  }
+  auto* focused = qobject_cast<QPushButton*>(focusWidget());
+  (focused != nullptr && focused->isVisible() && focused->isEnabled() ? focused : ok_)->click();
 }
 
 void CResultsDialog::resizeEvent(QResizeEvent* event) {

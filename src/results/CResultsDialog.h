@@ -1,6 +1,7 @@
 // The results dialog "Ergebnisse": every member of every similarity class as
 // one row of a six-column list, grouped by class number. From here the user
-// saves the result file, opens a listed file or folder by double-click, sorts
+// saves the result file, opens a listed file or folder (double-click, Ctrl+O
+// or the context menu), sorts
 // by a column (every header click turns the direction over), asks for help,
 // starts a new search ("Neue Suche") or ends the program ("Beenden", also the
 // close box). The search command reads exitRequested() afterwards.
@@ -78,6 +79,9 @@ class CResultsDialog : public QDialog {
   void reject() override;
 
  protected:
+  // Enter (Return or keypad Enter) presses a focused button; anywhere else it
+  // ends the dialog as its hidden default button "OK" would.
+  void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -100,6 +104,8 @@ class CResultsDialog : public QDialog {
   QPushButton* newSearch_ = nullptr;
   QPushButton* quit_ = nullptr;
   QPushButton* help_ = nullptr;
+  QPushButton* ok_ = nullptr;
+  QAction* openRow_ = nullptr;  // Ctrl+O: opens the current row
   QPushButton* mark_ = nullptr;
   QPushButton* act_ = nullptr;
   QPushButton* protect_ = nullptr;

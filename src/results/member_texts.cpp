@@ -11,12 +11,11 @@ std::string MemberNameText(const FileEntry& entry) {
 }
 
 std::string MemberDirectoryText(const FileEntry& entry) {
-  if (entry.IsDirectory()) {
-    return entry.path;
-  }
   // A file given by a relative name of its own lies in the working folder.
-  const size_t slash = entry.path.rfind('/');
-  return slash == std::string::npos ? std::string(".") : entry.path.substr(0, slash);
+  if (!entry.IsDirectory() && entry.path.find('/') == std::string::npos) {
+    return ".";
+  }
+  return std::string(entry.location());
 }
 
 std::string AttributeLetters(uint32_t attributes) {

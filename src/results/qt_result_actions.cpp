@@ -16,11 +16,11 @@
 #include "actions/plan.h"
 #include "actions/undo.h"
 #include "actions/window_texts.h"
-#include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
 #include "platform/diagnostics.h"
 #include "platform/user_dirs.h"
 #include "results/qt_results_model.h"
+#include "services/user_dialogs.h"
 
 namespace vrx {
 namespace {

@@ -21,7 +21,7 @@
 #include "actions/action_kinds.h"
 #include "actions/action_scope.h"
 #include "actions/marking.h"
-#include "app/settings.h"
+#include "services/settings.h"
 
 class QMenu;
 class QWidget;

@@ -97,12 +97,7 @@ int CompareWithKeys(const FileEntry& a, const SortKeys& ka, const FileEntry& b, 
 }  // namespace
 
 SortKeys SortKeysOf(const FileEntry& e) {
-  const std::string_view path(e.path);
-  if (e.IsDirectory()) {
-    return {std::string_view("."), path};
-  }
-  const size_t slash = path.rfind('/');
-  return {e.name(), slash == std::string_view::npos ? std::string_view() : path.substr(0, slash)};
+  return {e.IsDirectory() ? std::string_view(".") : e.name(), e.location()};
 }
 
 ResultRow MakeResultRow(const FileEntry& entry, int classNumber) {
@@ -170,6 +165,8 @@ void ResultsModel::SetMarking(const ActionScope* scope, MarkSet* marks) {
   if (scope_ != nullptr) {
     std::unordered_map<const FileEntry*, uint32_t> index;
     std::unordered_map<InodeKey, uint32_t, InodeKeyHash> perData;
+    index.reserve(scope_->FileCount());
+    perData.reserve(scope_->FileCount());
     for (size_t file = 0; file < scope_->FileCount(); ++file) {
       const FileEntry* entry = scope_->File(file).entry;
       index.emplace(entry, static_cast<uint32_t>(file));
@@ -311,6 +308,9 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
         Qt::Alignment((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
   }
   const ResultRow& r = row(index.row());
+  if (role == Qt::ToolTipRole && column == kColDirectory) {
+    return r.directory;  // the whole folder, elided in the cell
+  }
   if (role != Qt::DisplayRole) {
     return MarkingData(r, column, role);
   }

@@ -44,7 +44,7 @@ class ResultWriter {
 
   void PutNumber(uint64_t value) {
     char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    const char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     Put(std::string_view(digits, static_cast<size_t>(end - digits)));
   }
 

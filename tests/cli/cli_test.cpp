@@ -312,6 +312,32 @@ TEST_F(CliTest, FiltersOfEachKind) {
   }
 }
 
+// A comma or semicolon in a SOURCE or -x argument belongs to its path.
+TEST_F(CliTest, FolderNamedWithSeparatorsIsOneLocation) {
+  Dir("Fotos, 2024");
+  Dir("Fotos, 2024/alt; neu");
+  Dir("Fotos; alt");
+  Dir("Fotos");
+  File("Fotos, 2024/a.jpg", "bild");
+  File("Fotos, 2024/alt; neu/b.jpg", "bild");
+  File("Fotos; alt/c.jpg", "bild");
+  File("Fotos/d.jpg", "bild");
+  FixDirTimes();
+  const std::string folder = tree_.Path("Fotos, 2024");
+  const Outcome run =
+      RunInProcess({"-q", "--csv", "--same-content", "-x", tree_.Path("Fotos, 2024/alt; neu") + "+",
+                    folder + "+", tree_.Path("Fotos; alt")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out,
+            "1,a.jpg,\"" + folder + "\",4,," + DateText(kT) + "\n" + Row(1, "Fotos; alt/c.jpg"));
+
+  const Outcome report = RunInProcess({"-q", "--same-content", folder + "+"});
+  EXPECT_EQ(report.status, 0) << report.err;
+  EXPECT_NE(report.out.find("            " + folder + " (inkl. Unterverz.)\n"), std::string::npos)
+      << report.out;
+}
+
 TEST_F(CliTest, CheckErrorsStopBeforeAnythingIsWritten) {
   MakeFilterTree();
   const std::string output = tree_.Path("result.txt");

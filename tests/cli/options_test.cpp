@@ -21,9 +21,10 @@ FormValues Parse(const std::vector<std::string>& args) {
 }
 
 TEST(CliOptionsTest, SourcesAndExclusionsAreJoined) {
-  const FormValues v = Parse({"/a+", "-x", "/a/x", "/b", "--exclude", "/a/y+", "/c;/d"});
-  EXPECT_EQ(v.sourceInclText, "/a+; /b; /c;/d");
-  EXPECT_EQ(v.sourceExclText, "/a/x; /a/y+");
+  const FormValues v = Parse({"/a+", "-x", "/a/x", "/b", "--exclude", "/a/y+, 2+", "/c;/d"});
+  // Each argument is one location: quoted where it holds a separator.
+  EXPECT_EQ(v.sourceInclText, "/a+; /b; \"/c;/d\"");
+  EXPECT_EQ(v.sourceExclText, "/a/x; \"/a/y+, 2\"+");
   EXPECT_FALSE(v.sourceActive);
 }
 
@@ -205,6 +206,8 @@ TEST(CliOptionsTest, UsageErrorsNameTheOption) {
       {{"--csv", "--json", "/a"}, "--json"},
       {{"-0", "--json", "/a"}, "--print0"},
       {{"--same-content", "--csv"}, "QUELLE"},
+      {{"/a\", b"}, "QUELLE"},
+      {{"-x", "\"/x", "/a"}, "--exclude"},
   };
   for (const auto& c : cases) {
     CliOptions options;

@@ -46,7 +46,7 @@ class WalkTest : public ::testing::Test {
     WalkState state;
     state.filesFirst = filesFirst;
     state.excl = app_.params.sourcesExcl;
-    CollectFiltered(app_, tree_.Path(dir), withSubdirs, true, &state);
+    CollectFiltered(app_.walkContext(), tree_.Path(dir), withSubdirs, true, &state);
   }
 
   // Paths of the records, relative to the tree's root.
@@ -79,7 +79,7 @@ TEST_F(WalkTest, OrderIsDepthFirstOrFilesFirst) {
   EXPECT_EQ(Recorded(), (Paths{"s/b.txt", "s/z.txt", "s/sub", "s/sub/c.txt"}));
 
   app_.candidates.SetSize(0);
-  CollectAll(app_, tree_.Path("s"), true);
+  CollectAll(app_.walkContext(), tree_.Path("s"), true);
   EXPECT_EQ(Recorded(), (Paths{"s/b.txt", "s/sub", "s/sub/c.txt", "s/z.txt"}));
 }
 
@@ -87,7 +87,7 @@ TEST_F(WalkTest, RecordsCarryTheListedValues) {
   tree_.MakeFile("s/five", "12345");
   tree_.SetTimes("s/five", 1'000'000'000);
   tree_.MakeDir("s/sub");
-  CollectAll(app_, tree_.Path("s"), false);
+  CollectAll(app_.walkContext(), tree_.Path("s"), false);
   ASSERT_EQ(app_.candidates.GetSize(), 2U);
   const FileEntry& file = app_.candidates.GetAt(0);
   EXPECT_EQ(file.name(), "five");
@@ -106,7 +106,7 @@ TEST_F(WalkTest, WithoutSubdirsOnlyCollectAllRecordsSubdirectories) {
   tree_.MakeFile("s/b.txt");
   tree_.MakeFile("s/sub/c.txt");
 
-  CollectAll(app_, tree_.Path("s"), false);
+  CollectAll(app_.walkContext(), tree_.Path("s"), false);
   EXPECT_EQ(Recorded(), (Paths{"s/b.txt", "s/sub"}));
 
   app_.candidates.SetSize(0);
@@ -197,9 +197,9 @@ TEST_P(LongPathTest, DirectoryPathsOfPathMaxBytesAreNotListed) {
   const std::string path = "/" + std::string(GetParam().length - 1, 'q');
   if (GetParam().filtered) {
     WalkState state;
-    CollectFiltered(app_, path, true, true, &state);
+    CollectFiltered(app_.walkContext(), path, true, true, &state);
   } else {
-    CollectAll(app_, path, true);
+    CollectAll(app_.walkContext(), path, true);
   }
   const std::string expected = GetParam().message != nullptr
                                    ? std::string(GetParam().message)
@@ -284,7 +284,7 @@ TEST_F(WalkTest, DirectoryReplacedBetweenListingAndDescentIsNotEntered) {
       };
       StartProgress();
       if (mode == 0) {
-        CollectAll(app_, tree_.Path("s"), true);
+        CollectAll(app_.walkContext(), tree_.Path("s"), true);
       } else {
         WalkFiltered("s", true, mode == 2);
       }
@@ -322,7 +322,7 @@ TEST_F(WalkTest, DeepTreeNeedsNeitherStackNorDescriptorsPerLevel) {
           }
           const bool done = test::RunOnSmallStack(64 * 1024, [&] {
             if (mode == 0) {
-              CollectAll(app_, tree_.Path("s"), true);
+              CollectAll(app_.walkContext(), tree_.Path("s"), true);
             } else {
               WalkFiltered("s", true, true);
             }
@@ -357,7 +357,7 @@ TEST_F(WalkTest, SymbolicLinksAreNeitherRecordedNorFollowed) {
   WalkFiltered("s", true, false);
   EXPECT_EQ(Recorded(), (Paths{"s/real", "s/real/f.txt"}));
   app_.candidates.SetSize(0);
-  CollectAll(app_, tree_.Path("s"), true);
+  CollectAll(app_.walkContext(), tree_.Path("s"), true);
   EXPECT_EQ(Recorded(), (Paths{"s/real", "s/real/f.txt"}));
 }
 
@@ -365,7 +365,7 @@ TEST_F(WalkTest, ShowsEveryRecordedPath) {
   tree_.MakeFile("s/b.txt");
   tree_.MakeFile("s/sub/c.txt");
   StartProgress();
-  CollectAll(app_, tree_.Path("s"), true);
+  CollectAll(app_.walkContext(), tree_.Path("s"), true);
   EXPECT_EQ(log_.texts,
             (Paths{tree_.Path("s/b.txt"), tree_.Path("s/sub"), tree_.Path("s/sub/c.txt")}));
   EXPECT_EQ(log_.pumps, 3);
@@ -383,7 +383,7 @@ TEST_P(CancelWalkTest, StopsAfterTheObjectAtHand) {
   const int mode = GetParam();  // 0 CollectAll, 1 one pass, 2 files first
   auto walk = [&] {
     if (mode == 0) {
-      CollectAll(app_, tree_.Path("s"), true);
+      CollectAll(app_.walkContext(), tree_.Path("s"), true);
     } else {
       WalkFiltered("s", true, mode == 2);
     }

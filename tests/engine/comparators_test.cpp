@@ -44,14 +44,15 @@ class ComparatorsTest : public ::testing::Test {
   NullProgressFactory factory;
   CapturingDiagnostics diagnostics;
   CvrxApp app{factory, diagnostics};
+  CompareContext context{app.params, diagnostics};
 };
 
 TEST(LocationTest, FileIsItsDirectoryDirectoryIsItself) {
-  EXPECT_EQ(LocationOf(File("/a/b/x.txt")), "/a/b");
-  EXPECT_EQ(LocationOf(File("/a/sub", kAttrDirectory)), "/a/sub");
-  EXPECT_EQ(LocationOf(File("/x.txt")), "");            // a file in the root
-  EXPECT_EQ(LocationOf(File("", kAttrDirectory)), "");  // the root's own record
-  EXPECT_EQ(LocationOf(File("x.txt")), "");             // no slash at all
+  EXPECT_EQ(File("/a/b/x.txt").location(), "/a/b");
+  EXPECT_EQ(File("/a/sub", kAttrDirectory).location(), "/a/sub");
+  EXPECT_EQ(File("/x.txt").location(), "");            // a file in the root
+  EXPECT_EQ(File("", kAttrDirectory).location(), "");  // the root's own record
+  EXPECT_EQ(File("x.txt").location(), "");             // no slash at all
 }
 
 TEST(LocationTest, CompareLocationIgnoresCase) {
@@ -130,7 +131,7 @@ TEST_F(ComparatorsTest, NamePredicates) {
   };
   for (const Case& c : cases) {
     app.params.nameDiff = c.diff;
-    EXPECT_EQ(c.predicate(app, Named(c.a), Named(c.b)), c.expected)
+    EXPECT_EQ(c.predicate(context, Named(c.a), Named(c.b)), c.expected)
         << c.a << " / " << c.b << " diff " << c.diff;
   }
 }
@@ -158,14 +159,14 @@ TEST_F(ComparatorsTest, TimePredicates) {
   };
   for (const Case& c : cases) {
     app.params.dateDiff = c.diff;
-    EXPECT_EQ(c.predicate(app, Timed(base), Timed(base + c.apart)), c.expected)
+    EXPECT_EQ(c.predicate(context, Timed(base), Timed(base + c.apart)), c.expected)
         << c.apart << " units, diff " << c.diff;
-    EXPECT_EQ(c.predicate(app, Timed(base + c.apart), Timed(base)), c.expected) << "swapped";
+    EXPECT_EQ(c.predicate(context, Timed(base + c.apart), Timed(base)), c.expected) << "swapped";
   }
   EXPECT_DOUBLE_EQ(TimeDistance(Timed(base), Timed(base + 36'004'000'000)), 3600.4);
   // The distance is exact over the whole range of file times.
   app.params.dateDiff = 1;
-  EXPECT_EQ(TimeWithin(app, Timed(0), Timed(UINT64_MAX)), 1);
+  EXPECT_EQ(TimeWithin(context, Timed(0), Timed(UINT64_MAX)), 1);
   EXPECT_EQ(CompareTime(Timed(0), Timed(UINT64_MAX)), -1);
   EXPECT_EQ(CompareTime(Timed(UINT64_MAX), Timed(0)), 1);
 }
@@ -175,28 +176,28 @@ TEST_F(ComparatorsTest, AttributePredicates) {
   const FileEntry readOnly = File("/f", kAttrReadOnly);
   const FileEntry readOnlyHidden = File("/f", kAttrReadOnly | kAttrHidden);
   app.params.attrDiff = 1;
-  EXPECT_EQ(AttrWithin(app, none, readOnly), 0);
-  EXPECT_EQ(AttrWithin(app, none, none), 0);
-  EXPECT_EQ(AttrWithin(app, none, readOnlyHidden), 1);
-  EXPECT_EQ(AttrExactly(app, none, readOnly), 0);
-  EXPECT_EQ(AttrExactly(app, none, none), 1);
-  EXPECT_EQ(AttrExactly(app, none, readOnlyHidden), 1);
+  EXPECT_EQ(AttrWithin(context, none, readOnly), 0);
+  EXPECT_EQ(AttrWithin(context, none, none), 0);
+  EXPECT_EQ(AttrWithin(context, none, readOnlyHidden), 1);
+  EXPECT_EQ(AttrExactly(context, none, readOnly), 0);
+  EXPECT_EQ(AttrExactly(context, none, none), 1);
+  EXPECT_EQ(AttrExactly(context, none, readOnlyHidden), 1);
 }
 
 TEST_F(ComparatorsTest, SizePredicatesUseSixtyFourBits) {
   app.params.sizeDiff = 100;
-  EXPECT_EQ(SizeWithin(app, Sized(1000), Sized(1100)), 0);
-  EXPECT_EQ(SizeWithin(app, Sized(1100), Sized(1000)), 0);
-  EXPECT_EQ(SizeWithin(app, Sized(1000), Sized(1101)), 1);
+  EXPECT_EQ(SizeWithin(context, Sized(1000), Sized(1100)), 0);
+  EXPECT_EQ(SizeWithin(context, Sized(1100), Sized(1000)), 0);
+  EXPECT_EQ(SizeWithin(context, Sized(1000), Sized(1101)), 1);
   // 5,000,000,000 bytes are not "as large as" 705,032,704 (their low 32 bits).
-  EXPECT_EQ(SizeWithin(app, Sized(5'000'000'000), Sized(705'032'704)), 1);
+  EXPECT_EQ(SizeWithin(context, Sized(5'000'000'000), Sized(705'032'704)), 1);
   EXPECT_EQ(CompareSize(Sized(5'000'000'000), Sized(705'032'704)), 1);
   EXPECT_EQ(CompareSize(Sized(705'032'704), Sized(5'000'000'000)), -1);
   EXPECT_EQ(CompareSize(Sized(7), Sized(7)), 0);
   app.params.sizeDiff = 3'000'000'000U;
-  EXPECT_EQ(SizeWithin(app, Sized(3'000'000'000), Sized(0)), 0);
+  EXPECT_EQ(SizeWithin(context, Sized(3'000'000'000), Sized(0)), 0);
   app.params.sizeDiff = 2'999'999'999U;
-  EXPECT_EQ(SizeWithin(app, Sized(3'000'000'000), Sized(0)), 1);
+  EXPECT_EQ(SizeWithin(context, Sized(3'000'000'000), Sized(0)), 1);
 }
 
 TEST_F(ComparatorsTest, SizeWithinFactor) {
@@ -223,13 +224,13 @@ TEST_F(ComparatorsTest, SizeWithinFactor) {
   for (const Case& c : cases) {
     app.params.sizeDiff = c.percent;
     app.params.sizeFactor = 1 + c.percent * 0.01;
-    EXPECT_EQ(SizeWithinFactor(app, Sized(c.a), Sized(c.b)), c.expected)
+    EXPECT_EQ(SizeWithinFactor(context, Sized(c.a), Sized(c.b)), c.expected)
         << c.a << " / " << c.b << " at " << c.percent << " %";
   }
   // A factor that is no whole percentage is applied as it stands.
   app.params.sizeFactor = 1.055;
-  EXPECT_EQ(SizeWithinFactor(app, Sized(1000), Sized(1055)), 0);
-  EXPECT_EQ(SizeWithinFactor(app, Sized(1000), Sized(1056)), 1);
+  EXPECT_EQ(SizeWithinFactor(context, Sized(1000), Sized(1055)), 0);
+  EXPECT_EQ(SizeWithinFactor(context, Sized(1000), Sized(1056)), 1);
 }
 
 TEST_F(ComparatorsTest, ComparatorPredicatesAnswerEquality) {
@@ -248,8 +249,8 @@ TEST_F(ComparatorsTest, ComparatorPredicatesAnswerEquality) {
                         {&CompareTimePred, false},       {&CompareAttributesPred, false},
                         {&CompareSizePred, false}};
   for (const Case& c : cases) {
-    EXPECT_EQ(c.predicate(app, a, b) == 0, c.equal);
-    EXPECT_EQ(c.predicate(app, a, a), 0);
+    EXPECT_EQ(c.predicate(context, a, b) == 0, c.equal);
+    EXPECT_EQ(c.predicate(context, a, a), 0);
   }
 }
 

@@ -40,13 +40,14 @@ class ContentCompareTest : public ::testing::Test {
     app.params.contentPercent = settings.percent;
     app.params.contentExact = settings.exact;
     app.params.contentCompareIgnoreCase = settings.ignoreCase;
-    return CompareContent(app, Record("a", a), Record("b", b));
+    return CompareContent(context, Record("a", a), Record("b", b));
   }
 
   test::TempTree tree;
   NullProgressFactory factory;
   CapturingDiagnostics diagnostics;
   CvrxApp app{factory, diagnostics};
+  CompareContext context{app.params, diagnostics};
 };
 
 TEST_F(ContentCompareTest, ToleranceModes) {
@@ -96,12 +97,12 @@ TEST_F(ContentCompareTest, MissingFileIsDifferentAndReported) {
   const FileEntry a = Record("a", "same");
   const FileEntry b = Record("b", "same");
   tree.Remove("b");
-  EXPECT_EQ(CompareContent(app, a, b), 1);
+  EXPECT_EQ(CompareContent(context, a, b), 1);
   EXPECT_EQ(diagnostics.messages, std::vector<std::string>{"Cannot open file " + b.path + "\n"});
 
   diagnostics.messages.clear();
   tree.Remove("a");
-  EXPECT_EQ(CompareContent(app, a, b), 1);
+  EXPECT_EQ(CompareContent(context, a, b), 1);
   EXPECT_EQ(diagnostics.messages, std::vector<std::string>{"Cannot open file " + a.path + "\n"});
 }
 
@@ -109,10 +110,10 @@ TEST_F(ContentCompareTest, SpecialFilesAreNotOpened) {
   const FileEntry a = Record("a", "");
   FileEntry fifo;
   fifo.path = tree.MakeFifo("fifo");
-  EXPECT_EQ(CompareContent(app, a, fifo), 1);  // must not block
+  EXPECT_EQ(CompareContent(context, a, fifo), 1);  // must not block
   FileEntry dir;
   dir.path = tree.MakeDir("dir");
-  EXPECT_EQ(CompareContent(app, dir, a), 1);
+  EXPECT_EQ(CompareContent(context, dir, a), 1);
   ASSERT_EQ(diagnostics.messages.size(), 2U);
   EXPECT_EQ(diagnostics.messages[0], "Cannot open file " + fifo.path + "\n");
 }
@@ -125,7 +126,7 @@ TEST_F(ContentCompareTest, ShortenedFileIsDifferentAndReported) {
     app.params.contentDiff = exactTolerance ? 5 : 20;  // 20 would pass any content
     app.params.contentExact = exactTolerance;
     diagnostics.messages.clear();
-    EXPECT_EQ(CompareContent(app, a, b), 1);
+    EXPECT_EQ(CompareContent(context, a, b), 1);
     EXPECT_EQ(diagnostics.messages, std::vector<std::string>{"Cannot read file " + b.path + "\n"});
   }
 }
@@ -177,7 +178,7 @@ TEST_F(ContentCompareTest, AFileThatChangedIsNotTakenForAnother) {
         tree.SetTimes("b", 1'000'000'000 + rewrites);
       }
     });
-    EXPECT_EQ(CompareContent(app, a, b), 1);
+    EXPECT_EQ(CompareContent(context, a, b), 1);
     const std::vector<std::string> expected =
         *c.message == 0 ? std::vector<std::string>{}
                         : std::vector<std::string>{c.message + b.path + "\n"};
@@ -224,6 +225,7 @@ TEST(ContentCompareDirectoryTest, DirectoryRecordsDifferWithoutAMessage) {
   NullProgressFactory factory;
   CapturingDiagnostics diagnostics;
   CvrxApp app{factory, diagnostics};
+  CompareContext context{app.params, diagnostics};
   FileEntry first;
   first.path = tree.MakeDir("one");
   first.attributes = 0x10;
@@ -231,8 +233,8 @@ TEST(ContentCompareDirectoryTest, DirectoryRecordsDifferWithoutAMessage) {
   second.path = tree.MakeDir("two");
   FileEntry empty;
   empty.path = tree.MakeFile("empty", "");
-  EXPECT_EQ(CompareContent(app, first, second), 1);
-  EXPECT_EQ(CompareContent(app, empty, first), 1) << "an empty file is not a directory's twin";
+  EXPECT_EQ(CompareContent(context, first, second), 1);
+  EXPECT_EQ(CompareContent(context, empty, first), 1) << "an empty file is not a directory's twin";
   EXPECT_TRUE(diagnostics.messages.empty());
 }
 
@@ -281,14 +283,14 @@ class ContentCacheTest : public ::testing::Test {
   // Every ordered pair's answer and the diagnostics, with `cache` in use.
   std::vector<int> AllPairs(ContentCache* cache, std::vector<std::string>* messages) {
     diagnostics.messages.clear();
-    app.contentCache = cache;
+    context.contentCache = cache;
     std::vector<int> answers;
     for (const FileEntry& a : records) {
       for (const FileEntry& b : records) {
-        answers.push_back(CompareContent(app, a, b));
+        answers.push_back(CompareContent(context, a, b));
       }
     }
-    app.contentCache = nullptr;
+    context.contentCache = nullptr;
     *messages = diagnostics.messages;
     return answers;
   }
@@ -298,6 +300,7 @@ class ContentCacheTest : public ::testing::Test {
   NullProgressFactory factory;
   CapturingDiagnostics diagnostics;
   CvrxApp app{factory, diagnostics};
+  CompareContext context{app.params, diagnostics};
 };
 
 TEST_F(ContentCacheTest, SameAnswersAndMessagesAsStreaming) {
@@ -386,13 +389,13 @@ TEST_F(ContentCacheTest, HoldsNoFileThatMovedWhileItWasRead) {
 
 // Same as CompareContent, but a different predicate, so the partition gives
 // it no cache.
-int StreamedContent(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
-  return CompareContent(app, a, b);
+int StreamedContent(const CompareContext& context, const FileEntry& a, const FileEntry& b) {
+  return CompareContent(context, a, b);
 }
 
 TEST_F(ContentCacheTest, CliquePartitionGivesTheClassesOfTheStreamedComparison) {
   app.params.contentDiff = 2;
-  const auto partition = [this](Predicate predicate) {
+  const auto partition = [this](const Criterion& predicate) {
     app.classes.clear();
     app.classes.emplace_back();
     for (const FileEntry& entry : records) {
@@ -400,7 +403,6 @@ TEST_F(ContentCacheTest, CliquePartitionGivesTheClassesOfTheStreamedComparison) 
     }
     diagnostics.messages.clear();
     EXPECT_TRUE(PartitionClasses(app, false, false, predicate).ok());
-    EXPECT_EQ(app.contentCache, nullptr) << "the cache lives only during the partition";
     std::vector<std::vector<std::string>> names;
     for (const SimilarityClass& cls : app.classes) {
       names.emplace_back();
@@ -412,7 +414,7 @@ TEST_F(ContentCacheTest, CliquePartitionGivesTheClassesOfTheStreamedComparison) 
   };
   const auto streamed = partition(StreamedContent);
   ASSERT_GE(streamed.first.size(), 2U);
-  EXPECT_EQ(partition(CompareContent), streamed);
+  EXPECT_EQ(partition(kContentCriterion), streamed);
 }
 
 }  // namespace

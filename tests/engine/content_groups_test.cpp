@@ -116,7 +116,7 @@ Groups PairwiseGather(const test::TempTree& tree, const Groups& classes, const L
   Search search;
   search.SetClasses(tree, classes, listing);
   search.app.params.contentCompareIgnoreCase = ignoreCase;
-  EXPECT_TRUE(PartitionClasses(search.app, true, false, CompareContent).ok());
+  EXPECT_TRUE(PartitionClasses(search.app, true, false, kContentCriterion).ok());
   return search.Result();
 }
 

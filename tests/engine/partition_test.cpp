@@ -67,6 +67,7 @@ class PartitionTest : public ::testing::Test {
   test::ScriptedProgressFactory factory{&log};
   CapturingDiagnostics diagnostics;
   CvrxApp app{factory, diagnostics};
+  CompareContext context{app.params, diagnostics};
 
  private:
   std::deque<FileEntry> records_;  // stable addresses
@@ -144,15 +145,19 @@ TEST_F(PartitionTest, SortClassesIsStable) {
   EXPECT_EQ(Result(), (Names{{"a1", "d1", "b2", "c2"}, {"y", "z"}}));
 }
 
-// Records what the predicate saw of the progress object while it ran.
+// Records what the application object showed as its progress object while
+// the predicate ran.
 std::vector<std::string> seenCaptions;
-int RecordingPredicate(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
-  seenCaptions.push_back(app.progressWnd != nullptr ? app.progressWnd->captionBase() : "");
+const CvrxApp* watchedApp = nullptr;
+int RecordingPredicate(const CompareContext& /*context*/, const FileEntry& a, const FileEntry& b) {
+  const Progress* progress = watchedApp->progressWnd;
+  seenCaptions.push_back(progress != nullptr ? progress->captionBase() : "");
   return CompareSize(a, b);
 }
 
 TEST_F(PartitionTest, RunsUnderAComparingProgressObject) {
   seenCaptions.clear();
+  watchedApp = &app;
   AddSizeClass({1, 1, 2});
   AddSizeClass({3, 3});
   ASSERT_TRUE(PartitionClasses(app, true, true, &RecordingPredicate).ok());
@@ -219,7 +224,7 @@ TEST_F(PartitionTest, CliqueOfTooManyMembersIsRefusedBeforeAnyWork) {
 
 // Records of one group (size / 3) differ, all others are similar: the
 // similarity graph of 3k records has 3^k maximal cliques.
-int OtherGroupsAlike(const CvrxApp& /*app*/, const FileEntry& a, const FileEntry& b) {
+int OtherGroupsAlike(const CompareContext& /*context*/, const FileEntry& a, const FileEntry& b) {
   return a.size != b.size && a.size / 3 == b.size / 3 ? 1 : 0;
 }
 
@@ -490,7 +495,7 @@ TEST_F(PartitionTest, CliquePartitionFollowsTheEnumerationOverManyWords) {
     std::vector<unsigned char> matrix(n * n, 0);
     for (size_t j = 0; j < n; ++j) {
       for (size_t k = 0; k <= j; ++k) {
-        matrix[j * n + k] = matrix[k * n + j] = NameWithin(app, *cls[j], *cls[k]) == 0 ? 1 : 0;
+        matrix[j * n + k] = matrix[k * n + j] = NameWithin(context, *cls[j], *cls[k]) == 0 ? 1 : 0;
       }
     }
     Names expected;
@@ -501,36 +506,36 @@ TEST_F(PartitionTest, CliquePartitionFollowsTheEnumerationOverManyWords) {
       }
     }
     app.classes.push_back(cls);
-    ASSERT_TRUE(PartitionClasses(app, false, false, &NameWithin).ok());
+    ASSERT_TRUE(PartitionClasses(app, false, false, NameCriterion(false, false)).ok());
     ASSERT_GT(expected.size(), 1U);
     EXPECT_EQ(Result(), expected) << n << " members";
   }
 }
 
-// The name predicates under other addresses: the partition asks these for
-// every pair.
-int EveryPairWithin(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
-  return NameWithin(app, a, b);
+// The name predicates as plain predicates, not as name criteria: the
+// partition asks these for every pair.
+int EveryPairWithin(const CompareContext& context, const FileEntry& a, const FileEntry& b) {
+  return NameWithin(context, a, b);
 }
-int EveryPairWithinNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
-  return NameWithinNoCase(app, a, b);
+int EveryPairWithinNoCase(const CompareContext& context, const FileEntry& a, const FileEntry& b) {
+  return NameWithinNoCase(context, a, b);
 }
-int EveryPairExactly(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
-  return NameExactly(app, a, b);
+int EveryPairExactly(const CompareContext& context, const FileEntry& a, const FileEntry& b) {
+  return NameExactly(context, a, b);
 }
-int EveryPairExactlyNoCase(const CvrxApp& app, const FileEntry& a, const FileEntry& b) {
-  return NameExactlyNoCase(app, a, b);
+int EveryPairExactlyNoCase(const CompareContext& context, const FileEntry& a, const FileEntry& b) {
+  return NameExactlyNoCase(context, a, b);
 }
 
 TEST_F(PartitionTest, NameCliquesAskOnlyPossiblePairsWithTheSameResult) {
   // Letters of both cases, a character outside ASCII and a byte that is no
   // UTF-8, in names of equal length (as the name step hands them over).
   const std::vector<std::string> letters = {"a", "A", "b", "B", "\xc3\xa4", "\xff"};
-  const std::pair<Predicate, Predicate> predicates[] = {
-      {&NameWithin, &EveryPairWithin},
-      {&NameWithinNoCase, &EveryPairWithinNoCase},
-      {&NameExactly, &EveryPairExactly},
-      {&NameExactlyNoCase, &EveryPairExactlyNoCase},
+  const std::pair<Criterion, Predicate> predicates[] = {
+      {NameCriterion(false, false), &EveryPairWithin},
+      {NameCriterion(false, true), &EveryPairWithinNoCase},
+      {NameCriterion(true, false), &EveryPairExactly},
+      {NameCriterion(true, true), &EveryPairExactlyNoCase},
   };
   std::mt19937 random(77);
   int withCliques = 0;
@@ -546,7 +551,7 @@ TEST_F(PartitionTest, NameCliquesAskOnlyPossiblePairsWithTheSameResult) {
       cls.push_back(Add(name));
     }
     const auto [fast, everyPair] = predicates[round % 4];
-    const auto partition = [&](Predicate predicate) {
+    const auto partition = [&](const Criterion& predicate) {
       app.classes.assign(1, cls);
       // Random names over so few letters make up to 200,000 cliques of 90
       // members, far beyond what a search may make; the limits are not

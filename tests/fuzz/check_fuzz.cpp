@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "params/prepare_search.h"
+#include "engine/prepare_search.h"
 #include "platform/diagnostics.h"
 
 namespace {

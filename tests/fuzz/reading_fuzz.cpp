@@ -1,8 +1,11 @@
 // Fuzz target: reading the location and pattern texts of the form. Any bytes
-// must give lists whose entries keep the reading's promises.
+// must give lists whose entries keep the reading's promises, and every
+// location must read back from the text written for it.
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "params/form_reading.h"
 
@@ -28,11 +31,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   vrx::FillSearchParams(form, &params, "/home/fuzz");
 
   for (size_t i = 0; i < params.sourcesIncl.size(); ++i) {
-    const std::string& path = params.sourcesIncl[i].path;
+    const vrx::SourceEntry& entry = params.sourcesIncl[i];
+    const std::string& path = entry.path;
     Require(path.find("//") == std::string::npos);
-    Require(path.empty() || (path.back() != ' ' && path.back() != '/'));
+    Require(path.empty() || path.back() != '/');
     if (i > 0) {
       Require(params.sourcesIncl[i - 1].path <= path);
+    }
+    // The text written for a location reads back as exactly that location.
+    const std::optional<std::string> item = vrx::LocationListItem(path, entry.withSubdirs);
+    if (item && !item->empty()) {
+      Require(vrx::ReadLocationList(*item, "/home/fuzz") == std::vector<vrx::SourceEntry>{entry});
     }
   }
   Require(params.sourcesIncl == params.sourcesExcl);

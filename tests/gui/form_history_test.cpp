@@ -5,10 +5,10 @@
 #include <QSettings>
 #include <QTest>
 
-#include "app/escape_filter.h"
-#include "app/form_history.h"
-#include "app/settings.h"
 #include "gui_test_main.h"
+#include "services/escape_filter.h"
+#include "services/form_history.h"
+#include "services/settings.h"
 
 namespace vrx {
 
@@ -159,18 +159,24 @@ class FormHistoryTest : public QObject {
     QCOMPARE(box.currentText(), text);
   }
 
-  void EscapeIsSwallowed() {
+  // Escape is swallowed in a marked window only; any other closes on it.
+  void EscapeIsSwallowedInMarkedWindows() {
     EscapeFilter filter;
     qApp->installEventFilter(&filter);
-    QDialog dialog;
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    QVERIFY(dialog.isVisible());
+    QDialog marked;
+    EscapeFilter::KeepOpenOnEscape(&marked);
+    QDialog other;
+    for (QDialog* dialog : {&marked, &other}) {
+      dialog->show();
+      QVERIFY(QTest::qWaitForWindowExposed(dialog));
+      QTest::keyClick(dialog, Qt::Key_Escape);
+    }
+    QVERIFY(marked.isVisible());
+    QVERIFY(!other.isVisible());
     qApp->removeEventFilter(&filter);
-    // Without the filter the same key closes the dialog: the test can fail.
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    QVERIFY(!dialog.isVisible());
+    // Without the filter the same key closes the marked dialog: the test can fail.
+    QTest::keyClick(&marked, Qt::Key_Escape);
+    QVERIFY(!marked.isVisible());
   }
 };
 

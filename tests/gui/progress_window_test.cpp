@@ -6,9 +6,9 @@
 #include <QScreen>
 #include <QTest>
 
-#include "app/settings.h"
 #include "gui_test_main.h"
 #include "progress/CProgressWnd.h"
+#include "services/settings.h"
 
 namespace vrx {
 

@@ -18,8 +18,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/settings.h"
-#include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
 #include "gui_test_main.h"
 #include "params/form_reading.h"
@@ -29,6 +27,8 @@
 #include "results/CResultsDialog.h"
 #include "results/qt_result_actions.h"
 #include "results/qt_results_model.h"
+#include "services/settings.h"
+#include "services/user_dialogs.h"
 #include "window_pictures.h"
 
 namespace vrx {
@@ -367,6 +367,59 @@ class ResultsDialogTest : public QObject {
     QCOMPARE(dialogs_.calls().size(), size_t{2});
     QCOMPARE(dialogs_.calls()[0].text, QString("file:///srv/daten/a.txt"));
     QCOMPARE(dialogs_.calls()[1].text, QString("file:///srv/daten/sub/."));
+  }
+
+  // Ctrl+O opens the current row; a long folder is elided in the middle and
+  // shown whole as the cell's tooltip.
+  void KeyboardOpensTheCurrentRow() {
+    const QString folder = "/srv/daten/" + QString(200, 'x') + "/ende";
+    MakeClasses({File((folder + "/a.txt").toStdString(), 3), File("/srv/b.txt", 3)}, {{0, 1}});
+    CResultsDialog dialog(*app_, dialogs_, nullFactory_, nullptr);
+    QVERIFY(dialog.Fill());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    dialog.list()->setFocus();
+    dialog.list()->setCurrentIndex(dialog.proxy()->index(1, kColName));
+    QTest::keyClick(dialog.list(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(dialogs_.calls().size(), size_t{1});
+    QCOMPARE(dialogs_.calls()[0].text, QString("file:///srv/b.txt"));
+    const QModelIndex cell = dialog.proxy()->index(0, kColDirectory);
+    QCOMPARE(cell.data(Qt::ToolTipRole).toString(), folder);
+    QCOMPARE(dialog.list()->textElideMode(), Qt::ElideMiddle);
+  }
+
+  // Enter ends the dialog as the hidden "OK" does (neither new search nor
+  // exit asked); on a focused button it presses that button.
+  void EnterEndsTheDialogOrPressesTheFocusedButton_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("focused");
+    QTest::newRow("Return in the list") << int(Qt::Key_Return) << "1038";
+    QTest::newRow("keypad Enter in the list") << int(Qt::Key_Enter) << "1038";
+    QTest::newRow("Return on Speichern") << int(Qt::Key_Return) << "1039";
+  }
+
+  void EnterEndsTheDialogOrPressesTheFocusedButton() {
+    QFETCH(int, key);
+    QFETCH(QString, focused);
+    ThreeClasses();
+    CResultsDialog dialog(*app_, dialogs_, nullFactory_, nullptr);
+    bool stillOpen = false;
+    QTimer::singleShot(0, &dialog, [&] {
+      QWidget* target = dialog.findChild<QWidget*>(focused);
+      target->setFocus();
+      QTest::keyClick(target, Qt::Key(key),
+                      key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+      stillOpen = dialog.isVisible();
+      if (stillOpen) {
+        dialog.OnNewSearch();
+      }
+    });
+    const int result = dialog.Run();
+    const bool pressesSave = focused == "1039";
+    QCOMPARE(stillOpen, pressesSave);
+    QCOMPARE(result, int(pressesSave ? QDialog::Rejected : QDialog::Accepted));
+    QVERIFY(!dialog.exitRequested());
+    QCOMPARE(dialogs_.calls().size(), size_t{pressesSave ? 1u : 0u});
   }
 
   void SaveWritesAndOpensTheFile() {

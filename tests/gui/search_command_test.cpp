@@ -12,8 +12,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/settings.h"
-#include "app/user_dialogs.h"
 #include "engine/vrx_app.h"
 #include "form/CSearchDialog.h"
 #include "form/search_command.h"
@@ -21,6 +19,8 @@
 #include "platform/diagnostics.h"
 #include "progress/CProgressWnd.h"
 #include "results/CResultsDialog.h"
+#include "services/settings.h"
+#include "services/user_dialogs.h"
 
 namespace vrx {
 
@@ -46,6 +46,34 @@ class CancelAtOnceFactory : public ProgressFactory {
   int made = 0;
 };
 
+// Progress objects that run `atPump` at the given pump of all of them
+// together, and count every pump until a cancel.
+class ActAtPumpFactory : public ProgressFactory {
+ public:
+  class Pumping : public Progress {
+   public:
+    Pumping(std::string caption, ActAtPumpFactory& factory)
+        : Progress(std::move(caption)), factory_(factory) {}
+
+   protected:
+    void DoPump(bool) override {
+      if (++factory_.pumps == factory_.actAt) {
+        factory_.atPump();
+      }
+    }
+
+   private:
+    ActAtPumpFactory& factory_;
+  };
+
+  std::unique_ptr<Progress> Create(const std::string& caption, bool) override {
+    return std::make_unique<Pumping>(caption, *this);
+  }
+  int actAt = 0;
+  int pumps = 0;
+  std::function<void()> atPump;
+};
+
 }  // namespace
 
 class SearchCommandTest : public QObject {
@@ -61,6 +89,14 @@ class SearchCommandTest : public QObject {
   std::unique_ptr<SearchCommand> command_;
 
   void Search() { form_->findChild<QPushButton*>("1")->click(); }
+
+  // The search's passes take their progress objects from `factory`.
+  void RunPassesWith(ProgressFactory& factory) {
+    command_.reset();
+    app_ = std::make_unique<CvrxApp>(factory, diagnostics_);
+    command_ = std::make_unique<SearchCommand>(*app_, *dialogs_, *factory_);
+    command_->Attach(*form_);
+  }
 
   QList<UserDialogs::Call> Boxes() const {
     QList<UserDialogs::Call> boxes;
@@ -105,7 +141,7 @@ class SearchCommandTest : public QObject {
     app_ = std::make_unique<CvrxApp>(*factory_, diagnostics_);
     form_ = std::make_unique<CSearchDialog>(*settings_, *dialogs_);
     command_ = std::make_unique<SearchCommand>(*app_, *dialogs_, *factory_);
-    form_->SetSearchHandler([this] { command_->Run(*form_); });
+    command_->Attach(*form_);
     form_->show();
   }
 
@@ -224,9 +260,7 @@ class SearchCommandTest : public QObject {
       f.write("gleich");
     }
     CancelAtOnceFactory cancelling;
-    command_.reset();
-    app_ = std::make_unique<CvrxApp>(cancelling, diagnostics_);
-    command_ = std::make_unique<SearchCommand>(*app_, *dialogs_, *factory_);
+    RunPassesWith(cancelling);
     form_->box(kSourceIncl)->setEditText(dir.path() + "+");
     form_->check(kSizeActive)->click();
     bool seen = false;
@@ -241,6 +275,36 @@ class SearchCommandTest : public QObject {
     QVERIFY(form_->isEnabled());
     // The check had passed: the histories were stored before the run.
     QCOMPARE(settings_->ReadString("LocIncl", "LRU0", "?"), dir.path() + "+");
+  }
+
+  // Closing the form during a pass cancels the search and ends the form
+  // without results, as "Beenden" would after it.
+  void ClosingTheFormDuringAPassCancelsAndEnds() {
+    QTemporaryDir dir;
+    for (int i = 0; i < 200; ++i) {
+      QFile f(dir.filePath(QString("f%1.txt").arg(i)));
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write("gleich");
+    }
+    ActAtPumpFactory closing;
+    closing.actAt = 5;
+    closing.atPump = [this] { form_->close(); };
+    RunPassesWith(closing);
+    form_->box(kSourceIncl)->setEditText(dir.path() + "+");
+    form_->check(kSizeActive)->click();
+    bool seen = false;
+    WhenResultsShown([](CResultsDialog* results) { results->close(); }, &seen);
+    Search();
+    QVERIFY(app_->runCancelled);
+    QCOMPARE(closing.pumps, closing.actAt);  // the pass stopped at the close
+    QTest::qWait(50);
+    QVERIFY(!seen);
+    QVERIFY(!form_->isVisible());
+    QCOMPARE(form_->result(), int(QDialog::Rejected));
+    // Outside a search the close box ends the form at once.
+    form_->show();
+    form_->close();
+    QVERIFY(!form_->isVisible());
   }
 
   void NothingFoundShowsAnEmptyList() {

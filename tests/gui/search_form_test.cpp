@@ -1,5 +1,6 @@
 // The search form: the rules of the linked boxes, the date boxes, Reset,
 // folder browsing, the number fields' check and the values it hands over.
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -7,24 +8,27 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
 #include <QUrl>
 
-#include "app/help.h"
-#include "app/settings.h"
-#include "app/user_dialogs.h"
 #include "form/CSearchDialog.h"
 #include "form/date_box.h"
 #include "form/folder_drop.h"
 #include "gui_test_main.h"
+#include "services/escape_filter.h"
+#include "services/help.h"
+#include "services/settings.h"
+#include "services/user_dialogs.h"
 
 namespace vrx {
 
@@ -115,9 +119,9 @@ class SearchFormTest : public QObject {
     QCOMPARE(form_->box(kDateUnit)->count(), 6);
     QCOMPARE(Items(kNameIncl).size(), 5);
     QCOMPARE(form_->box(kNameIncl)->currentText(), QString());
-    QCOMPARE(form_->findChild<QWidget*>("1074")->toolTip(),
-             QString::fromUtf8("Bsp.: c:\\users\\wolvek\\skript.txt, c:\\programme+ "
-                               "(\"+\" für: \"inkl. Unterverz.\")"));
+    QCOMPARE(
+        form_->findChild<QWidget*>("1074")->toolTip(),
+        QString::fromUtf8("Bsp.: /home/anna/skript.txt, /opt+ (\"+\" für: \"inkl. Unterverz.\")"));
   }
 
   void LinkedBoxes_data() {
@@ -325,6 +329,21 @@ class SearchFormTest : public QObject {
                                                       << "/z"
                                                       << "/q"
                                                       << "  /q+ , /r, /z";
+    QTest::newRow("a folder with a separator is quoted") << "/a+"
+                                                         << ""
+                                                         << "/data/Fotos, 2024"
+                                                         << "/a"
+                                                         << "/a+, \"/data/Fotos, 2024\"";
+    QTest::newRow("a quoted first item gives its path") << "\"/data/Fotos, 2024\"+; /x"
+                                                        << ""
+                                                        << "/y+"
+                                                        << "/data/Fotos, 2024"
+                                                        << "\"/data/Fotos, 2024\"+; /x, \"/y+\"";
+    QTest::newRow("a folder no text can name is refused") << "/a"
+                                                          << ""
+                                                          << "/b\", c"
+                                                          << "/a"
+                                                          << "/a";
     QTest::newRow("cancel changes nothing") << "/a"
                                             << ""
                                             << ""
@@ -347,7 +366,8 @@ class SearchFormTest : public QObject {
     form_->box(kSourceIncl)->setEditText(boxText);
     dialogs_->SetNextPath(chosen);
     form_->findChild<QPushButton*>("1005")->click();
-    QCOMPARE(dialogs_->calls().size(), size_t{1});
+    const bool refused = !chosen.isEmpty() && expectText == boxText;
+    QCOMPARE(dialogs_->calls().size(), size_t{refused ? 2u : 1u});
     QCOMPARE(dialogs_->calls()[0].text, expectStart);
     QCOMPARE(form_->box(kSourceIncl)->currentText(), expectText);
     QCOMPARE(Items(kSourceIncl), QStringList{});
@@ -469,6 +489,106 @@ class SearchFormTest : public QObject {
     QTest::keyClick(edit, Qt::Key_Return);
     QCOMPARE(runs, 2);
     QVERIFY(form_->isVisible());
+  }
+
+  // A typed prefix of a history entry is searched as typed, in every box.
+  void TypedTextIsNotCompleted() {
+    QVERIFY(QTest::qWaitForWindowActive(form_));
+    QStringList searched;
+    form_->SetSearchHandler([this, &searched] {
+      form_->UpdateHistoryBoxes();
+      const FormValues v = form_->CollectFormValues().value();
+      searched << QString::fromStdString(v.sourceInclText + "|" + v.sourceExclText + "|" +
+                                         v.nameInclText + "|" + v.nameExclText + "|" + v.sizeText +
+                                         "|" + v.contentInclText + "|" + v.contentExclText);
+    });
+    for (int id : CSearchDialog::kHistoryBoxIds) {
+      form_->box(id)->insertItem(0, "/home/u/tree+");
+      form_->box(id)->insertItem(0, "*.txt");
+      form_->box(id)->setEditText(QString());
+    }
+    for (int id : CSearchDialog::kHistoryBoxIds) {
+      QLineEdit* edit = form_->box(id)->lineEdit();
+      edit->setFocus();
+      QTest::keyClicks(edit, id == kNameIncl ? "*" : "/home/u/tree");
+      QCOMPARE(form_->box(id)->currentText(), id == kNameIncl ? "*" : "/home/u/tree");
+    }
+    QTest::keyClick(form_->box(kSourceIncl)->lineEdit(), Qt::Key_Return);
+    QTest::keyClick(form_->box(kSourceIncl)->lineEdit(), Qt::Key_Return);
+    const QString typed =
+        "/home/u/tree|/home/u/tree|*|/home/u/tree|/home/u/tree|/home/u/tree|"
+        "/home/u/tree";
+    QCOMPARE(searched, (QStringList{typed, typed}));
+  }
+
+  // Enter on a focused push button presses that button, never "Suchen".
+  void EnterOnAFocusedButtonPressesIt_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Beenden") << kQuit << int(Qt::Key_Return);
+    QTest::newRow("Beenden, keypad Enter") << kQuit << int(Qt::Key_Enter);
+    QTest::newRow("...") << kBrowseIncl << int(Qt::Key_Return);
+    QTest::newRow("Reset") << kReset << int(Qt::Key_Return);
+    QTest::newRow("Hilfe") << kHelp << int(Qt::Key_Enter);
+  }
+
+  void EnterOnAFocusedButtonPressesIt() {
+    QFETCH(int, button);
+    QFETCH(int, key);
+    QVERIFY(QTest::qWaitForWindowActive(form_));
+    int runs = 0;
+    form_->SetSearchHandler([&runs] { ++runs; });
+    auto* pressed = form_->findChild<QPushButton*>(QString::number(button));
+    QSignalSpy clicks(pressed, &QPushButton::clicked);
+    pressed->setFocus();
+    const Qt::KeyboardModifiers modifiers =
+        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+    QTest::keyClick(pressed, Qt::Key(key), modifiers);
+    QCOMPARE(clicks.count(), 1);
+    QCOMPARE(runs, 0);
+    QCOMPARE(form_->isVisible(), button != kQuit);
+    // Back in a text box, Enter starts the search again.
+    if (button != kQuit) {
+      form_->box(kNameIncl)->lineEdit()->setFocus();
+      QTest::keyClick(form_->box(kNameIncl)->lineEdit(), Qt::Key(key), modifiers);
+      QCOMPARE(runs, 1);
+    }
+  }
+
+  // Escape leaves the form open but closes its pop-ups and the dialogs it opens.
+  void EscapeClosesPopupsAndDialogsButNotTheForm() {
+    EscapeFilter filter;
+    qApp->installEventFilter(&filter);
+    QVERIFY(QTest::qWaitForWindowActive(form_));
+    QTest::keyClick(form_->box(kNameIncl)->lineEdit(), Qt::Key_Escape);
+    QVERIFY(form_->isVisible());
+
+    QComboBox* box = form_->box(kNameIncl);
+    box->showPopup();
+    QWidget* popup = box->view()->window();
+    QVERIFY(QTest::qWaitForWindowExposed(popup));
+    QTest::keyClick(box->view(), Qt::Key_Escape);
+    QTRY_VERIFY(!popup->isVisible());
+    QVERIFY(form_->isVisible());
+
+    // The folder chooser, opened by "..." for real.
+    UserDialogs real;
+    CSearchDialog form(*settings_, real);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    bool closedByEscape = false;
+    QTimer::singleShot(0, [&closedByEscape] {
+      auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(chooser != nullptr);
+      QVERIFY(QTest::qWaitForWindowExposed(chooser));
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+      closedByEscape = !chooser->isVisible();
+      chooser->reject();  // ends the test's wait also when Escape failed
+    });
+    form.findChild<QPushButton*>(QString::number(kBrowseIncl))->click();
+    qApp->removeEventFilter(&filter);
+    QVERIFY(closedByEscape);
+    QVERIFY(form.isVisible());
   }
 
   void HelpOpensTheFormsSectionOfThePage() {

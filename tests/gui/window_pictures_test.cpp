@@ -6,13 +6,13 @@
 #include <QComboBox>
 #include <QTest>
 
-#include "app/CAboutDialog.h"
-#include "app/program_icon.h"
-#include "app/settings.h"
-#include "app/user_dialogs.h"
 #include "form/CSearchDialog.h"
 #include "gui_test_main.h"
 #include "progress/CProgressWnd.h"
+#include "services/CAboutDialog.h"
+#include "services/program_icon.h"
+#include "services/settings.h"
+#include "services/user_dialogs.h"
 #include "window_pictures.h"
 
 namespace vrx {

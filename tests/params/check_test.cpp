@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "collect/filters.h"
 #include "platform/attributes.h"
 #include "platform/diagnostics.h"
 #include "support/temp_tree.h"
@@ -37,7 +38,9 @@ class CheckTest : public ::testing::Test {
     params_.contentExclIgnoreCase = true;
   }
 
-  CheckGrade Check() { return CheckSearchParams(&params_, &messages_, diagnostics_, kNow); }
+  CheckGrade Check() {
+    return CheckSearchParams(&params_, &messages_, diagnostics_, kNow, LocationPassesFilters);
+  }
 
   // "a/b+" names tree path a/b with subdirectories; the list comes out sorted
   // by path as the form's reading leaves it.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,69 @@ INSTANTIATE_TEST_SUITE_P(
                     LocationCase{"~", "/", "", false},
                     LocationCase{"~bert/x", "/home/anna", "~bert/x", false},
                     LocationCase{"/a/~/x", "/home/anna", "/a/~/x", false}));
+
+// ---- Location lists ----------------------------------------------------------
+
+using Entries = std::vector<SourceEntry>;
+
+struct ListCase {
+  const char* text;
+  Entries entries;
+};
+
+class LocationListTest : public testing::TestWithParam<ListCase> {};
+
+TEST_P(LocationListTest, ReadsQuotedAndUnquotedItems) {
+  EXPECT_EQ(ReadLocationList(GetParam().text, "/home/anna"), GetParam().entries);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, LocationListTest,
+    testing::Values(
+        // Without quotation marks as ever.
+        ListCase{", ;a;;b ,c", {{"a", false}, {"b", false}, {"c", false}}},
+        ListCase{"/b+; /a/ ,~/x", {{"/b", true}, {"/a", false}, {"/home/anna/x", false}}},
+        ListCase{"/a\"b, c\"", {{"/a\"b", false}, {"c\"", false}}},
+        // A quoted item keeps its separators and blanks.
+        ListCase{"\"x, y\"+; z", {{"x, y", true}, {"z", false}}},
+        ListCase{"\"/data/Fotos, 2024\"", {{"/data/Fotos, 2024", false}}},
+        ListCase{" \"/a; b\" , /c+,\"/d\"+", {{"/a; b", false}, {"/c", true}, {"/d", true}}},
+        ListCase{"\" /x \";\"/y+\"", {{" /x ", false}, {"/y+", false}}},
+        ListCase{"\"//a//b/\"+, \"~/q, r\"", {{"/a/b", true}, {"/home/anna/q, r", false}}},
+        ListCase{"\"\"; /a", {{"/a", false}}},
+        // Read as if unquoted: no closing mark, or text after it.
+        ListCase{"\"/a, b", {{"\"/a", false}, {"b", false}}},
+        ListCase{"\"/a\"x, /b", {{"\"/a\"x", false}, {"/b", false}}},
+        ListCase{"\"/a\" +", {{"\"/a\"", true}}}));
+
+// The text written for one location reads back as exactly that location.
+struct ItemCase {
+  const char* path;
+  bool withSubdirs;
+  std::optional<std::string> text;
+};
+
+class LocationItemTest : public testing::TestWithParam<ItemCase> {};
+
+TEST_P(LocationItemTest, WritesWhatReadsBack) {
+  const ItemCase& c = GetParam();
+  const std::optional<std::string> text = LocationListItem(c.path, c.withSubdirs);
+  EXPECT_EQ(text, c.text);
+  if (text && !std::string(c.path).empty()) {
+    EXPECT_EQ(ReadLocationList(*text + "; " + *text, "/home/anna"),
+              (Entries{{c.path, c.withSubdirs}, {c.path, c.withSubdirs}}));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, LocationItemTest,
+    testing::Values(ItemCase{"/srv/daten", false, "/srv/daten"},
+                    ItemCase{"/srv/daten", true, "/srv/daten+"},
+                    ItemCase{"/data/Fotos, 2024", true, "\"/data/Fotos, 2024\"+"},
+                    ItemCase{"/a;b", false, "\"/a;b\""}, ItemCase{" /lead", false, "\" /lead\""},
+                    ItemCase{"/trail ", false, "\"/trail \""}, ItemCase{"/c++", false, "\"/c++\""},
+                    ItemCase{"/a\"b", false, "/a\"b"}, ItemCase{"\"/a", false, std::nullopt},
+                    ItemCase{"/a\", b", true, std::nullopt}, ItemCase{"", true, "+"}));
 
 // Sets an environment variable for the scope of a test.
 class ScopedEnv {

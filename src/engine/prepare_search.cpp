@@ -1,5 +1,6 @@
-#include "params/prepare_search.h"
+#include "engine/prepare_search.h"
 
+#include "collect/filters.h"
 #include "params/check.h"
 #include "params/form_reading.h"
 
@@ -9,7 +10,8 @@ PreparedSearch PrepareSearch(const FormValues& form, Diagnostics& diagnostics,
                              const std::string& homeDir, FileTime now) {
   PreparedSearch prepared;
   FillSearchParams(form, &prepared.params, homeDir);
-  prepared.grade = CheckSearchParams(&prepared.params, &prepared.messages, diagnostics, now);
+  prepared.grade = CheckSearchParams(&prepared.params, &prepared.messages, diagnostics, now,
+                                     LocationPassesFilters);
   prepared.params.UpdateSummaryFlags();
   return prepared;
 }

@@ -1,9 +1,9 @@
-#include "app/form_history.h"
+#include "services/form_history.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "app/settings.h"
+#include "services/settings.h"
 
 namespace vrx {
 

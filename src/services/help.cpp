@@ -1,4 +1,4 @@
-#include "app/help.h"
+#include "services/help.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -7,7 +7,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-#include "app/user_dialogs.h"
+#include "services/user_dialogs.h"
 
 // The resources live in a static library; this keeps them in the program.
 static void InitHelpResources() {

@@ -1,6 +1,7 @@
 // The one road from the form's 44 values to a search: read them into a
 // SearchParams, run the plausibility check on it (which may repair it) and
-// set its summary flags. Both programs and the tests take this road; what
+// set its summary flags; a file named as a location meets the collection's
+// filters. Both programs and the tests take this road; what
 // they do with a warning (ask, refuse under --strict, go on) is theirs.
 #pragma once
 

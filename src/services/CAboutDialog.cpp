@@ -1,10 +1,11 @@
-#include "app/CAboutDialog.h"
+#include "services/CAboutDialog.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/program_icon.h"
+#include "services/escape_filter.h"
+#include "services/program_icon.h"
 
 namespace vrx {
 
@@ -12,6 +13,7 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("100"));
   setWindowTitle(QStringLiteral("Info über vrx"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+  EscapeFilter::KeepOpenOnEscape(this);
   auto* layout = new QGridLayout(this);
   auto* icon = new QLabel(this);
   icon->setPixmap(QPixmap::fromImage(DrawProgramIcon(32)));
