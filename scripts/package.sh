@@ -47,11 +47,11 @@ echo "== dpkg-buildpackage -us -uc -b =="
 
 out=build/package
 mkdir -p "$out"
-rm -f "$out"/parlind_*
-cp "$work"/parlind_* "$out"/
+rm -f "$out"/parlind[-_]*
+cp "$work"/parlind[-_]*.deb "$work"/parlind_*.buildinfo "$work"/parlind_*.changes "$out"/
 changes=$(ls "$out"/parlind_*.changes)
 
 echo "== lintian =="
 # lintian exits non-zero on errors; warnings and notes are printed.
 lintian --info --display-info --pedantic "$changes"
-echo "Package: $(ls "$out"/*.deb)"
+echo "Package: $(ls "$out"/parlind_*.deb)"

@@ -4,6 +4,8 @@
 # Does nothing when all of them are installed already.
 #   cmake, ninja-build, g++      the build
 #   qt6-base-dev                 the desktop program vrx (Qt 6 Widgets and Qt Test)
+#   qt6-translations-l10n        Qt's own texts (file dialogs, message box buttons,
+#                                edit menus) in German like the rest of vrx
 #   libgtest-dev, libgmock-dev   the engine's tests (GoogleTest)
 #   libcli11-dev                 vrx-cli's command line
 #   nlohmann-json3-dev           the JSON result (escaping and number formatting)
@@ -25,7 +27,7 @@
 #   bc, python3                  the tables' arithmetic, corpus generators, counters
 #   fdupes, jdupes, rdfind, rmlint  the duplicate finders vrx-cli is timed against
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libcli11-dev
+packages=(cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev libcli11-dev
           nlohmann-json3-dev libxxhash-dev tzdata fonts-dejavu-core clang-14 libclang-rt-14-dev
           clang-format-14 clang-tidy-14 xfsprogs desktop-file-utils appstream
           scdoc)

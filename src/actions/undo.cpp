@@ -78,6 +78,7 @@ UndoReport UndoLastAction(ActionJournal& journal, Diagnostics* diagnostics) {
   report.run = pending.front().run;
   // Newest first. (std::views::reverse does not build with clang 14 and
   // libstdc++ 12, which the fuzz build uses.)
+  // NOLINTNEXTLINE(modernize-loop-convert): the reverse view, see above
   for (auto at = pending.rbegin(); at != pending.rend(); ++at) {
     const JournalLine& line = *at;
     const Verdict verdict = line.action == "trash" ? RestoreFromTrash(line.target, line.path)

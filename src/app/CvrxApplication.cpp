@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QScreen>
 
+#include "app/qt_translation.h"
 #include "form/CSearchDialog.h"
 #include "form/search_command.h"
 #include "services/program_icon.h"
@@ -21,6 +22,7 @@ CvrxApplication::CvrxApplication(int& argc, char** argv)
   setDesktopFileName(QStringLiteral(PARLIND_APP_ID));
   setWindowIcon(ProgramIcon());
   installEventFilter(&escapeFilter_);
+  InstallQtTranslation(qtTranslator_);
   // QApplication has taken its own options out of argc and argv by now.
   for (int i = 1; i < argc; ++i) {
     startFolders_ << QFileInfo(QFile::decodeName(argv[i])).absoluteFilePath();

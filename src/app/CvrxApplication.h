@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <QTranslator>
 
 #include "engine/vrx_app.h"
 #include "platform/diagnostics.h"
@@ -41,6 +42,7 @@ class CvrxApplication : public QApplication {
   CProgressWndFactory progressFactory_;
   CvrxApp engine_;
   EscapeFilter escapeFilter_;
+  QTranslator qtTranslator_;  // Qt's own texts in German
   QStringList startFolders_;
 };
 

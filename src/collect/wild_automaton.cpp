@@ -1,5 +1,6 @@
 #include "collect/wild_automaton.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/text.h"
@@ -63,12 +64,7 @@ void WildAutomaton::Reset() {
 }
 
 bool WildAutomaton::Dead() const {
-  for (const uint64_t w : state_) {
-    if (w != 0) {
-      return false;
-    }
-  }
-  return true;
+  return std::ranges::all_of(state_, [](uint64_t w) { return w == 0; });
 }
 
 void WildAutomaton::Close() {

@@ -262,12 +262,13 @@ void CSearchDialog::BuildGrid(QGridLayout* grid) {
                   kColDiff);
 
   // Datum.
+  // Made in the order of the screen, which Tab follows.
   startDate_ = makeDate(kStartDate);
-  endDate_ = makeDate(kEndDate);
   startTime_ = makeTime(kStartTime);
+  QComboBox* dateKind = makeSmallBox(kDateKind, {" M", " Z", " E"});
+  endDate_ = makeDate(kEndDate);
   endTime_ = makeTime(kEndTime);
-  grid->addWidget(Row(this, {label("ab"), startDate_, startTime_, nullptr, label("Art"),
-                             makeSmallBox(kDateKind, {" M", " Z", " E"})}),
+  grid->addWidget(Row(this, {label("ab"), startDate_, startTime_, nullptr, label("Art"), dateKind}),
                   top(2) + 1, kColIncl);
   grid->addWidget(Row(this, {label("ab"), endDate_, endTime_}, true), top(2) + 1, kColExcl);
   centre(makeCheck(kDateActive, ""), top(2) + 1, kColActive);

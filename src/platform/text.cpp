@@ -1,7 +1,7 @@
 #include "platform/text.h"
 
-#include <locale.h>
-#include <wctype.h>
+#include <clocale>  // newlocale
+#include <cwctype>  // towupper_l
 
 namespace vrx {
 namespace {

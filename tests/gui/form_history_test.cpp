@@ -1,10 +1,17 @@
-// The seven form histories in the settings, and the Escape filter.
+// The seven form histories in the settings, the Escape filter and Qt's own
+// texts in German.
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTest>
+#include <QTranslator>
 
+#include "app/qt_translation.h"
 #include "gui_test_main.h"
 #include "services/escape_filter.h"
 #include "services/form_history.h"
@@ -157,6 +164,25 @@ class FormHistoryTest : public QObject {
     FormHistory::PushEntry(&box, text);
     QCOMPARE(Items(box), after);
     QCOMPARE(box.currentText(), text);
+  }
+
+  // Qt's buttons and month names are German once the translation is
+  // installed; without its file they stay English and nothing is installed.
+  void QtTextsInGerman() {
+    const QLocale before;
+    const auto yesText = [] {
+      QMessageBox box(QMessageBox::Question, "t", "t", QMessageBox::Yes | QMessageBox::No);
+      return box.button(QMessageBox::Yes)->text().remove('&');
+    };
+    QTranslator missing;
+    QVERIFY(!InstallQtTranslation(missing, QDir::tempPath() + "/parlind-keine-uebersetzung"));
+    QCOMPARE(yesText(), QString("Yes"));
+    QTranslator translator;
+    QVERIFY(InstallQtTranslation(translator));
+    QCOMPARE(yesText(), QString("Ja"));
+    QCOMPARE(QLocale().monthName(3), QString::fromUtf8("März"));
+    QCoreApplication::removeTranslator(&translator);
+    QLocale::setDefault(before);
   }
 
   // Escape is swallowed in a marked window only; any other closes on it.

@@ -253,6 +253,26 @@ class SearchFormTest : public QObject {
     QCOMPARE(form_->number(kContentDiff), 4294967295u);
   }
 
+  // Tab goes through the date row as it stands on the screen.
+  void DateRowTabOrder() {
+    const QList<QWidget*> row = {form_->dateBox(kStartDate)->checkBox(),
+                                 form_->dateBox(kStartDate)->dateEdit(),
+                                 form_->timeBox(kStartTime),
+                                 form_->box(kDateKind),
+                                 form_->dateBox(kEndDate)->checkBox(),
+                                 form_->dateBox(kEndDate)->dateEdit(),
+                                 form_->timeBox(kEndTime),
+                                 form_->check(kDateActive)};
+    QList<QWidget*> chain;
+    for (QWidget* w = row.first(); chain.size() < row.size() && w != form_;
+         w = w->nextInFocusChain()) {
+      if (row.contains(w)) {
+        chain << w;
+      }
+    }
+    QCOMPARE(chain, row);
+  }
+
   void DateBoxEnablesItsTimeBox() {
     form_->check(kDateActive)->setChecked(true);
     form_->dateBox(kEndDate)->checkBox()->click();
