@@ -3,6 +3,7 @@
 // small boxes above a control, the control itself) and a separating line.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -45,6 +46,92 @@ const Tooltip kTooltips[] = {
     {kSize, "Beispiel: <12; >123456, >=1024<2048"},
     {kContentIncl, "Beispiel: *Brasko*, Quemb, Ol?ns"},
 };
+
+// The name a screen reader says for each control: its row and its column in
+// the form's own words.
+struct AccessibleName {
+  int id;
+  const char* name;
+};
+
+const AccessibleName kAccessibleNames[] = {
+    {kSearch, "Suchen"},
+    {kReset, "Reset"},
+    {kQuit, "Beenden"},
+    {kHelp, "Hilfe"},
+    {kSourceIncl, "Quelle einschließen"},
+    {kSourceExcl, "Quelle ausschließen"},
+    {kBrowseIncl, "Quelle einschließen: Ordner wählen"},
+    {kBrowseExcl, "Quelle ausschließen: Ordner wählen"},
+    {kSourceActive, "Quelle vergleichen: aktiv"},
+    {kSourceInvert, "Quelle vergleichen: Inv."},
+    {kSourceRanges, "Quelle vergleichen: [ ]"},
+    {kNameIncl, "Name einschließen"},
+    {kNameExcl, "Name ausschließen"},
+    {kNameInclCase, "Name einschließen, a<>A"},
+    {kNameInclAll, "Name einschließen, U"},
+    {kNameExclCase, "Name ausschließen, a<>A"},
+    {kNameExclAll, "Name ausschließen, U"},
+    {kNameActive, "Name vergleichen: aktiv"},
+    {kNameMax, "Name vergleichen: max."},
+    {kNameCase, "Name vergleichen: a<>A"},
+    {kNameDiff, "Name: Unterschied"},
+    {kStartDate, "Datum ab: Datum"},
+    {kStartTime, "Datum ab: Uhrzeit"},
+    {kEndDate, "Datum bis: Datum"},
+    {kEndTime, "Datum bis: Uhrzeit"},
+    {kDateKind, "Datum: Art"},
+    {kDateActive, "Datum vergleichen: aktiv"},
+    {kDateMax, "Datum vergleichen: max."},
+    {kDateDiff, "Datum: Unterschied"},
+    {kDateUnit, "Datum: Einheit"},
+    {kInclR, "Attribut einschließen: R"},
+    {kInclH, "Attribut einschließen: H"},
+    {kInclS, "Attribut einschließen: S"},
+    {kInclA, "Attribut einschließen: A"},
+    {kInclDir, "Attribut einschließen: Verz."},
+    {kExclR, "Attribut ausschließen: R"},
+    {kExclH, "Attribut ausschließen: H"},
+    {kExclS, "Attribut ausschließen: S"},
+    {kExclA, "Attribut ausschließen: A"},
+    {kExclDir, "Attribut ausschließen: Verz."},
+    {kAttrActive, "Attribut vergleichen: aktiv"},
+    {kAttrMax, "Attribut vergleichen: max."},
+    {kAttrDiff, "Attribut: Unterschied"},
+    {kSize, "Größe einschließen"},
+    {kSizeActive, "Größe vergleichen: aktiv"},
+    {kSizeMax, "Größe vergleichen: max."},
+    {kSizeDiff, "Größe: Unterschied"},
+    {kSizeUnit, "Größe: Einheit"},
+    {kContentIncl, "Inhalt einschließen"},
+    {kContentExcl, "Inhalt ausschließen"},
+    {kContentInclCase, "Inhalt einschließen, a<>A"},
+    {kContentInclAll, "Inhalt einschließen, U"},
+    {kContentExclCase, "Inhalt ausschließen, a<>A"},
+    {kContentExclAll, "Inhalt ausschließen, U"},
+    {kContentActive, "Inhalt vergleichen: aktiv"},
+    {kContentMax, "Inhalt vergleichen: max."},
+    {kContentCase, "Inhalt vergleichen: a<>A"},
+    {kContentDiff, "Inhalt: Unterschied"},
+    {kContentUnit, "Inhalt: Einheit"},
+};
+
+// Gives a control its name and its tooltip as description. A date box names
+// its tick box and its date edit; the edit field inside a box or a time edit,
+// which a screen reader meets on its own, says the name of its box.
+void NameControl(QWidget* w, const QString& name) {
+  QWidget* control = w;
+  if (auto* date = qobject_cast<DateBox*>(w)) {
+    date->checkBox()->setAccessibleName(name + QStringLiteral(" angeben"));
+    control = date->dateEdit();
+  }
+  control->setAccessibleName(name);
+  control->setAccessibleDescription(w->toolTip());
+  for (auto* edit : control->findChildren<QLineEdit*>()) {
+    edit->setAccessibleName(name);
+    edit->setAccessibleDescription(w->toolTip());
+  }
+}
 
 QString Id(int id) {
   return QString::number(id);
@@ -124,6 +211,11 @@ void CSearchDialog::BuildControls() {
   for (const Tooltip& t : kTooltips) {
     if (auto* w = findChild<QWidget*>(Id(t.id))) {
       w->setToolTip(QString::fromUtf8(t.text));
+    }
+  }
+  for (const AccessibleName& n : kAccessibleNames) {
+    if (auto* w = findChild<QWidget*>(Id(n.id))) {
+      NameControl(w, QString::fromUtf8(n.name));
     }
   }
 }

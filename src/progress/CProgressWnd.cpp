@@ -71,6 +71,7 @@ void CProgressWnd::BuildControls() {
 
   bar_ = new QProgressBar(this);
   bar_->setObjectName(QStringLiteral("12"));
+  bar_->setAccessibleName(QStringLiteral("Fortschritt"));
   bar_->setRange(0, kBarMaximum);
   bar_->setValue(0);
 

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include "accessible_names.h"
 #include "gui_test_main.h"
 #include "progress/CProgressWnd.h"
 #include "services/settings.h"
@@ -63,6 +64,20 @@ class ProgressWindowTest : public QObject {
     QTest::qWait(CProgressWnd::kPumpIntervalMs + 20);
     window.Pump(true);
     QCOMPARE(window.textLine()->text(), QString("/home/a/d.txt"));
+  }
+
+  void ScreenReaderNames() {
+    Settings settings;
+    CProgressWnd window(settings, nullptr, "Filtern", false);
+    window.SetRange(0, 4, 1);
+    window.SetPos(2);
+    window.SetText("%s", "/home/a/b.txt");
+    window.Pump(true);
+    QCOMPARE(AccessibilityProblems(&window).join("; "), QString());
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(window.bar());
+    QCOMPARE(bar->valueInterface()->currentValue().toInt(), window.bar()->maximum() / 2);
+    QCOMPARE(QAccessible::queryAccessibleInterface(window.textLine())->text(QAccessible::Name),
+             QString("/home/a/b.txt"));
   }
 
   void ButtonCancelsAndHidesAtOnce() {

@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "accessible_names.h"
 #include "engine/vrx_app.h"
 #include "gui_test_main.h"
 #include "params/form_reading.h"
@@ -212,6 +213,24 @@ class ResultsDialogTest : public QObject {
     QCOMPARE(dialog.list()->columnWidth(1), 2 * w);
     QVERIFY(dialog.list()->columnWidth(0) >= w);
     QVERIFY(dialog.list()->columnWidth(5) >= 2 * w);
+  }
+
+  void ScreenReaderNamesAndTable() {
+    ThreeClasses();
+    CResultsDialog dialog(*app_, dialogs_, nullFactory_, nullptr);
+    QVERIFY(dialog.Fill());
+    dialog.show();
+    QCOMPARE(AccessibilityProblems(&dialog).join("; "), QString());
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(dialog.list());
+    QAccessibleTableInterface* table = list->tableInterface();
+    QVERIFY(table != nullptr);
+    QCOMPARE(table->columnCount(), dialog.list()->model()->columnCount());
+    for (int c = 0; c < table->columnCount(); ++c) {
+      QCOMPARE(table->columnDescription(c),
+               dialog.list()->model()->headerData(c, Qt::Horizontal).toString());
+    }
+    QCOMPARE(table->columnDescription(3), QString::fromUtf8("Größe / kB"));
+    QCOMPARE(table->cellAt(2, kColName)->text(QAccessible::Name), QString("c"));
   }
 
   void ColumnTexts_data() {

@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "accessible_names.h"
 #include "form/CSearchDialog.h"
 #include "form/date_box.h"
 #include "form/folder_drop.h"
@@ -253,7 +254,34 @@ class SearchFormTest : public QObject {
     QCOMPARE(form_->number(kContentDiff), 4294967295u);
   }
 
+  // Each control says its row and column; a box's edit field and the parts
+  // of a date box say them too.
+  void EveryControlSaysItsRowAndColumn() {
+    QCOMPARE(AccessibilityProblems(form_).join("; "), QString());
+    const std::pair<const char*, const char*> names[] = {
+        {"1074", "Quelle einschließen"},     {"1031", "Quelle vergleichen: Inv."},
+        {"1056", "Name einschließen, a<>A"}, {"1066", "Name vergleichen: max."},
+        {"1018", "Name: Unterschied"},       {"1023", "Attribut einschließen: R"},
+        {"1073", "Größe: Einheit"},          {"1063", "Datum bis: Uhrzeit"}};
+    for (const auto& [id, name] : names) {
+      auto* w = form_->findChild<QWidget*>(id);
+      QVERIFY2(w != nullptr, id);
+      QCOMPARE(w->accessibleName(), QString::fromUtf8(name));
+    }
+    // Spoken so by the interface a screen reader asks.
+    QCOMPARE(QAccessible::queryAccessibleInterface(form_->findChild<QWidget*>("1031"))
+                 ->text(QAccessible::Name),
+             QString("Quelle vergleichen: Inv."));
+    auto* source = form_->findChild<QComboBox*>("1074");
+    QCOMPARE(source->lineEdit()->accessibleName(), QString::fromUtf8("Quelle einschließen"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(source)->text(QAccessible::Description),
+             source->toolTip());
+    auto* start = form_->findChild<DateBox*>("1059");
+    QCOMPARE(start->dateEdit()->accessibleName(), QString("Datum ab: Datum"));
+  }
+
   // Tab goes through the date row as it stands on the screen.
+
   void DateRowTabOrder() {
     const QList<QWidget*> row = {form_->dateBox(kStartDate)->checkBox(),
                                  form_->dateBox(kStartDate)->dateEdit(),
