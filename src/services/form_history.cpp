@@ -49,7 +49,7 @@ bool FormHistory::SaveHistory() {
 QString FormHistory::FirstStoredEntry() {
   const QString notFound = QString::fromLatin1(kNotFound);
   const QString name = Settings::HistoryValueName(0);
-  const QString text = settings_.ReadString(group_, name, notFound);
+  QString text = settings_.ReadString(group_, name, notFound);
   if (text == notFound) {
     settings_.WriteString(group_, name, QString());
     settings_.Sync();
