@@ -540,7 +540,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
   if (options->outputPath == "-") {
     options->outputPath.clear();  // standard output, in the format --csv chooses
   }
-  if (int{options->csv} + int{options->json} + int{options->print0} > 1) {
+  const int formats = (options->csv ? 1 : 0) + (options->json ? 1 : 0) + (options->print0 ? 1 : 0);
+  if (formats > 1) {
     *error = "--csv, --json und -0/--print0 schließen einander aus.";
     return false;
   }

@@ -8,8 +8,8 @@
 #include "cli/options.h"
 #include "cli/run_actions.h"
 #include "cli/terminal_progress.h"
-#include "engine/vrx_app.h"
 #include "engine/prepare_search.h"
+#include "engine/vrx_app.h"
 #include "platform/diagnostics.h"
 #include "results/result_file.h"
 
