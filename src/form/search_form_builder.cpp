@@ -360,7 +360,11 @@ void CSearchDialog::BuildGrid(QGridLayout* grid) {
   QComboBox* dateKind = makeSmallBox(kDateKind, {" M", " Z", " E"});
   endDate_ = makeDate(kEndDate);
   endTime_ = makeTime(kEndTime);
-  grid->addWidget(Row(this, {label("ab"), startDate_, startTime_, nullptr, label("Art"), dateKind}),
+  // The label beside a box is its buddy: a screen reader reads it as the
+  // box's label, since a box reports its current text as its name.
+  QLabel* kindLabel = label("Art");
+  kindLabel->setBuddy(dateKind);
+  grid->addWidget(Row(this, {label("ab"), startDate_, startTime_, nullptr, kindLabel, dateKind}),
                   top(2) + 1, kColIncl);
   grid->addWidget(Row(this, {label("ab"), endDate_, endTime_}, true), top(2) + 1, kColExcl);
   centre(makeCheck(kDateActive, ""), top(2) + 1, kColActive);
@@ -380,7 +384,9 @@ void CSearchDialog::BuildGrid(QGridLayout* grid) {
                   kColDiff);
 
   // Größe.
-  grid->addWidget(Row(this, {makeBox(kSize), label("Byte")}), top(4) + 1, kColIncl);
+  QLabel* byteLabel = label("Byte");
+  byteLabel->setBuddy(makeBox(kSize));
+  grid->addWidget(Row(this, {byteLabel->buddy(), byteLabel}), top(4) + 1, kColIncl);
   centre(makeCheck(kSizeActive, ""), top(4) + 1, kColActive);
   centre(makeCheck(kSizeMax, ""), top(4) + 1, kColMax);
   checks_.value(kSizeMax)->setEnabled(false);

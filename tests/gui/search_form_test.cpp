@@ -278,6 +278,11 @@ class SearchFormTest : public QObject {
              source->toolTip());
     auto* start = form_->findChild<DateBox*>("1059");
     QCOMPARE(start->dateEdit()->accessibleName(), QString("Datum ab: Datum"));
+    // The kind box, which says its current letter as its name, is labelled "Art".
+    const auto labels =
+        QAccessible::queryAccessibleInterface(form_->box(kDateKind))->relations(QAccessible::Label);
+    QCOMPARE(labels.size(), 1);
+    QCOMPARE(labels.front().first->text(QAccessible::Name), QString("Art"));
   }
 
   // Tab goes through the date row as it stands on the screen.
