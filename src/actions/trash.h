@@ -1,5 +1,5 @@
-// The trash of the freedesktop.org Trash specification, which desktop file
-// managers show and restore from.
+// The desktop trash, laid out as freedesktop.org desktops lay it out, so that
+// their file managers show these files and can restore them.
 //
 // A file on the file system of the home trash ($XDG_DATA_HOME/Trash) goes
 // there; a file on another file system goes to the trash in the top folder of
