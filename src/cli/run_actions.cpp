@@ -5,6 +5,7 @@
 #include "actions/journal.h"
 #include "actions/marking.h"
 #include "actions/plan.h"
+#include "cli/run_cli.h"
 #include "engine/vrx_app.h"
 #include "platform/diagnostics.h"
 #include "platform/file_ops.h"
@@ -14,10 +15,8 @@
 namespace vrx {
 namespace {
 
-constexpr int kExitDone = 0;
-constexpr int kExitSkipped = 1;
-constexpr int kExitUnusable = 2;
-constexpr int kExitCancelled = 130;
+// The program's exit statuses; 1 here says that a planned action was skipped.
+constexpr int kExitSkipped = kExitWarnings;
 
 // A folder named on the command line must exist: a protected folder with a
 // typing error would protect nothing.
@@ -78,7 +77,7 @@ int DryRun(const ActionScope& scope, const ActionPlan& plan, const ActionRun& ru
                DonePhrase(plan.action, plan.steps.size()).c_str(),
                GroupedNumber(plan.HeldBack()).c_str(), GroupedNumber(plan.bytesFreed).c_str(),
                LeftAlone(plan).c_str());
-  return kExitDone;
+  return kExitOk;
 }
 
 int Carry(const ActionScope& scope, const ActionPlan& plan, const ActionRun& run) {
@@ -91,16 +90,16 @@ int Carry(const ActionScope& scope, const ActionPlan& plan, const ActionRun& run
   const ActionReport report = ExecutePlan(scope, plan, context);
   if (!report.failure.empty()) {
     std::fprintf(run.err, "vrx-cli: %s; nichts wurde verändert.\n", report.failure.c_str());
-    return kExitUnusable;
+    return kExitError;
   }
   const size_t skipped = report.skipped + plan.HeldBack();
   std::fprintf(run.out, "%s%s\n",
                SummaryLine(plan.action, report.done, skipped, report.bytesFreed).c_str(),
                LeftAlone(plan).c_str());
   if (report.cancelled) {
-    return kExitCancelled;
+    return kExitInterrupted;
   }
-  return skipped > 0 || plan.classesNotIdentical > 0 ? kExitSkipped : kExitDone;
+  return skipped > 0 || plan.classesNotIdentical > 0 ? kExitSkipped : kExitOk;
 }
 
 }  // namespace
@@ -109,11 +108,11 @@ int ActOnResult(const CvrxApp& app, const ActionRun& run) {
   const CliActionOptions& options = *run.options;
   if (options.action == ActionKind::kMove &&
       !FolderExists("--action move=", options.moveFolder, run.err)) {
-    return kExitUnusable;
+    return kExitError;
   }
   for (const std::string& folder : options.protect) {
     if (!FolderExists("--protect ", folder, run.err)) {
-      return kExitUnusable;
+      return kExitError;
     }
   }
   const ActionScope scope(app, ScopeSettings{run.typedSources, options.protect, WorkingFolder()});
