@@ -255,9 +255,20 @@ class SearchFormTest : public QObject {
   }
 
   // Each control says its row and column; a box's edit field and the parts
-  // of a date box say them too.
+  // of a date box say them too. A box says its name, not the text it holds.
   void EveryControlSaysItsRowAndColumn() {
+    form_->box(kNameIncl)->setEditText("*.txt");
     QCOMPARE(AccessibilityProblems(form_).join("; "), QString());
+    QAccessibleInterface* nameBox = QAccessible::queryAccessibleInterface(form_->box(kNameIncl));
+    QCOMPARE(nameBox->text(QAccessible::Name), QString::fromUtf8("Name einschließen"));
+    QCOMPARE(nameBox->text(QAccessible::Value), QString("*.txt"));
+    QCOMPARE(nameBox->role(), QAccessible::ComboBox);
+    QCOMPARE(nameBox->childCount(), 2);
+    QCOMPARE(nameBox->child(1)->object(), form_->box(kNameIncl)->lineEdit());
+    QCOMPARE(nameBox->child(1)->parent()->object(), form_->box(kNameIncl));
+    nameBox->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    QVERIFY(form_->box(kNameIncl)->view()->isVisible());
+    form_->box(kNameIncl)->hidePopup();
     const std::pair<const char*, const char*> names[] = {
         {"1074", "Quelle einschließen"},     {"1031", "Quelle vergleichen: Inv."},
         {"1056", "Name einschließen, a<>A"}, {"1066", "Name vergleichen: max."},
@@ -278,7 +289,7 @@ class SearchFormTest : public QObject {
              source->toolTip());
     auto* start = form_->findChild<DateBox*>("1059");
     QCOMPARE(start->dateEdit()->accessibleName(), QString("Datum ab: Datum"));
-    // The kind box, which says its current letter as its name, is labelled "Art".
+    // The kind box is labelled "Art".
     const auto labels =
         QAccessible::queryAccessibleInterface(form_->box(kDateKind))->relations(QAccessible::Label);
     QCOMPARE(labels.size(), 1);
