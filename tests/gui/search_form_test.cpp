@@ -373,6 +373,25 @@ class SearchFormTest : public QObject {
     QCOMPARE(QApplication::focusWidget(), box->dateEdit());
   }
 
+  // Tab goes through every control of the form once, row by row and from left
+  // to right, and from the last comes back to the first; Shift+Tab goes the
+  // other way.
+  void TabVisitsEveryControlInScreenOrder() {
+    QVERIFY(QTest::qWaitForWindowActive(form_));
+    for (int id : {kStartDate, kEndDate}) {
+      form_->dateBox(id)->setHasDate(true);
+    }
+    form_->check(kSourceInvert)->click();  // enables "[ ]"
+    const QList<QWidget*> screen = ScreenOrder(form_);
+    QCOMPARE(screen.first(), form_->box(kSourceIncl));
+    QVERIFY(screen.contains(form_->timeBox(kEndTime)));
+    const QStringList expected = ControlNames(screen + QList<QWidget*>{screen.first()});
+    QCOMPARE(ControlNames(KeyChain(screen.first(), Qt::Key_Tab)), expected);
+    QStringList backwards = expected;
+    std::reverse(backwards.begin(), backwards.end());
+    QCOMPARE(ControlNames(KeyChain(screen.first(), Qt::Key_Backtab)), backwards);
+  }
+
   void DateBoxEnablesItsTimeBox() {
     form_->check(kDateActive)->setChecked(true);
     form_->dateBox(kEndDate)->checkBox()->click();
