@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <iterator>
 #include <new>
+#include <numeric>
 #include <utility>
 
 #include "engine/vrx_app.h"
@@ -178,6 +180,15 @@ void ContentGatherer::Settle(Bucket bucket, Split next) {
     SettleInBatches(std::move(bucket));
     return;
   }
+  if (next == Split::kSample && size_ <= kHeadBytes && bucket.size() * size_ <= kKeptBytes) {
+    for (const Bucket& part : SplitSmallByBytes(bucket)) {
+      if (Stopped()) {
+        return;
+      }
+      Resolve(part);
+    }
+    return;
+  }
   for (Bucket& part : SplitByHash(bucket, next)) {
     Settle(std::move(part), next == Split::kSample ? Split::kWhole : Split::kNone);
   }
@@ -275,6 +286,45 @@ std::vector<Bucket> ContentGatherer::SplitByHash(const Bucket& bucket, Split kin
       parts.emplace_back();
     }
     parts.back().push_back(keyed[i].second);
+  }
+  return parts;
+}
+
+// A bucket too large to open at once whose files are no longer than the head
+// sample: each file is read whole by its one read, as the sample hash would
+// read it, and its bytes are kept (folded when case does not count), so the
+// bucket is split by the bytes themselves and its parts are final without a
+// second opening of any file. Parts come in the order of their bytes, members
+// ascending within a part.
+std::vector<Bucket> ContentGatherer::SplitSmallByBytes(const Bucket& bucket) {
+  const auto length = static_cast<size_t>(size_);
+  std::vector<unsigned char> kept(bucket.size() * length);
+  Bucket read;  // the members whose bytes were kept, in bucket order
+  read.reserve(bucket.size());
+  size_t opened = 0;
+  for (uint32_t member : bucket) {
+    if (KeepWhole(member, kept.data() + read.size() * length)) {
+      read.push_back(member);
+    }
+    if (Stopped()) {
+      return {};
+    }
+    if (++opened % kPumpFiles == 0) {
+      Pump();
+    }
+  }
+  const auto bytesOf = [&](size_t slot) { return kept.data() + slot * length; };
+  std::vector<size_t> order(read.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return std::memcmp(bytesOf(a), bytesOf(b), length) < 0;
+  });
+  std::vector<Bucket> parts;
+  for (size_t i = 0; i < order.size(); ++i) {
+    if (i == 0 || std::memcmp(bytesOf(order[i - 1]), bytesOf(order[i]), length) != 0) {
+      parts.emplace_back();
+    }
+    parts.back().push_back(read[order[i]]);
   }
   return parts;
 }

@@ -88,6 +88,9 @@ class ContentGatherer {
   static constexpr size_t kPumpFiles = 64;   // pump while opening or hashing many small files
   static constexpr uint64_t kSequentialBytes = uint64_t{1} << 20;
   static constexpr size_t kKeptBuffers = 4;
+  // A bucket too large to open at once whose files are no longer than the
+  // head sample keeps their bytes when they come to at most this much.
+  static constexpr size_t kKeptBytes = size_t{2} << 20;
 
   enum class Split { kSample, kWhole, kNone };
   enum class Opened { kYes, kNo, kNoDescriptor };
@@ -112,6 +115,7 @@ class ContentGatherer {
   void SettleInBatches(Bucket bucket);
   std::optional<Bucket> BatchRound(const Bucket& bucket);
   std::vector<Bucket> SplitByHash(const Bucket& bucket, Split kind);
+  std::vector<Bucket> SplitSmallByBytes(const Bucket& bucket);
   void Resolve(const Bucket& part);
   Bucket Left(const Bucket& members) const;
 
@@ -130,6 +134,7 @@ class ContentGatherer {
   bool HashMember(uint32_t member, Split kind, uint64_t* hash);
   bool HashSamples(uint32_t member, const FileReader& reader, uint64_t* hash);
   bool HashWhole(uint32_t member, const FileReader& reader, uint64_t* hash);
+  bool KeepWhole(uint32_t member, unsigned char* data);
   Opened Open(uint32_t member, FileReader& reader, bool patient);
   bool Read(uint32_t member, const FileReader& reader, uint64_t offset, size_t length,
             unsigned char* data);

@@ -102,10 +102,12 @@ std::optional<Bucket> ContentGatherer::OpenAll(OpenFiles& files) {
 }
 
 // The head, the tail, then the middle in chunks from one data range to the
-// next, while groups are left.
+// next, while groups are left. A file of at most kMinChunk bytes is read in
+// one piece: the samples and the middle would take two or three reads, and
+// where members differ early the one read copies at most a few KiB more.
 void ContentGatherer::ReadAll(OpenFiles& files, Comparing& comparing) {
   const std::vector<Bucket>& groups = comparing.groups;
-  const uint64_t headEnd = std::min(size_, kHeadBytes);
+  const uint64_t headEnd = size_ <= kMinChunk ? size_ : kHeadBytes;
   const uint64_t tailStart = std::max(headEnd, size_ > kTailBytes ? size_ - kTailBytes : 0);
   const size_t chunk =
       std::clamp(chunkBudget_ / (files.members().size() + 1), kMinChunk, kMaxChunk);

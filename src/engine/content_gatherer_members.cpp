@@ -42,6 +42,24 @@ bool ContentGatherer::HashMember(uint32_t member, Split kind, uint64_t* hash) {
   return !marks_.moved(member);
 }
 
+// Reads a member's whole file into `data` (folded when case does not count);
+// false when the member was dropped or moved while it was read.
+bool ContentGatherer::KeepWhole(uint32_t member, unsigned char* data) {
+  FileReader reader;
+  if (Open(member, reader, true) != Opened::kYes) {
+    return false;
+  }
+  const auto length = static_cast<size_t>(size_);
+  if (!Read(member, reader, 0, length, data)) {
+    return false;
+  }
+  if (ignoreCase_) {
+    FoldAsciiLower(data, length);
+  }
+  Finish(member, reader);
+  return !marks_.moved(member);
+}
+
 // The hash of the head sample, then of the tail sample seeded with it.
 bool ContentGatherer::HashSamples(uint32_t member, const FileReader& reader, uint64_t* hash) {
   const uint64_t headEnd = std::min(size_, kHeadBytes);
