@@ -2,15 +2,18 @@
 // operate must say a name, and no two controls of one window the same name.
 // A control given a name must say that name (a drop-down box, whose text is
 // its value, must be given one); the entries of a menu must say names too.
+// Tab must reach every control once, in the order of the screen.
 #pragma once
 
 #include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QHash>
 #include <QMenu>
 #include <QStringList>
+#include <QTest>
 #include <QWidget>
 
 namespace vrx {
@@ -95,6 +98,79 @@ inline QStringList MenuProblems(QMenu* menu) {
     }
   }
   return problems;
+}
+
+// The control a focused widget belongs to: the edit field inside a box or a
+// spin box counts as that box.
+inline QWidget* FocusedControl(QWidget* w) {
+  QWidget* parent = w != nullptr ? w->parentWidget() : nullptr;
+  if (qobject_cast<QComboBox*>(parent) != nullptr ||
+      qobject_cast<QAbstractSpinBox*>(parent) != nullptr) {
+    return parent;
+  }
+  return w;
+}
+
+// The window's controls that Tab can reach now (shown, enabled, taking focus
+// by Tab), row by row from the top and in a row from left to right. Two
+// controls stand in one row when the middle of the lower one lies within the
+// height of the first control of the row.
+inline QList<QWidget*> ScreenOrder(QWidget* window) {
+  QList<QWidget*> controls;
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    if (w->window() == window && w->isVisible() && w->isEnabled() &&
+        (w->focusPolicy() & Qt::TabFocus) != 0 && FocusedControl(w) == w) {
+      controls << w;
+    }
+  }
+  const auto place = [window](QWidget* w) { return w->mapTo(window, QPoint(0, 0)); };
+  std::sort(controls.begin(), controls.end(),
+            [&](QWidget* a, QWidget* b) { return place(a).y() < place(b).y(); });
+  QList<QWidget*> ordered;
+  for (qsizetype start = 0; start < controls.size();) {
+    const int bottom = place(controls[start]).y() + controls[start]->height();
+    qsizetype end = start + 1;
+    while (end < controls.size() &&
+           place(controls[end]).y() + controls[end]->height() / 2 < bottom) {
+      ++end;
+    }
+    QList<QWidget*> row = controls.mid(start, end - start);
+    std::sort(row.begin(), row.end(),
+              [&](QWidget* a, QWidget* b) { return place(a).x() < place(b).x(); });
+    ordered << row;
+    start = end;
+  }
+  return ordered;
+}
+
+// The controls that `key` (Tab or Backtab) visits from `first`, pressed as a
+// user presses it, until the focus comes back to `first` (which ends the
+// list once more) or leaves the window; steps inside one control (the parts
+// of a date) count once.
+inline QList<QWidget*> KeyChain(QWidget* first, Qt::Key key, int limit = 300) {
+  first->setFocus(key == Qt::Key_Tab ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  QList<QWidget*> chain = {first};
+  for (int i = 0; i < limit; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), key);
+    QWidget* now = FocusedControl(QApplication::focusWidget());
+    if (now != chain.last()) {
+      chain << now;
+    }
+    if (now == first || now == nullptr || now->window() != first->window()) {
+      break;
+    }
+  }
+  return chain;
+}
+
+// The names the controls say, for a failure message.
+inline QStringList ControlNames(const QList<QWidget*>& controls) {
+  QStringList names;
+  for (QWidget* w : controls) {
+    names << (w == nullptr ? QString("(none)")
+                           : QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name));
+  }
+  return names;
 }
 
 }  // namespace vrx
