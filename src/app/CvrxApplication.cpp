@@ -7,6 +7,7 @@
 #include "app/qt_translation.h"
 #include "form/CSearchDialog.h"
 #include "form/search_command.h"
+#include "services/accessible_box.h"
 #include "services/program_icon.h"
 
 namespace vrx {
@@ -22,6 +23,7 @@ CvrxApplication::CvrxApplication(int& argc, char** argv)
   setDesktopFileName(QStringLiteral(PARLIND_APP_ID));
   setWindowIcon(ProgramIcon());
   installEventFilter(&escapeFilter_);
+  AccessibleBox::Install();
   InstallQtTranslation(qtTranslator_);
   // QApplication has taken its own options out of argc and argv by now.
   for (int i = 1; i < argc; ++i) {

@@ -1,5 +1,8 @@
 #include "collect/file_entry.h"
 
+#include <new>
+#include <utility>
+
 #include "platform/attributes.h"
 
 namespace vrx {
@@ -17,24 +20,48 @@ std::string_view FileEntry::location() const {
   return slash == std::string_view::npos ? std::string_view() : whole.substr(0, slash);
 }
 
-void FileEntryArray::SetSize(size_t n) {
-  if (n == 0) {
-    std::deque<FileEntry>().swap(items_);
-    return;
+FileEntryArray::~FileEntryArray() {
+  SetSize(0);
+}
+
+void* FileEntryArray::NextRoom() {
+  if (size_ == blocks_.size() * kBlockRecords) {
+    // Raw room: a record is built in it when it is added.
+    blocks_.push_back(std::make_unique_for_overwrite<Block>());
   }
-  items_.resize(n);
+  return &Slot(size_);
+}
+
+void FileEntryArray::SetSize(size_t n) {
+  while (size_ > n) {
+    --size_;
+    Slot(size_).~FileEntry();
+  }
+  while (size_ < n) {
+    new (NextRoom()) FileEntry();
+    ++size_;
+  }
+  blocks_.resize((size_ + kBlockRecords - 1) / kBlockRecords);
+  if (n == 0) {
+    std::vector<std::unique_ptr<Block>>().swap(blocks_);
+  }
 }
 
 void FileEntryArray::SetAtGrow(size_t i, const FileEntry& entry) {
-  if (i >= items_.size()) {
+  if (i >= size_) {
     SetSize(i + 1);
   }
-  items_[i] = entry;
+  Slot(i) = entry;
 }
 
 size_t FileEntryArray::Add(const FileEntry& entry) {
-  items_.push_back(entry);
-  return items_.size() - 1;
+  new (NextRoom()) FileEntry(entry);
+  return size_++;
+}
+
+size_t FileEntryArray::Add(FileEntry&& entry) {
+  new (NextRoom()) FileEntry(std::move(entry));
+  return size_++;
 }
 
 }  // namespace vrx

@@ -8,13 +8,18 @@
 // The records are kept in blocks that are never moved: growing the list adds a
 // block instead of copying every record into a larger array, so a list of
 // millions of records never holds its records twice, and a record stays where
-// it is for as long as the list keeps it.
+// it is for as long as the list keeps it. A block holds kBlockRecords records
+// without spare room between them, and a record is built only when it is
+// added, so the unused end of the last block is never touched.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/dir_listing.h"
 #include "platform/file_time.h"
@@ -48,21 +53,64 @@ struct FileEntry {
 
 class FileEntryArray {
  public:
-  size_t GetSize() const { return items_.size(); }
-  const FileEntry& GetAt(size_t i) const { return items_[i]; }
-  FileEntry& ElementAt(size_t i) { return items_[i]; }
+  static constexpr size_t kBlockRecords = 4096;
+
+  // Walks the records in list order; stays valid while records are added.
+  class Iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = FileEntry;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const FileEntry*;
+    using reference = const FileEntry&;
+
+    Iterator(const FileEntryArray* list, size_t index) : list_(list), index_(index) {}
+    reference operator*() const { return list_->GetAt(index_); }
+    pointer operator->() const { return &list_->GetAt(index_); }
+    Iterator& operator++() {
+      ++index_;
+      return *this;
+    }
+    bool operator==(const Iterator& other) const { return index_ == other.index_; }
+
+   private:
+    const FileEntryArray* list_;
+    size_t index_;
+  };
+
+  FileEntryArray() = default;
+  ~FileEntryArray();
+  FileEntryArray(const FileEntryArray&) = delete;
+  FileEntryArray& operator=(const FileEntryArray&) = delete;
+
+  size_t GetSize() const { return size_; }
+  const FileEntry& GetAt(size_t i) const { return Slot(i); }
+  FileEntry& ElementAt(size_t i) { return Slot(i); }
   // Grows (new records empty) or shrinks; SetSize(0) releases the storage.
   void SetSize(size_t n);
   // Stores a copy at i, growing to i + 1 records first when needed.
   void SetAtGrow(size_t i, const FileEntry& entry);
   // Appends (the collection's only use of SetAtGrow); returns the new index.
   size_t Add(const FileEntry& entry);
+  size_t Add(FileEntry&& entry);
 
-  auto begin() const { return items_.begin(); }
-  auto end() const { return items_.end(); }
+  Iterator begin() const { return {this, 0}; }
+  Iterator end() const { return {this, size_}; }
 
  private:
-  std::deque<FileEntry> items_;
+  // Raw room for kBlockRecords records; the list builds and destroys them.
+  struct Block {
+    alignas(FileEntry) std::byte bytes[kBlockRecords * sizeof(FileEntry)];
+  };
+
+  FileEntry& Slot(size_t i) const {
+    return reinterpret_cast<FileEntry*>(blocks_[i / kBlockRecords]->bytes)[i % kBlockRecords];
+  }
+  // The room of record `size_`, with a new block when the last one is full.
+  void* NextRoom();
+
+  std::vector<std::unique_ptr<Block>> blocks_;
+  size_t size_ = 0;
 };
 
 }  // namespace vrx

@@ -1,6 +1,7 @@
 #include "collect/traversal.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "collect/filters.h"
@@ -38,7 +39,9 @@ void OfferFile(const WalkContext& walk, FileEntry& work, WalkState* state) {
   if (!state->excl.empty() && ExclusionTest(state->excl, work.path, &state->exclCursor) >= 0) {
     return;
   }
-  AppendRecord(walk, work, state);
+  // The working record is filled anew for the next entry, so its path moves
+  // into the list instead of being copied.
+  AppendRecord(walk, std::move(work), state);
 }
 
 // How far a filtered walk goes below a subdirectory.
@@ -109,8 +112,8 @@ void ShowProgress(const WalkContext& walk, const std::string& path) {
   }
 }
 
-void AppendRecord(const WalkContext& walk, const FileEntry& entry, WalkState* state) {
-  const size_t index = walk.candidates.Add(entry);
+void AppendRecord(const WalkContext& walk, FileEntry entry, WalkState* state) {
+  const size_t index = walk.candidates.Add(std::move(entry));
   if (!state->sourceMark && state->sourceIndex >= 1 &&
       state->sourceIndex - 1 < walk.sourceFirstEntry.size()) {
     walk.sourceFirstEntry[state->sourceIndex - 1] = static_cast<uint32_t>(index);

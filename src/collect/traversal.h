@@ -49,7 +49,7 @@ long ExclusionTest(const std::vector<SourceEntry>& excl, const std::string& path
 void ShowProgress(const WalkContext& walk, const std::string& path);
 
 // Appends a record and notes the source boundary of its source.
-void AppendRecord(const WalkContext& walk, const FileEntry& entry, WalkState* state);
+void AppendRecord(const WalkContext& walk, FileEntry entry, WalkState* state);
 
 // `entered` is shared by the whole pass; null: the walk remembers its own.
 void CollectAll(const WalkContext& walk, const std::string& dirPath, bool withSubdirs,

@@ -27,15 +27,6 @@ uint64_t ToleranceBytes(const SearchParams& params, const FileEntry& a) {
   return bytes >= 18446744073709551615.0 ? UINT64_MAX : static_cast<uint64_t>(bytes);
 }
 
-bool EqualNoCase(const unsigned char* a, const unsigned char* b, size_t n) {
-  for (size_t i = 0; i < n; ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // One file of a comparison: its cached contents, or the open file read chunk
 // by chunk into a buffer. A side that wrote a diagnostic line remembers it.
 class Side {
@@ -132,7 +123,7 @@ bool ContentComparison::Equal(uint64_t n) {
       return false;
     }
     const bool equal =
-        noCase ? EqualNoCase(left, right, length) : std::memcmp(left, right, length) == 0;
+        noCase ? EqualAsciiNoCase(left, right, length) : std::memcmp(left, right, length) == 0;
     if (!equal) {
       return false;
     }

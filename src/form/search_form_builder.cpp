@@ -345,11 +345,12 @@ void CSearchDialog::BuildGrid(QGridLayout* grid) {
   grid->addWidget(
       Row(this, {makeCheck(kNameExclCase, "a<>A"), nullptr, makeCheck(kNameExclAll, "U")}), top(1),
       kColExcl);
+  // Made before the row below it, so that Tab finishes the upper row first.
+  grid->addWidget(makeCheck(kNameCase, "a<>A"), top(1), kColDiff);
   grid->addWidget(makeBox(kNameIncl), top(1) + 1, kColIncl);
   grid->addWidget(makeBox(kNameExcl), top(1) + 1, kColExcl);
   centre(makeCheck(kNameActive, ""), top(1) + 1, kColActive);
   centre(makeCheck(kNameMax, ""), top(1) + 1, kColMax);
-  grid->addWidget(makeCheck(kNameCase, "a<>A"), top(1), kColDiff);
   grid->addWidget(Row(this, {makeNumber(kNameDiff, true), label("Z.")}, true), top(1) + 1,
                   kColDiff);
 
@@ -401,11 +402,11 @@ void CSearchDialog::BuildGrid(QGridLayout* grid) {
   grid->addWidget(
       Row(this, {makeCheck(kContentExclCase, "a<>A"), nullptr, makeCheck(kContentExclAll, "U")}),
       top(5), kColExcl);
+  grid->addWidget(makeCheck(kContentCase, "a<>A"), top(5), kColDiff);
   grid->addWidget(makeBox(kContentIncl), top(5) + 1, kColIncl);
   grid->addWidget(makeBox(kContentExcl), top(5) + 1, kColExcl);
   centre(makeCheck(kContentActive, ""), top(5) + 1, kColActive);
   centre(makeCheck(kContentMax, ""), top(5) + 1, kColMax);
-  grid->addWidget(makeCheck(kContentCase, "a<>A"), top(5), kColDiff);
   grid->addWidget(
       Row(this, {makeNumber(kContentDiff, false), makeSmallBox(kContentUnit, {" B", " %"})}, true),
       top(5) + 1, kColDiff);

@@ -1,12 +1,31 @@
 #include "platform/text.h"
 
 #include <clocale>  // newlocale
+#include <cstring>
 #include <cwctype>  // towupper_l
 
 namespace vrx {
 namespace {
 
 constexpr char32_t kInvalidBase = 0x110000;
+
+// ASCII case folding (A-Z to a-z), eight bytes at a time: a byte is an
+// upper-case letter when its low seven bits lie in 'A'..'Z' and its high bit
+// is clear; adding to the low seven bits of every byte never carries into the
+// next byte.
+constexpr uint64_t kOnes = 0x0101010101010101;
+
+uint64_t FoldWord(uint64_t x) {
+  const uint64_t low7 = x & (0x7F * kOnes);
+  const uint64_t atLeastA = low7 + (0x80 - 'A') * kOnes;
+  const uint64_t beyondZ = low7 + (0x80 - 'Z' - 1) * kOnes;
+  const uint64_t upper = atLeastA & ~beyondZ & ~x & (0x80 * kOnes);
+  return x | (upper >> 2);
+}
+
+unsigned char FoldByte(unsigned char c) {
+  return static_cast<unsigned char>(c - 'A') < 26 ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
 
 // Decodes one character at `pos`; advances `pos`. Overlong forms, surrogates,
 // values above U+10FFFF and truncated sequences give one invalid byte.
@@ -210,6 +229,38 @@ std::string EscapeControlCharacters(std::string_view text) {
     }
   }
   return out;
+}
+
+void FoldAsciiLower(unsigned char* bytes, size_t length) {
+  size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes + i, 8);
+    word = FoldWord(word);
+    std::memcpy(bytes + i, &word, 8);
+  }
+  for (; i < length; ++i) {
+    bytes[i] = FoldByte(bytes[i]);
+  }
+}
+
+bool EqualAsciiNoCase(const unsigned char* a, const unsigned char* b, size_t length) {
+  size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t x;
+    uint64_t y;
+    std::memcpy(&x, a + i, 8);
+    std::memcpy(&y, b + i, 8);
+    if (x != y && FoldWord(x) != FoldWord(y)) {
+      return false;
+    }
+  }
+  for (; i < length; ++i) {
+    if (FoldByte(a[i]) != FoldByte(b[i])) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace vrx

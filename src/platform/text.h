@@ -8,10 +8,12 @@
 //     comparisons (locations, names, the results' sort): every UTF-8 character
 //     is folded with the simple Unicode upper-case mapping of the locale
 //     C.UTF-8 (towupper_l), whatever locale the user runs, so "ä" becomes "Ä";
-//   - the ASCII folding of the content search, MatchWildNoCase and the
-//     difference counters, which changes only a to z.
+//   - the ASCII folding of the content search, MatchWildNoCase, the
+//     difference counters and the content comparisons, which changes only
+//     A to Z (or a to z); bytes from 0x80 on never change.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,6 +25,15 @@ namespace vrx {
 inline unsigned char AsciiUpper(unsigned char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
+
+// ASCII lower-casing of a buffer in place, eight bytes at a time: only A to Z
+// change.
+void FoldAsciiLower(unsigned char* bytes, size_t length);
+
+// True when the buffers are equal without regard to the case of ASCII
+// letters: the answer of comparing AsciiUpper of every byte, eight bytes at a
+// time.
+bool EqualAsciiNoCase(const unsigned char* a, const unsigned char* b, size_t length);
 
 // Decodes UTF-8 into characters. A valid sequence gives its code point; a
 // byte that is not part of a valid sequence gives 0x110000 + the byte value,

@@ -103,6 +103,8 @@ void CResultsDialog::BuildControls() {
   list_->horizontalHeader()->setSectionsClickable(true);
   list_->horizontalHeader()->setHighlightSections(false);
   list_->horizontalHeader()->setStretchLastSection(false);
+  // The arrows move in the list; Tab goes on to the buttons.
+  list_->setTabKeyNavigation(false);
   place(list_, {17, 15, 352, 112});
 
   auto button = [this](const char* text, int id) {
@@ -122,6 +124,7 @@ void CResultsDialog::BuildControls() {
   BuildWorkControls();
   place(summary_, {17, 130, 352, 10});
   PlaceWorkRow(50 * baseX / 4, 144 * baseY / 8);
+  SetTabOrder({list_, mark_, act_, protect_, save_, newSearch_, quit_, help_});
   // The hidden default button: Enter ends the dialog, back to the form.
   ok_ = button("OK", 1);
   ok_->setDefault(true);
@@ -182,6 +185,17 @@ void CResultsDialog::PlaceWorkRow(int x, int y) {
     const int width = std::max(kButtonWidth, b->sizeHint().width());
     b->setGeometry(x, y, width, std::max(kButtonHeight, b->sizeHint().height()));
     x += width + kWorkGap;
+  }
+}
+
+// Tab follows the controls in the order given, Shift+Tab the other way.
+void CResultsDialog::SetTabOrder(std::initializer_list<QWidget*> controls) {
+  QWidget* previous = nullptr;
+  for (QWidget* w : controls) {
+    if (previous != nullptr) {
+      setTabOrder(previous, w);
+    }
+    previous = w;
   }
 }
 
@@ -415,6 +429,8 @@ void CResultsDialog::LayOut(int cx, int cy) {
     b->raise();
     b->show();
   }
+  // "Hilfe" now stands before "Beenden", and Tab goes so too.
+  SetTabOrder({newSearch_, help_, quit_});
   update();
 }
 

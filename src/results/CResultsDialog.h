@@ -13,6 +13,7 @@
 #pragma once
 
 #include <QDialog>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,7 @@ class CResultsDialog : public QDialog {
   void OnContextMenu(const QPoint& pos);
   // The work buttons side by side from (x, y), each as wide as its text.
   void PlaceWorkRow(int x, int y);
+  static void SetTabOrder(std::initializer_list<QWidget*> controls);
   int ColumnNeed(int column) const;
   void LayOut(int cx, int cy);
 

@@ -57,5 +57,32 @@ TEST(FileEntryArrayTest, SetSizeAndSetAtGrow) {
   EXPECT_EQ(list.Add(Numbered(7)), 0U);
 }
 
+// Shrinking and growing across the border between two blocks keeps the
+// records below the new size, builds empty ones above it and destroys the rest.
+TEST(FileEntryArrayTest, SetSizeAcrossBlockBorders) {
+  constexpr size_t kBlock = FileEntryArray::kBlockRecords;
+  FileEntryArray list;
+  for (size_t i = 0; i < 2 * kBlock + 3; ++i) {
+    list.Add(Numbered(i));
+  }
+  const FileEntry* kept = &list.GetAt(kBlock - 1);
+  list.SetSize(kBlock - 1);
+  list.SetSize(kBlock + 2);
+  EXPECT_EQ(&list.GetAt(kBlock - 2), kept - 1);
+  EXPECT_EQ(list.GetAt(kBlock - 2).name(), "file" + std::to_string(kBlock - 2));
+  for (size_t i = kBlock - 1; i < kBlock + 2; ++i) {
+    EXPECT_EQ(list.GetAt(i).path, "") << i;
+    EXPECT_EQ(list.GetAt(i).size, 0U) << i;
+  }
+  EXPECT_EQ(list.Add(Numbered(9)), kBlock + 2);
+  EXPECT_EQ(list.GetAt(kBlock + 2).name(), "file9");
+  size_t counted = 0;
+  for (const FileEntry& entry : list) {
+    (void)entry;
+    ++counted;
+  }
+  EXPECT_EQ(counted, kBlock + 3);
+}
+
 }  // namespace
 }  // namespace vrx

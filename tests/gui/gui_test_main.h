@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "services/accessible_box.h"
+
 #define PARLIND_GUI_TEST_MAIN(TestClass)                            \
   int main(int argc, char** argv) {                                 \
     QTemporaryDir home;                                             \
@@ -16,6 +18,7 @@
     qputenv("XDG_STATE_HOME", (home.path() + "/state").toUtf8());   \
     QApplication app(argc, argv);                                   \
     app.setAttribute(Qt::AA_Use96Dpi, true);                        \
+    vrx::AccessibleBox::Install();                                  \
     TestClass test;                                                 \
     return QTest::qExec(&test, argc, argv);                         \
   }

@@ -233,6 +233,29 @@ class ResultsDialogTest : public QObject {
     QCOMPARE(table->cellAt(2, kColName)->text(QAccessible::Name), QString("c"));
   }
 
+  // Tab leaves the list and goes through the buttons in the order of the
+  // screen, the row of work buttons first, and comes back to the list; so it
+  // does after a change of size has put "Hilfe" before "Beenden".
+  void TabVisitsTheButtonsInScreenOrder() {
+    ThreeClasses();
+    CResultsDialog dialog(*app_, dialogs_, nullFactory_, nullptr);
+    QVERIFY(dialog.Fill());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    dialog.list()->setCurrentIndex(dialog.list()->model()->index(0, 0));
+    for (const QSize size : {dialog.size(), dialog.size() + QSize(80, 60)}) {
+      dialog.resize(size);
+      const QList<QWidget*> screen = ScreenOrder(&dialog);
+      QCOMPARE(screen.first(), dialog.list());
+      QCOMPARE(screen.size(), 8);
+      const QStringList expected = ControlNames(screen + QList<QWidget*>{screen.first()});
+      QCOMPARE(ControlNames(KeyChain(dialog.list(), Qt::Key_Tab)), expected);
+      QStringList backwards = expected;
+      std::reverse(backwards.begin(), backwards.end());
+      QCOMPARE(ControlNames(KeyChain(dialog.list(), Qt::Key_Backtab)), backwards);
+    }
+  }
+
   void ColumnTexts_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<qulonglong>("size");

@@ -1,9 +1,11 @@
 // The search form: the rules of the linked boxes, the date boxes, Reset,
 // folder browsing, the number fields' check and the values it hands over.
 #include <QAbstractItemView>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDateEdit>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -255,9 +257,20 @@ class SearchFormTest : public QObject {
   }
 
   // Each control says its row and column; a box's edit field and the parts
-  // of a date box say them too.
+  // of a date box say them too. A box says its name, not the text it holds.
   void EveryControlSaysItsRowAndColumn() {
+    form_->box(kNameIncl)->setEditText("*.txt");
     QCOMPARE(AccessibilityProblems(form_).join("; "), QString());
+    QAccessibleInterface* nameBox = QAccessible::queryAccessibleInterface(form_->box(kNameIncl));
+    QCOMPARE(nameBox->text(QAccessible::Name), QString::fromUtf8("Name einschließen"));
+    QCOMPARE(nameBox->text(QAccessible::Value), QString("*.txt"));
+    QCOMPARE(nameBox->role(), QAccessible::ComboBox);
+    QCOMPARE(nameBox->childCount(), 2);
+    QCOMPARE(nameBox->child(1)->object(), form_->box(kNameIncl)->lineEdit());
+    QCOMPARE(nameBox->child(1)->parent()->object(), form_->box(kNameIncl));
+    nameBox->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    QVERIFY(form_->box(kNameIncl)->view()->isVisible());
+    form_->box(kNameIncl)->hidePopup();
     const std::pair<const char*, const char*> names[] = {
         {"1074", "Quelle einschließen"},     {"1031", "Quelle vergleichen: Inv."},
         {"1056", "Name einschließen, a<>A"}, {"1066", "Name vergleichen: max."},
@@ -278,7 +291,7 @@ class SearchFormTest : public QObject {
              source->toolTip());
     auto* start = form_->findChild<DateBox*>("1059");
     QCOMPARE(start->dateEdit()->accessibleName(), QString("Datum ab: Datum"));
-    // The kind box, which says its current letter as its name, is labelled "Art".
+    // The kind box is labelled "Art".
     const auto labels =
         QAccessible::queryAccessibleInterface(form_->box(kDateKind))->relations(QAccessible::Label);
     QCOMPARE(labels.size(), 1);
@@ -304,6 +317,79 @@ class SearchFormTest : public QObject {
       }
     }
     QCOMPARE(chain, row);
+  }
+
+  // The calendar of a date box opens from the keyboard as a drop-down list
+  // does; arrows and Enter pick a day, Escape closes it (and nothing else)
+  // and puts back the date it opened with.
+  void CalendarFromTheKeyboard_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Alt+Ab") << int(Qt::Key_Down) << int(Qt::AltModifier);
+    QTest::newRow("Alt+Auf") << int(Qt::Key_Up) << int(Qt::AltModifier);
+    QTest::newRow("F4") << int(Qt::Key_F4) << int(Qt::NoModifier);
+  }
+
+  void CalendarFromTheKeyboard() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    const auto press = [](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+      QTest::keyClick(QApplication::focusWidget(), k, m);
+    };
+    EscapeFilter filter;
+    qApp->installEventFilter(&filter);
+    QVERIFY(QTest::qWaitForWindowActive(form_));
+    DateBox* box = form_->dateBox(kEndDate);
+    box->setDate(QDate(2024, 2, 27));
+    // While the date edit is greyed nothing opens.
+    QTest::keyClick(box->dateEdit(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(QApplication::activePopupWidget(), nullptr);
+    box->checkBox()->setFocus();
+    press(Qt::Key_Space);
+    press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), box->dateEdit());
+
+    press(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QWidget* calendar = QApplication::activePopupWidget();
+    QVERIFY(calendar != nullptr);
+    QCOMPARE(calendar, box->dateEdit()->calendarWidget()->window());
+    QTRY_VERIFY(calendar->isAncestorOf(QApplication::focusWidget()));
+    QCOMPARE(box->date(), QDate(2024, 2, 27));  // opening does not step the date
+    press(Qt::Key_Right);
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    QTRY_VERIFY(!calendar->isVisible());
+    QCOMPARE(box->date(), QDate(2024, 3, 6));
+
+    press(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QVERIFY(calendar->isVisible());
+    QTRY_VERIFY(calendar->isAncestorOf(QApplication::focusWidget()));
+    press(Qt::Key_Left);
+    press(Qt::Key_Escape);
+    QTRY_VERIFY(!calendar->isVisible());
+    qApp->removeEventFilter(&filter);
+    QCOMPARE(box->date(), QDate(2024, 3, 6));
+    QVERIFY(form_->isVisible());
+    QCOMPARE(QApplication::focusWidget(), box->dateEdit());
+  }
+
+  // Tab goes through every control of the form once, row by row and from left
+  // to right, and from the last comes back to the first; Shift+Tab goes the
+  // other way.
+  void TabVisitsEveryControlInScreenOrder() {
+    QVERIFY(QTest::qWaitForWindowActive(form_));
+    for (int id : {kStartDate, kEndDate}) {
+      form_->dateBox(id)->setHasDate(true);
+    }
+    form_->check(kSourceInvert)->click();  // enables "[ ]"
+    const QList<QWidget*> screen = ScreenOrder(form_);
+    QCOMPARE(screen.first(), form_->box(kSourceIncl));
+    QVERIFY(screen.contains(form_->timeBox(kEndTime)));
+    const QStringList expected = ControlNames(screen + QList<QWidget*>{screen.first()});
+    QCOMPARE(ControlNames(KeyChain(screen.first(), Qt::Key_Tab)), expected);
+    QStringList backwards = expected;
+    std::reverse(backwards.begin(), backwards.end());
+    QCOMPARE(ControlNames(KeyChain(screen.first(), Qt::Key_Backtab)), backwards);
   }
 
   void DateBoxEnablesItsTimeBox() {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <clocale>
+#include <vector>
 
 namespace vrx {
 namespace {
@@ -90,6 +91,36 @@ TEST(TextTest, AsciiUpperChangesOnlyAToZ) {
   EXPECT_EQ(AsciiUpper('z'), 'Z');
   EXPECT_EQ(AsciiUpper('{'), '{');
   EXPECT_EQ(AsciiUpper(0xE4), 0xE4);
+}
+
+// The folding eight bytes at a time must give the answers of AsciiUpper on
+// every byte, in a word and in the bytes after the last word: bytes from 0x80
+// on whose low seven bits are a letter (0xC1, 0xE1), and the neighbours of
+// the letters ('@', '[', '`', '{'), must not fold.
+TEST(TextTest, WordFoldingAgreesWithAsciiUpper) {
+  std::vector<unsigned char> all(256 + 5);
+  for (size_t i = 0; i < all.size(); ++i) {
+    all[i] = static_cast<unsigned char>(255 - i % 256);
+  }
+  std::vector<unsigned char> folded = all;
+  FoldAsciiLower(folded.data(), folded.size());
+  for (size_t i = 0; i < all.size(); ++i) {
+    const unsigned char c = all[i];
+    EXPECT_EQ(folded[i], c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c) << i;
+  }
+  for (const size_t at : {size_t{3}, size_t{9}}) {  // in the word, after it
+    for (int x = 0; x < 256; ++x) {
+      for (int y = 0; y < 256; ++y) {
+        std::vector<unsigned char> a(11, 'q');
+        std::vector<unsigned char> b(11, 'Q');
+        a[at] = static_cast<unsigned char>(x);
+        b[at] = static_cast<unsigned char>(y);
+        ASSERT_EQ(EqualAsciiNoCase(a.data(), b.data(), a.size()),
+                  AsciiUpper(a[at]) == AsciiUpper(b[at]))
+            << x << " " << y << " at " << at;
+      }
+    }
+  }
 }
 
 TEST(TextTest, EscapeControlCharacters) {

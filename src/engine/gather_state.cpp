@@ -1,0 +1,22 @@
+// The reporter of a thread of the content step (gather_state.h).
+#include "engine/gather_state.h"
+
+#include "progress/progress.h"
+
+namespace vrx {
+
+void GatherReporter::Pump() {
+  if (progress_ == nullptr) {
+    return;
+  }
+  const int64_t steps = shared_.steps.exchange(0, std::memory_order_relaxed);
+  if (steps != 0) {
+    progress_->SetPos(progress_->position() + steps);
+  }
+  progress_->Pump(true);
+  if (progress_->cancelled()) {
+    shared_.stop.store(true, std::memory_order_relaxed);
+  }
+}
+
+}  // namespace vrx

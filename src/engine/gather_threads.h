@@ -1,0 +1,24 @@
+// The scheduling of the content step: its classes spread over the calling
+// thread and a few helpers, each taking the next class, and the results put
+// in place in class order by the calling thread.
+#pragma once
+
+#include <cstddef>
+
+#include "engine/content_groups.h"
+
+namespace vrx {
+
+class CvrxApp;
+class Progress;
+
+enum class GatherEnd { kDone, kOutOfMemory, kOutOfDescriptors };
+
+// Threads reading at once by default: one per core, at most four.
+size_t DefaultWorkers();
+
+// The step over every class of app.classes with the options' bounds (none of
+// them 0). Whatever it allocated is freed when it returns.
+GatherEnd GatherAll(CvrxApp& app, Progress& progress, const GatherOptions& options);
+
+}  // namespace vrx
