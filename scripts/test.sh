@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks that the code is formatted (first, so that
-# a stray space fails within seconds), builds everything and runs every test:
+# Installs what is missing, checks that the code is formatted and that
+# src/CMakeLists.txt lists every source file (first, so that a stray space or
+# an unlisted file fails within seconds), builds everything and runs every test:
 # once in a normal build (with the desktop program), once with AddressSanitizer
 # and UndefinedBehaviorSanitizer and without Qt (so a Qt include in the engine
 # breaks the build); runs clang-tidy over src/, the tests of the content step's
@@ -15,6 +16,14 @@ jobs=2
 echo "== Formatting (clang-format 14, .clang-format) =="
 find src tests bench -type f \( -name '*.cpp' -o -name '*.h' \) -print0 |
   xargs -0 clang-format-14 --dry-run --Werror
+
+# src/CMakeLists.txt lists every .cpp of src/ exactly once, each folder's
+# group in byte order.
+echo "== Source lists (src/CMakeLists.txt) =="
+diff <(find src -name '*.cpp' | sed 's|^src/||' | LC_ALL=C sort) \
+  <(grep -oE '[a-z]+/[A-Za-z0-9_]+\.cpp' src/CMakeLists.txt | LC_ALL=C sort)
+grep -oE '^ +[a-z]+/[^ )]+' src/CMakeLists.txt | tr -d ' ' |
+  LC_ALL=C awk -F/ '$1 == f && $0 < p { print "out of order: " $0; bad = 1 } { f = $1; p = $0 } END { exit bad }'
 
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARLIND_WERROR=ON
 cmake --build build/test -j "$jobs"

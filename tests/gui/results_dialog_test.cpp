@@ -11,6 +11,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QTableView>
@@ -254,6 +255,59 @@ class ResultsDialogTest : public QObject {
       std::reverse(backwards.begin(), backwards.end());
       QCOMPARE(ControlNames(KeyChain(dialog.list(), Qt::Key_Backtab)), backwards);
     }
+  }
+
+  // The menus of the work buttons and of the rows, the question before an
+  // action and the account of one: every entry and button says a name of its
+  // own in its window. The summary line says the summary.
+  void ActionWindowsSayTheirNames() {
+    RuleClasses();
+    Settings().SaveProtectedFolders({"/p/eins", "/p/zwei"});
+    UserDialogs real;  // the question and the account as the program shows them
+    CResultsDialog dialog(*app_, real, nullFactory_, nullptr);
+    QVERIFY(dialog.Fill());
+    dialog.show();
+    ResultActions* actions = dialog.actions();
+    emit actions->protectMenu()->aboutToShow();
+    QCOMPARE(actions->protectMenu()->actions().size(), 4);
+    std::unique_ptr<QMenu> rows(dialog.MakeContextMenu());
+    for (QMenu* menu :
+         {actions->markMenu(), actions->actionMenu(), actions->protectMenu(), rows.get()}) {
+      QCOMPARE(MenuProblems(menu).join("; "), QString());
+    }
+    QAccessibleInterface* actionMenu = QAccessible::queryAccessibleInterface(actions->actionMenu());
+    QCOMPARE(actionMenu->child(actionMenu->childCount() - 1)->text(QAccessible::Name),
+             QString::fromUtf8("Rückgängig"));
+
+    dialog.model()->SetMarks({0}, true);
+    QVERIFY2(dialog.summary()->text().contains("1 markiert"), qPrintable(dialog.summary()->text()));
+    QCOMPARE(QAccessible::queryAccessibleInterface(dialog.summary())->text(QAccessible::Name),
+             dialog.summary()->text());
+
+    // Each box: what the window check found, and what the box says.
+    QStringList seen;
+    const auto answer = [&seen](QMessageBox::StandardButton button) {
+      QTimer::singleShot(0, [&seen, button] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+          seen << "no box";
+          return;
+        }
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(box);
+        seen << AccessibilityProblems(box).join("; ");
+        seen << (a->role() == QAccessible::AlertMessage ? a->text(QAccessible::Value) : "no alert");
+        box->button(button)->click();
+      });
+    };
+    answer(QMessageBox::Cancel);
+    actions->Act(ActionKind::kTrash);
+    answer(QMessageBox::Ok);
+    actions->Undo();
+    QCOMPARE(seen.size(), 4);
+    QCOMPARE(seen[0], QString());
+    QVERIFY2(seen[1].contains("1 Datei wird in den Papierkorb verschoben"), qPrintable(seen[1]));
+    QCOMPARE(seen[2], QString());
+    QVERIFY2(seen[3].contains(QString::fromUtf8("rückgängig machen")), qPrintable(seen[3]));
   }
 
   void ColumnTexts_data() {
