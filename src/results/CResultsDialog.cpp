@@ -151,7 +151,10 @@ void CResultsDialog::BuildWorkControls() {
   actions_ = new ResultActions(app_, dialogs_, progressFactory_, model_, this);
   summary_ = new QLabel(this);
   summary_->setObjectName(QStringLiteral("summary"));
-  summary_->setAccessibleName(QStringLiteral("Zusammenfassung der Ergebnisse"));
+  // A screen reader says the summary itself, and hears of each change of it,
+  // only while the line has no name of its own; what it is goes to the
+  // description.
+  summary_->setAccessibleDescription(QStringLiteral("Zusammenfassung der Ergebnisse"));
   empty_ = new QLabel(QStringLiteral("Keine ähnlichen Dateien gefunden."), list_->viewport());
   empty_->setObjectName(QStringLiteral("emptyResult"));
   empty_->setAccessibleName(QStringLiteral("Hinweis: keine Ergebnisse"));

@@ -11,6 +11,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QTableView>
@@ -256,6 +257,59 @@ class ResultsDialogTest : public QObject {
     }
   }
 
+  // The menus of the work buttons and of the rows, the question before an
+  // action and the account of one: every entry and button says a name of its
+  // own in its window. The summary line says the summary.
+  void ActionWindowsSayTheirNames() {
+    RuleClasses();
+    Settings().SaveProtectedFolders({"/p/eins", "/p/zwei"});
+    UserDialogs real;  // the question and the account as the program shows them
+    CResultsDialog dialog(*app_, real, nullFactory_, nullptr);
+    QVERIFY(dialog.Fill());
+    dialog.show();
+    ResultActions* actions = dialog.actions();
+    emit actions->protectMenu()->aboutToShow();
+    QCOMPARE(actions->protectMenu()->actions().size(), 4);
+    std::unique_ptr<QMenu> rows(dialog.MakeContextMenu());
+    for (QMenu* menu :
+         {actions->markMenu(), actions->actionMenu(), actions->protectMenu(), rows.get()}) {
+      QCOMPARE(MenuProblems(menu).join("; "), QString());
+    }
+    QAccessibleInterface* actionMenu = QAccessible::queryAccessibleInterface(actions->actionMenu());
+    QCOMPARE(actionMenu->child(actionMenu->childCount() - 1)->text(QAccessible::Name),
+             QString::fromUtf8("Rückgängig"));
+
+    dialog.model()->SetMarks({0}, true);
+    QVERIFY2(dialog.summary()->text().contains("1 markiert"), qPrintable(dialog.summary()->text()));
+    QCOMPARE(QAccessible::queryAccessibleInterface(dialog.summary())->text(QAccessible::Name),
+             dialog.summary()->text());
+
+    // Each box: what the window check found, and what the box says.
+    QStringList seen;
+    const auto answer = [&seen](QMessageBox::StandardButton button) {
+      QTimer::singleShot(0, [&seen, button] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+          seen << "no box";
+          return;
+        }
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(box);
+        seen << AccessibilityProblems(box).join("; ");
+        seen << (a->role() == QAccessible::AlertMessage ? a->text(QAccessible::Value) : "no alert");
+        box->button(button)->click();
+      });
+    };
+    answer(QMessageBox::Cancel);
+    actions->Act(ActionKind::kTrash);
+    answer(QMessageBox::Ok);
+    actions->Undo();
+    QCOMPARE(seen.size(), 4);
+    QCOMPARE(seen[0], QString());
+    QVERIFY2(seen[1].contains("1 Datei wird in den Papierkorb verschoben"), qPrintable(seen[1]));
+    QCOMPARE(seen[2], QString());
+    QVERIFY2(seen[3].contains(QString::fromUtf8("rückgängig machen")), qPrintable(seen[3]));
+  }
+
   void ColumnTexts_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<qulonglong>("size");
@@ -310,7 +364,7 @@ class ResultsDialogTest : public QObject {
     QFETCH(QString, directory);
     QFETCH(QString, kb);
     QFETCH(QString, letters);
-    const ResultRow row = MakeResultRow(File(path.toStdString(), size, attributes), 1);
+    const ResultTexts row = TextsOf(File(path.toStdString(), size, attributes));
     QCOMPARE(row.name, name);
     QCOMPARE(row.directory, directory);
     QCOMPARE(row.sizeKb, kb);
@@ -319,11 +373,10 @@ class ResultsDialogTest : public QObject {
 
   void DateTexts() {
     // TZ is Europe/Berlin (set by the test's environment).
-    QCOMPARE(MakeResultRow(File("/a", 1, 0, At(1'780'000'000)), 1).date,
-             QString("28.05.2026 22:26"));
+    QCOMPARE(TextsOf(File("/a", 1, 0, At(1'780'000'000))).date, QString("28.05.2026 22:26"));
     FileEntry old = File("/a", 1);
     old.time = FileTimeFromUnix(-2'300'000'000, 0);  // 1897
-    QCOMPARE(MakeResultRow(old, 1).date, QString("01.01.1970 01:00"));
+    QCOMPARE(TextsOf(old).date, QString("01.01.1970 01:00"));
   }
 
   void CompareRows_data() {
@@ -370,6 +423,11 @@ class ResultsDialogTest : public QObject {
     QCOMPARE(signOf(vrx::CompareRows(a, b, column, false)), sign);
     QCOMPARE(signOf(vrx::CompareRows(a, b, column, true)), -sign);
     QCOMPARE(signOf(vrx::CompareRows(b, a, column, false)), -sign);
+    // The keys a long list is sorted by give the same order.
+    for (const bool descending : {false, true}) {
+      const std::vector<uint64_t> keys = ColumnSortKeys({&a, &b}, column, descending);
+      QCOMPARE(signOf((keys[0] > keys[1]) - (keys[0] < keys[1])), descending ? -sign : sign);
+    }
   }
 
   void CompareRowsByDate() {
@@ -377,6 +435,8 @@ class ResultsDialogTest : public QObject {
     const FileEntry late = File("/b", 1, 0, At(2000));
     QVERIFY(vrx::CompareRows(early, late, kColDate, false) < 0);
     QVERIFY(vrx::CompareRows(early, late, kColDate, true) > 0);
+    QVERIFY(ColumnSortKeys({&early, &late}, kColDate, false)[0] <
+            ColumnSortKeys({&early, &late}, kColDate, false)[1]);
   }
 
   void HeaderClicksTurnTheDirectionOver() {
