@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <string>
 
@@ -32,9 +33,23 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double SecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
+// This process's CPU time in seconds: on a busy machine the wall time of a
+// step grows with the load, its CPU time hardly.
+double CpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
+
+// A step's wall and CPU time since it began.
+struct Stopwatch {
+  Clock::time_point wall = Clock::now();
+  double cpu = CpuSeconds();
+  void Print(const char* what) const {
+    std::printf("%-28s %6.3f s wall, %6.3f s CPU\n", what,
+                std::chrono::duration<double>(Clock::now() - wall).count(), CpuSeconds() - cpu);
+  }
+};
 
 // Resident memory of this process in bytes (second field of statm, in pages).
 double ResidentBytes() {
@@ -100,26 +115,26 @@ int main(int argc, char** argv) {
 
   {
     bool cancelled = false;
-    Clock::time_point t = Clock::now();
+    Stopwatch rowsWatch;
     auto rowsOnly = vrx::BuildResultRows(app.classes, progressFactory, &cancelled);
-    std::printf("rows alone: %.3f s\n", SecondsSince(t));
-    t = Clock::now();
-    vrx::ActionScope scope(app, vrx::ScopeSettings{});
-    std::printf("scope alone: %.3f s\n", SecondsSince(t));
+    rowsWatch.Print("rows alone:");
+    Stopwatch scopeWatch;
+    const vrx::ActionScope scope(app, vrx::ScopeSettings{});
+    scopeWatch.Print("action scope alone:");
   }
   vrx::CResultsDialog dialog(app, dialogs, progressFactory, nullptr);
   const double before = ResidentBytes();
-  Clock::time_point start = Clock::now();
+  const Stopwatch fill;
   if (!dialog.Fill()) {
     std::fprintf(stderr, "the filling was cancelled\n");
     return 1;
   }
-  std::printf("fill: %.3f s\n", SecondsSince(start));
+  fill.Print("fill:");
   const double after = ResidentBytes();
-  start = Clock::now();
+  const Stopwatch show;
   dialog.show();
   QApplication::processEvents();
-  std::printf("show and first paint: %.3f s\n", SecondsSince(start));
+  show.Print("show and first paint:");
   std::printf("memory: %.1f MiB for the list, %.0f bytes per row\n", (after - before) / 1048576.0,
               (after - before) / static_cast<double>(rows));
   std::vector<const vrx::FileEntry*> entries;
@@ -127,13 +142,14 @@ int main(int argc, char** argv) {
     entries.insert(entries.end(), cls.begin(), cls.end());
   }
   for (int column = 0; column < vrx::kResultColumns; ++column) {
-    start = Clock::now();
+    const std::string name = "column " + std::to_string(column);
+    const Stopwatch keysWatch;
     const std::vector<uint64_t> keys = vrx::ColumnSortKeys(entries, column, false);
-    std::printf("keys of column %d alone: %.3f s\n", column, SecondsSince(start));
-    start = Clock::now();
+    keysWatch.Print(("keys of " + name + " alone:").c_str());
+    const Stopwatch sortWatch;
     dialog.OnHeaderClicked(column);
     QApplication::processEvents();
-    std::printf("sort by column %d: %.3f s\n", column, SecondsSince(start));
+    sortWatch.Print(("sort by " + name + ":").c_str());
   }
   std::printf("peak after sorting: %.1f MiB resident\n", ResidentBytes() / 1048576.0);
   return 0;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "actions/entry_index.h"
 #include "actions/paths.h"
 #include "engine/vrx_app.h"
 #include "params/form_reading.h"
@@ -25,7 +24,8 @@ bool FormedByIdenticalContent(const SearchParams& params) {
 }
 
 ActionScope::ActionScope(const CvrxApp& app, const ScopeSettings& settings)
-    : workingFolder_(settings.workingFolder),
+    : positions_(app.candidates),
+      workingFolder_(settings.workingFolder),
       identicalContent_(FormedByIdenticalContent(app.params)) {
   for (const SourceEntry& source : app.params.sourcesIncl) {
     sourceFolders_.push_back(AbsolutePath(source.path, workingFolder_));
@@ -33,22 +33,36 @@ ActionScope::ActionScope(const CvrxApp& app, const ScopeSettings& settings)
   for (const std::string& folder : settings.protectedFolders) {
     protectedFolders_.push_back(AbsolutePath(folder, workingFolder_));
   }
-  const size_t members = CountMembers(app.classes);
-  files_.reserve(members);
+  files_.reserve(std::min(CountMembers(app.classes), app.candidates.GetSize()));
   classes_.reserve(app.classes.size());
-  EntryIndex index(members);
-  CollectFiles(app, &index);
-  RankSources(app, index, settings.typedSources);
+  fileAt_.assign(app.candidates.GetSize(), kNoScopeFile);
+  CollectFiles(app);
+  RankSources(app, settings.typedSources);
   JudgeFiles();
 }
 
-void ActionScope::CollectFiles(const CvrxApp& app, EntryIndex* index) {
+uint32_t ActionScope::FileOf(const FileEntry* entry) const {
+  const size_t position = positions_.PositionOf(entry);
+  if (position != EntryPositions::kNone) {
+    return fileAt_[position];
+  }
+  const auto stray = strays_.find(entry);
+  return stray != strays_.end() ? stray->second : kNoScopeFile;
+}
+
+// Each record becomes a file once, numbered in the order of first sight; a
+// record's number is kept by its position in the candidate list.
+void ActionScope::CollectFiles(const CvrxApp& app) {
   for (const SimilarityClass& members : app.classes) {
     std::vector<uint32_t>& indices = classes_.emplace_back();
     indices.reserve(members.size());
     for (const FileEntry* entry : members) {
-      const auto [number, added] = index->TryEmplace(entry, static_cast<uint32_t>(files_.size()));
-      if (added) {
+      const size_t position = positions_.PositionOf(entry);
+      uint32_t& number = position != EntryPositions::kNone
+                             ? fileAt_[position]
+                             : strays_.try_emplace(entry, kNoScopeFile).first->second;
+      if (number == kNoScopeFile) {
+        number = static_cast<uint32_t>(files_.size());
         ScopeFile& file = files_.emplace_back();
         file.entry = entry;
         if (!IsCleanAbsolutePath(entry->path)) {
@@ -63,8 +77,7 @@ void ActionScope::CollectFiles(const CvrxApp& app, EntryIndex* index) {
 // The candidate list holds each source's records in one run that begins at
 // sourceFirstEntry[k - 1] for the sorted source k; the typed list says which
 // source came first.
-void ActionScope::RankSources(const CvrxApp& app, const EntryIndex& index,
-                              const std::vector<std::string>& typedSources) {
+void ActionScope::RankSources(const CvrxApp& app, const std::vector<std::string>& typedSources) {
   const std::vector<SourceEntry>& sorted = app.params.sourcesIncl;
   std::vector<uint32_t> rankOfSorted(sorted.size());
   for (size_t k = 0; k < sorted.size(); ++k) {
@@ -72,22 +85,14 @@ void ActionScope::RankSources(const CvrxApp& app, const EntryIndex& index,
     rankOfSorted[k] = static_cast<uint32_t>(
         typed != typedSources.end() ? typed - typedSources.begin() : typedSources.size() + k);
   }
-  if (rankOfSorted.size() == 1) {  // one source: every file has its rank
-    for (ScopeFile& file : files_) {
-      file.sourceRank = rankOfSorted[0];
-    }
-    return;
-  }
   const std::vector<uint32_t>& firsts = app.sourceFirstEntry;
-  uint32_t candidate = 0;
-  for (const FileEntry& entry : app.candidates) {
-    const uint32_t file = index.Find(&entry);
-    if (file != EntryIndex::kMissing && !rankOfSorted.empty()) {
+  for (size_t candidate = 0; candidate < fileAt_.size(); ++candidate) {
+    const uint32_t file = fileAt_[candidate];
+    if (file != kNoScopeFile && !rankOfSorted.empty()) {
       const size_t k = static_cast<size_t>(
           std::upper_bound(firsts.begin(), firsts.end(), candidate) - firsts.begin());
       files_[file].sourceRank = rankOfSorted[std::min(k, rankOfSorted.size() - 1)];
     }
-    ++candidate;
   }
 }
 

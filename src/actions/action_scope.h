@@ -11,14 +11,15 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "collect/entry_positions.h"
 #include "collect/file_entry.h"
 
 namespace vrx {
 
 class CvrxApp;
-class EntryIndex;
 struct SearchParams;
 
 enum class FileStanding : uint8_t {
@@ -28,6 +29,8 @@ enum class FileStanding : uint8_t {
   kSpecial,     // a FIFO, socket or device
   kOutside,     // below none of the search's sources
 };
+
+inline constexpr uint32_t kNoScopeFile = UINT32_MAX;
 
 struct ScopeFile {
   const FileEntry* entry = nullptr;
@@ -73,6 +76,8 @@ class ActionScope {
   size_t FileCount() const { return files_.size(); }
   const ScopeFile& File(size_t index) const { return files_[index]; }
   const std::vector<ScopeFile>& files() const { return files_; }
+  // The file of a class member, or kNoScopeFile for a record in no class.
+  uint32_t FileOf(const FileEntry* entry) const;
   // The classes in list order, each a list of file indices in member order.
   const std::vector<std::vector<uint32_t>>& classes() const { return classes_; }
   bool identicalContent() const { return identicalContent_; }
@@ -83,11 +88,13 @@ class ActionScope {
   const std::string& workingFolder() const { return workingFolder_; }
 
  private:
-  void CollectFiles(const CvrxApp& app, EntryIndex* index);
-  void RankSources(const CvrxApp& app, const EntryIndex& index,
-                   const std::vector<std::string>& typedSources);
+  void CollectFiles(const CvrxApp& app);
+  void RankSources(const CvrxApp& app, const std::vector<std::string>& typedSources);
   void JudgeFiles();
 
+  EntryPositions positions_;
+  std::vector<uint32_t> fileAt_;  // per candidate: its file, or kNoScopeFile
+  std::unordered_map<const FileEntry*, uint32_t> strays_;  // members outside the list
   std::vector<ScopeFile> files_;
   std::vector<std::vector<uint32_t>> classes_;
   std::vector<std::string> sourceFolders_;

@@ -9,7 +9,6 @@
 #include <string_view>
 
 #include "actions/action_texts.h"
-#include "actions/entry_index.h"
 #include "platform/attributes.h"
 #include "platform/text.h"
 #include "progress/progress.h"
@@ -74,8 +73,7 @@ std::vector<uint32_t> SharedDataCounts(const ActionScope& scope) {
 
 // Gives every row the number of its record in the scope. The rows were made
 // from the same classes in the same order as the scope's classes, so they
-// are taken side by side; a row that does not match (a list cut short by a
-// cancel) is looked up instead.
+// are taken side by side; should a row not match, every row is looked up.
 void AssignFiles(const ActionScope& scope, std::vector<ResultRow>* rows) {
   size_t r = 0;
   for (const std::vector<uint32_t>& members : scope.classes()) {
@@ -88,13 +86,9 @@ void AssignFiles(const ActionScope& scope, std::vector<ResultRow>* rows) {
   if (r == rows->size()) {
     return;
   }
-  EntryIndex fileOf(scope.FileCount());
-  for (size_t file = 0; file < scope.FileCount(); ++file) {
-    fileOf.TryEmplace(scope.File(file).entry, static_cast<uint32_t>(file));
-  }
   for (ResultRow& row : *rows) {
-    const uint32_t file = fileOf.Find(row.entry);
-    row.file = file != EntryIndex::kMissing ? file : kNoFile;
+    const uint32_t file = scope.FileOf(row.entry);
+    row.file = file != kNoScopeFile ? file : kNoFile;
   }
 }
 

@@ -1,5 +1,7 @@
 #include "collect/file_entry.h"
 
+#include "collect/entry_positions.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -36,6 +38,14 @@ TEST(FileEntryArrayTest, RecordsStayInPlaceWhileTheListGrows) {
     EXPECT_EQ(entry.size, expected++);
   }
   EXPECT_EQ(expected, kRecords);
+  // Every record's position is found again from its address.
+  const EntryPositions positions(list);
+  for (size_t k = 0; k < addresses.size(); ++k) {
+    EXPECT_EQ(positions.PositionOf(addresses[k]), k * 997);
+  }
+  EXPECT_EQ(positions.PositionOf(&list.GetAt(kRecords - 1)), kRecords - 1);
+  const FileEntry elsewhere = Numbered(7);
+  EXPECT_EQ(positions.PositionOf(&elsewhere), EntryPositions::kNone);
 }
 
 TEST(FileEntryArrayTest, SetSizeAndSetAtGrow) {
