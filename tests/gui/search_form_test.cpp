@@ -296,6 +296,13 @@ class SearchFormTest : public QObject {
         QAccessible::queryAccessibleInterface(form_->box(kDateKind))->relations(QAccessible::Label);
     QCOMPARE(labels.size(), 1);
     QCOMPARE(labels.front().first->text(QAccessible::Name), QString("Art"));
+    // Alt with the label's letter goes to its box.
+    QVERIFY(QTest::qWaitForWindowActive(form_));
+    const std::pair<Qt::Key, int> letters[] = {{Qt::Key_A, kDateKind}, {Qt::Key_B, kSize}};
+    for (const auto& [key, id] : letters) {
+      QTest::keyClick(form_, key, Qt::AltModifier);
+      QCOMPARE(QApplication::focusWidget(), form_->box(id));
+    }
   }
 
   // Tab goes through the date row as it stands on the screen.
