@@ -1,12 +1,13 @@
 #include "actions/action_scope.h"
 
 #include <algorithm>
-#include <unordered_map>
 
+#include "actions/entry_index.h"
 #include "actions/paths.h"
 #include "engine/vrx_app.h"
 #include "params/form_reading.h"
 #include "platform/attributes.h"
+#include "platform/normal_path.h"
 
 namespace vrx {
 
@@ -32,24 +33,29 @@ ActionScope::ActionScope(const CvrxApp& app, const ScopeSettings& settings)
   for (const std::string& folder : settings.protectedFolders) {
     protectedFolders_.push_back(AbsolutePath(folder, workingFolder_));
   }
-  CollectFiles(app);
-  RankSources(app, settings.typedSources);
+  const size_t members = CountMembers(app.classes);
+  files_.reserve(members);
+  classes_.reserve(app.classes.size());
+  EntryIndex index(members);
+  CollectFiles(app, &index);
+  RankSources(app, index, settings.typedSources);
   JudgeFiles();
 }
 
-void ActionScope::CollectFiles(const CvrxApp& app) {
-  std::unordered_map<const FileEntry*, uint32_t> index;
+void ActionScope::CollectFiles(const CvrxApp& app, EntryIndex* index) {
   for (const SimilarityClass& members : app.classes) {
     std::vector<uint32_t>& indices = classes_.emplace_back();
     indices.reserve(members.size());
     for (const FileEntry* entry : members) {
-      const auto [it, added] = index.try_emplace(entry, static_cast<uint32_t>(files_.size()));
+      const auto [number, added] = index->TryEmplace(entry, static_cast<uint32_t>(files_.size()));
       if (added) {
         ScopeFile& file = files_.emplace_back();
         file.entry = entry;
-        file.absolutePath = AbsolutePath(entry->path, workingFolder_);
+        if (!IsCleanAbsolutePath(entry->path)) {
+          file.cleanPath = AbsolutePath(entry->path, workingFolder_);
+        }
       }
-      indices.push_back(it->second);
+      indices.push_back(number);
     }
   }
 }
@@ -57,7 +63,8 @@ void ActionScope::CollectFiles(const CvrxApp& app) {
 // The candidate list holds each source's records in one run that begins at
 // sourceFirstEntry[k - 1] for the sorted source k; the typed list says which
 // source came first.
-void ActionScope::RankSources(const CvrxApp& app, const std::vector<std::string>& typedSources) {
+void ActionScope::RankSources(const CvrxApp& app, const EntryIndex& index,
+                              const std::vector<std::string>& typedSources) {
   const std::vector<SourceEntry>& sorted = app.params.sourcesIncl;
   std::vector<uint32_t> rankOfSorted(sorted.size());
   for (size_t k = 0; k < sorted.size(); ++k) {
@@ -65,18 +72,20 @@ void ActionScope::RankSources(const CvrxApp& app, const std::vector<std::string>
     rankOfSorted[k] = static_cast<uint32_t>(
         typed != typedSources.end() ? typed - typedSources.begin() : typedSources.size() + k);
   }
-  std::unordered_map<const FileEntry*, uint32_t> wanted;
-  for (size_t i = 0; i < files_.size(); ++i) {
-    wanted.emplace(files_[i].entry, static_cast<uint32_t>(i));
+  if (rankOfSorted.size() == 1) {  // one source: every file has its rank
+    for (ScopeFile& file : files_) {
+      file.sourceRank = rankOfSorted[0];
+    }
+    return;
   }
   const std::vector<uint32_t>& firsts = app.sourceFirstEntry;
   uint32_t candidate = 0;
   for (const FileEntry& entry : app.candidates) {
-    const auto it = wanted.find(&entry);
-    if (it != wanted.end() && !rankOfSorted.empty()) {
+    const uint32_t file = index.Find(&entry);
+    if (file != EntryIndex::kMissing && !rankOfSorted.empty()) {
       const size_t k = static_cast<size_t>(
           std::upper_bound(firsts.begin(), firsts.end(), candidate) - firsts.begin());
-      files_[it->second].sourceRank = rankOfSorted[std::min(k, rankOfSorted.size() - 1)];
+      files_[file].sourceRank = rankOfSorted[std::min(k, rankOfSorted.size() - 1)];
     }
     ++candidate;
   }
@@ -85,7 +94,7 @@ void ActionScope::RankSources(const CvrxApp& app, const std::vector<std::string>
 void ActionScope::JudgeFiles() {
   for (ScopeFile& file : files_) {
     const auto in = [&file](const std::string& folder) {
-      return IsInFolder(file.absolutePath, folder);
+      return IsInFolder(file.absolutePath(), folder);
     };
     if ((file.entry->attributes & kAttrDirectory) != 0) {
       file.standing = FileStanding::kFolder;

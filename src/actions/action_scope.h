@@ -18,6 +18,7 @@
 namespace vrx {
 
 class CvrxApp;
+class EntryIndex;
 struct SearchParams;
 
 enum class FileStanding : uint8_t {
@@ -30,9 +31,14 @@ enum class FileStanding : uint8_t {
 
 struct ScopeFile {
   const FileEntry* entry = nullptr;
-  std::string absolutePath;  // the record's path made absolute and clean
-  uint32_t sourceRank = 0;   // its source's position in the typed list (0 first)
+  // The record's path made absolute and clean; kept apart only where it
+  // differs from the record's own path (a relative source), which saves a
+  // copy of every path of a long list.
+  std::string cleanPath;
+  uint32_t sourceRank = 0;  // its source's position in the typed list (0 first)
   FileStanding standing = FileStanding::kActionable;
+
+  const std::string& absolutePath() const { return cleanPath.empty() ? entry->path : cleanPath; }
 
   // A regular file that can stay as a class's kept member.
   bool IsKeepable() const {
@@ -77,8 +83,9 @@ class ActionScope {
   const std::string& workingFolder() const { return workingFolder_; }
 
  private:
-  void CollectFiles(const CvrxApp& app);
-  void RankSources(const CvrxApp& app, const std::vector<std::string>& typedSources);
+  void CollectFiles(const CvrxApp& app, EntryIndex* index);
+  void RankSources(const CvrxApp& app, const EntryIndex& index,
+                   const std::vector<std::string>& typedSources);
   void JudgeFiles();
 
   std::vector<ScopeFile> files_;

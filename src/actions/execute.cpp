@@ -76,7 +76,8 @@ class Executor {
     StepOutcome& outcome = report_.outcomes[index];
     CheckedFile file;
     Verdict verdict = CheckUnchanged(entry, guard_, false, &file);
-    outcome.path = file.folderPath.empty() ? scope_.File(step.file).absolutePath : file.RealPath();
+    outcome.path =
+        file.folderPath.empty() ? scope_.File(step.file).absolutePath() : file.RealPath();
     if (verdict.ok()) {
       verdict = Act(step, entry, file, &outcome.target);
     }

@@ -137,7 +137,7 @@ class Planner {
           continue;
         }
         if (options_.action == ActionKind::kMove) {
-          step.target = MovedPath(plan_.moveFolder, scope_.File(file).absolutePath);
+          step.target = MovedPath(plan_.moveFolder, scope_.File(file).absolutePath());
         }
         plan_.steps.push_back(std::move(step));
       }

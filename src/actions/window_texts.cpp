@@ -115,7 +115,7 @@ std::string NothingToDoText(const ActionScope& scope, const ActionPlan& plan) {
       text += "\n…";
       break;
     }
-    text += "\n" + scope.File(hold.file).absolutePath + ": " + HoldText(hold.reason);
+    text += "\n" + scope.File(hold.file).absolutePath() + ": " + HoldText(hold.reason);
   }
   return text;
 }

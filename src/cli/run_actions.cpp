@@ -34,7 +34,7 @@ bool FolderExists(const std::string& label, const std::string& folder, std::FILE
 
 // One planned step, as --dry-run prints it.
 std::string StepLine(const ActionScope& scope, const ActionPlan& plan, const PlanStep& step) {
-  const std::string& path = scope.File(step.file).absolutePath;
+  const std::string& path = scope.File(step.file).absolutePath();
   const std::string bytes = " (" + GroupedNumber(step.bytes) + " Bytes)";
   switch (plan.action) {
     case ActionKind::kTrash:
@@ -42,9 +42,9 @@ std::string StepLine(const ActionScope& scope, const ActionPlan& plan, const Pla
     case ActionKind::kMove:
       return "Verschieben: " + path + " -> " + step.target + bytes;
     case ActionKind::kHardlink:
-      return "Harte Verknüpfung: " + path + " -> " + scope.File(step.kept).absolutePath + bytes;
+      return "Harte Verknüpfung: " + path + " -> " + scope.File(step.kept).absolutePath() + bytes;
     case ActionKind::kReflink:
-      return "Reflink: " + path + " -> " + scope.File(step.kept).absolutePath + bytes;
+      return "Reflink: " + path + " -> " + scope.File(step.kept).absolutePath() + bytes;
     case ActionKind::kDelete:
       return "Endgültig löschen: " + path + bytes;
   }
@@ -54,7 +54,7 @@ std::string StepLine(const ActionScope& scope, const ActionPlan& plan, const Pla
 void ReportHeld(const ActionScope& scope, const ActionPlan& plan, Diagnostics& diagnostics) {
   for (const PlanHold& hold : plan.held) {
     if (hold.reason != HoldReason::kNotIdentical && hold.reason != HoldReason::kAlreadyLinked) {
-      diagnostics.Printf("Übersprungen: %s (%s)\n", scope.File(hold.file).absolutePath.c_str(),
+      diagnostics.Printf("Übersprungen: %s (%s)\n", scope.File(hold.file).absolutePath().c_str(),
                          HoldText(hold.reason));
     }
   }

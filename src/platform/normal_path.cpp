@@ -1,5 +1,7 @@
 #include "platform/normal_path.h"
 
+#include <algorithm>
+
 #include <unistd.h>
 
 #include <cstdlib>
@@ -25,7 +27,28 @@ std::string NormalPath(const std::string& path) {
   return out == "/" ? std::string() : out;
 }
 
+bool IsCleanAbsolutePath(std::string_view path) {
+  if (path == "/") {
+    return true;
+  }
+  if (!path.starts_with('/') || path.ends_with('/')) {
+    return false;
+  }
+  for (size_t start = 1; start <= path.size();) {
+    const size_t end = std::min(path.find('/', start), path.size());
+    const std::string_view part = path.substr(start, end - start);
+    if (part.empty() || part == "." || part == "..") {
+      return false;
+    }
+    start = end + 1;
+  }
+  return true;
+}
+
 std::string CleanAbsolutePath(std::string_view path, std::string_view workingFolder) {
+  if (IsCleanAbsolutePath(path)) {
+    return std::string(path);
+  }
   std::string joined;
   if (!path.starts_with('/')) {
     joined = workingFolder;

@@ -20,6 +20,10 @@ std::string NormalPath(const std::string& path);
 // away the component before it (never above the root). The root is "/".
 std::string CleanAbsolutePath(std::string_view path, std::string_view workingFolder);
 
+// Whether CleanAbsolutePath would give `path` back as it is: absolute, no
+// empty, "." or ".." component, no slash at the end but for the root.
+bool IsCleanAbsolutePath(std::string_view path);
+
 // Whether the clean absolute path `inner` is `outer` itself or lies below it
 // (whole components: "/a/bc" is not below "/a/b"). The root, "" or "/",
 // holds everything.

@@ -173,6 +173,23 @@ int CompareNoCase(std::string_view a, std::string_view b) {
   return 0;
 }
 
+void AppendNoCaseSortKey(std::string_view text, std::string* out) {
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if (byte < 0x80) {  // most names: one byte, folded in place
+      out->push_back(static_cast<char>(AsciiUpper(byte)));
+      ++pos;
+      continue;
+    }
+    const char32_t c = FoldUpperChar(DecodeOne(text, &pos));
+    if (c >= kInvalidBase) {
+      out->push_back(static_cast<char>(0xF8));
+    }
+    EncodeOne(c, out);
+  }
+}
+
 bool HasFoldableChar(std::string_view text) {
   size_t pos = 0;
   while (pos < text.size()) {

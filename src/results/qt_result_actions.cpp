@@ -288,7 +288,7 @@ void ResultActions::OpenFolders(const std::vector<int>& rows) {
   for (const int r : rows) {
     const uint32_t file = model_->row(r).file;
     if (file != kNoFile) {
-      std::string folder = ParentOf(scope_->File(file).absolutePath);
+      std::string folder = ParentOf(scope_->File(file).absolutePath());
       if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
         folders.push_back(std::move(folder));
       }
@@ -314,7 +314,7 @@ void ResultActions::CopyPaths(const std::vector<int>& rows) {
   for (const int r : rows) {
     const uint32_t file = model_->row(r).file;
     if (file != kNoFile) {
-      paths << QFile::decodeName(scope_->File(file).absolutePath.c_str());
+      paths << QFile::decodeName(scope_->File(file).absolutePath().c_str());
     }
   }
   if (!paths.isEmpty()) {

@@ -7,9 +7,9 @@
 #include <QPixmap>
 #include <algorithm>
 #include <string_view>
-#include <unordered_map>
 
 #include "actions/action_texts.h"
+#include "actions/entry_index.h"
 #include "platform/attributes.h"
 #include "platform/text.h"
 #include "progress/progress.h"
@@ -45,72 +45,112 @@ QIcon PadlockIcon() {
   return icon;
 }
 
-// CompareNoCase from the first character where the texts differ: identical
-// bytes fold alike, and a byte that does not continue a UTF-8 sequence always
-// starts a character for both texts. Long shared folder prefixes are skipped
-// this way, which keeps sorting a large list quick.
-int CompareTextNoCase(std::string_view a, std::string_view b) {
-  const size_t n = std::min(a.size(), b.size());
-  size_t k = 0;
-  while (k < n && a[k] == b[k]) {
-    ++k;
+// For every file of the scope, how many of its files hold the same data
+// (hard links of one file); a folder counts 1.
+std::vector<uint32_t> SharedDataCounts(const ActionScope& scope) {
+  const size_t files = scope.FileCount();
+  std::vector<std::pair<InodeKey, uint32_t>> byData(files);
+  for (size_t file = 0; file < files; ++file) {
+    byData[file] = {KeyOf(*scope.File(file).entry), static_cast<uint32_t>(file)};
   }
-  while (k > 0 && k < a.size() && (static_cast<unsigned char>(a[k]) & 0xC0) == 0x80) {
-    --k;
+  std::sort(byData.begin(), byData.end(), [](const auto& a, const auto& b) {
+    return a.first.device != b.first.device ? a.first.device < b.first.device
+                                            : a.first.inode < b.first.inode;
+  });
+  std::vector<uint32_t> counts(files, 1);
+  for (size_t begin = 0; begin < files;) {
+    size_t end = begin + 1;
+    while (end < files && byData[end].first == byData[begin].first) {
+      ++end;
+    }
+    for (size_t k = begin; k < end; ++k) {
+      const uint32_t file = byData[k].second;
+      counts[file] = scope.File(file).entry->IsDirectory() ? 1 : static_cast<uint32_t>(end - begin);
+    }
+    begin = end;
   }
-  while (k > 0 && k < b.size() && (static_cast<unsigned char>(b[k]) & 0xC0) == 0x80) {
-    --k;
-  }
-  return CompareNoCase(a.substr(k), b.substr(k));
+  return counts;
 }
 
-template <typename T>
-int Order(T a, T b) {
-  return a < b ? -1 : (b < a ? 1 : 0);
-}
-
-int CompareWithKeys(const FileEntry& a, const SortKeys& ka, const FileEntry& b, const SortKeys& kb,
-                    int sortColumn, bool sortDescending) {
-  int result = 0;
-  switch (sortColumn) {
-    case kColName:
-      result = CompareTextNoCase(ka.name, kb.name);
-      break;
-    case kColDirectory:
-      result = CompareTextNoCase(ka.directory, kb.directory);
-      break;
-    case kColSize:
-      result = Order(a.size, b.size);
-      break;
-    case kColAttributes:
-      result = Order(a.attributes & kAttrComparable, b.attributes & kAttrComparable);
-      break;
-    case kColDate:
-      result = Order(a.time, b.time);
-      break;
-    default:  // "Gruppe", and any column the list does not have
-      break;
+// Gives every row the number of its record in the scope. The rows were made
+// from the same classes in the same order as the scope's classes, so they
+// are taken side by side; a row that does not match (a list cut short by a
+// cancel) is looked up instead.
+void AssignFiles(const ActionScope& scope, std::vector<ResultRow>* rows) {
+  size_t r = 0;
+  for (const std::vector<uint32_t>& members : scope.classes()) {
+    for (const uint32_t file : members) {
+      if (r < rows->size() && (*rows)[r].entry == scope.File(file).entry) {
+        (*rows)[r++].file = file;
+      }
+    }
   }
-  return sortDescending ? -result : result;
+  if (r == rows->size()) {
+    return;
+  }
+  EntryIndex fileOf(scope.FileCount());
+  for (size_t file = 0; file < scope.FileCount(); ++file) {
+    fileOf.TryEmplace(scope.File(file).entry, static_cast<uint32_t>(file));
+  }
+  for (ResultRow& row : *rows) {
+    const uint32_t file = fileOf.Find(row.entry);
+    row.file = file != EntryIndex::kMissing ? file : kNoFile;
+  }
 }
 
 }  // namespace
 
-SortKeys SortKeysOf(const FileEntry& e) {
-  return {e.IsDirectory() ? std::string_view(".") : e.name(), e.location()};
-}
-
 ResultRow MakeResultRow(const FileEntry& entry, int classNumber) {
   ResultRow row;
   row.entry = &entry;
-  row.keys = SortKeysOf(entry);
   row.classNumber = classNumber;
-  row.name = QString::fromStdString(MemberNameText(entry));
-  row.directory = QString::fromStdString(MemberDirectoryText(entry));
-  row.sizeKb = QString::number(SizeInKilobytes(entry.size));
-  row.attributes = QString::fromStdString(AttributeLetters(entry.attributes));
-  row.date = QString::fromStdString(LocalDateText(entry.time, kListDateFormat));
   return row;
+}
+
+ResultTexts TextsOf(const FileEntry& entry) {
+  ResultTexts texts;
+  for (int column = kColName; column < kResultColumns; ++column) {
+    ResultRow row = MakeResultRow(entry, 0);
+    QString text = CellText(row, column);
+    switch (column) {
+      case kColName:
+        texts.name = std::move(text);
+        break;
+      case kColDirectory:
+        texts.directory = std::move(text);
+        break;
+      case kColSize:
+        texts.sizeKb = std::move(text);
+        break;
+      case kColAttributes:
+        texts.attributes = std::move(text);
+        break;
+      default:
+        texts.date = std::move(text);
+        break;
+    }
+  }
+  return texts;
+}
+
+QString CellText(const ResultRow& row, int column) {
+  const FileEntry& entry = *row.entry;
+  switch (column) {
+    case kColGroup:
+      return QString::number(row.classNumber);
+    case kColName:
+      return QString::fromStdString(MemberNameText(entry));
+    case kColDirectory:
+      return QString::fromStdString(MemberDirectoryText(entry));
+    case kColSize:
+      return QString::number(SizeInKilobytes(entry.size));
+    case kColAttributes:
+      return QString::fromStdString(AttributeLetters(entry.attributes));
+    case kColDate:
+      return QString::fromStdString(LocalDateText(entry.time, kListDateFormat));
+    default:
+      return {};
+  }
 }
 
 std::vector<ResultRow> BuildResultRows(const ClassList& classes, ProgressFactory& factory,
@@ -136,16 +176,8 @@ std::vector<ResultRow> BuildResultRows(const ClassList& classes, ProgressFactory
   return rows;
 }
 
-int CompareRows(const FileEntry& a, const FileEntry& b, int sortColumn, bool sortDescending) {
-  return CompareWithKeys(a, SortKeysOf(a), b, SortKeysOf(b), sortColumn, sortDescending);
-}
-
-int CompareRows(const ResultRow& a, const ResultRow& b, int sortColumn, bool sortDescending) {
-  return CompareWithKeys(*a.entry, a.keys, *b.entry, b.keys, sortColumn, sortDescending);
-}
-
 QString OpenPathOfRow(const ResultRow& row) {
-  return row.directory + QLatin1Char('/') + row.name;
+  return CellText(row, kColDirectory) + QLatin1Char('/') + CellText(row, kColName);
 }
 
 void ResultsModel::SetRows(std::vector<ResultRow> rows) {
@@ -163,24 +195,8 @@ void ResultsModel::SetMarking(const ActionScope* scope, MarkSet* marks) {
   marks_ = marks;
   sharedData_.clear();
   if (scope_ != nullptr) {
-    std::unordered_map<const FileEntry*, uint32_t> index;
-    std::unordered_map<InodeKey, uint32_t, InodeKeyHash> perData;
-    index.reserve(scope_->FileCount());
-    perData.reserve(scope_->FileCount());
-    for (size_t file = 0; file < scope_->FileCount(); ++file) {
-      const FileEntry* entry = scope_->File(file).entry;
-      index.emplace(entry, static_cast<uint32_t>(file));
-      ++perData[KeyOf(*entry)];
-    }
-    for (ResultRow& r : rows_) {
-      const auto it = index.find(r.entry);
-      r.file = it != index.end() ? it->second : kNoFile;
-    }
-    sharedData_.resize(scope_->FileCount());
-    for (size_t file = 0; file < scope_->FileCount(); ++file) {
-      const FileEntry& entry = *scope_->File(file).entry;
-      sharedData_[file] = entry.IsDirectory() ? 1 : perData[KeyOf(entry)];
-    }
+    AssignFiles(*scope_, &rows_);
+    sharedData_ = SharedDataCounts(*scope_);
   }
   if (!rows_.empty()) {
     emit dataChanged(index(0, 0), index(rowCount() - 1, kResultColumns - 1));
@@ -289,6 +305,12 @@ QVariant ResultsModel::MarkingData(const ResultRow& r, int column, int role) con
   }
 }
 
+QModelIndex ResultsModel::index(int row, int column, const QModelIndex& parent) const {
+  const bool inside = !parent.isValid() && row >= 0 && static_cast<size_t>(row) < rows_.size() &&
+                      column >= 0 && column < kResultColumns;
+  return inside ? createIndex(row, column) : QModelIndex();
+}
+
 int ResultsModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
@@ -309,27 +331,12 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
   }
   const ResultRow& r = row(index.row());
   if (role == Qt::ToolTipRole && column == kColDirectory) {
-    return r.directory;  // the whole folder, elided in the cell
+    return CellText(r, kColDirectory);  // the whole folder, elided in the cell
   }
   if (role != Qt::DisplayRole) {
     return MarkingData(r, column, role);
   }
-  switch (column) {
-    case kColGroup:
-      return QString::number(r.classNumber);
-    case kColName:
-      return r.name;
-    case kColDirectory:
-      return r.directory;
-    case kColSize:
-      return r.sizeKb;
-    case kColAttributes:
-      return r.attributes;
-    case kColDate:
-      return r.date;
-    default:
-      return {};
-  }
+  return CellText(r, column);
 }
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -357,15 +364,33 @@ ResultsSortProxy::ResultsSortProxy(QObject* parent) : QSortFilterProxyModel(pare
 void ResultsSortProxy::SortRows(int column, bool descending) {
   sortColumn_ = column;
   sortDescending_ = descending;
-  // The direction lives in CompareRows; the proxy always sorts "ascending"
-  // by it. Without dynamic sorting it sorts again on every call, stably from
+  const auto* model = static_cast<const ResultsModel*>(sourceModel());
+  std::vector<const FileEntry*> entries(static_cast<size_t>(model->rowCount()));
+  for (size_t r = 0; r < entries.size(); ++r) {
+    entries[r] = model->row(static_cast<int>(r)).entry;
+  }
+  keys_ = ColumnSortKeys(entries, column, descending);
+  // The direction lives in the keys; the proxy always sorts "ascending" by
+  // them. Without dynamic sorting it sorts again on every call, stably from
   // the rows' current order, so rows that compare equal keep their places.
   sort(column, Qt::AscendingOrder);
+  keys_.clear();
+  keys_.shrink_to_fit();
+}
+
+void ResultsSortProxy::setSourceModel(QAbstractItemModel* model) {
+  QSortFilterProxyModel::setSourceModel(model);
+  connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { keys_.clear(); });
 }
 
 bool ResultsSortProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {
+  const auto l = static_cast<size_t>(left.row());
+  const auto r = static_cast<size_t>(right.row());
+  if (l < keys_.size() && r < keys_.size()) {
+    return keys_[l] < keys_[r];
+  }
   const auto* model = static_cast<const ResultsModel*>(sourceModel());
-  return CompareRows(model->row(left.row()), model->row(right.row()), sortColumn_,
+  return CompareRows(*model->row(left.row()).entry, *model->row(right.row()).entry, sortColumn_,
                      sortDescending_) < 0;
 }
 

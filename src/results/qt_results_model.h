@@ -1,8 +1,10 @@
 // The results list's data: one row per member of every similarity class, the
 // class numbers counting down (n for the first class of the list, 1 for the
-// last), the six column texts computed once when the rows are made. Sorting
-// goes through a proxy whose order is CompareRows over the records behind the
-// rows; no text is read back for it.
+// last). A row holds its record and class number only; the texts of a cell
+// are made when the view asks for them, which is for the rows on screen, so
+// a list of a million rows fills at once and keeps no texts. Sorting goes
+// through a proxy whose order is CompareRows over the records behind the
+// rows, given as one number per row for the sorting (ColumnSortKeys).
 //
 // With the marks of an action scope attached, each row of a file that may be
 // acted on has a check box in its first cell (a mark belongs to the file, so
@@ -21,49 +23,38 @@
 #include "actions/marking.h"
 #include "collect/file_entry.h"
 #include "engine/similarity_class.h"
+#include "results/row_order.h"
 
 namespace vrx {
 
 class ProgressFactory;
 
-enum ResultColumn { kColGroup, kColName, kColDirectory, kColSize, kColAttributes, kColDate };
-inline constexpr int kResultColumns = 6;
-
-// The texts of columns 1 and 2 as views into the record, for sorting.
-struct SortKeys {
-  std::string_view name;
-  std::string_view directory;
-};
-SortKeys SortKeysOf(const FileEntry& entry);
-
 struct ResultRow {
   const FileEntry* entry = nullptr;
   uint32_t file = 0;  // the record's index in the attached action scope
-  SortKeys keys;
   int classNumber = 0;
+};
+
+// A member of class `classNumber`; its texts are made when a cell is drawn.
+ResultRow MakeResultRow(const FileEntry& entry, int classNumber);
+
+// The texts of a row's columns 1 to 5.
+struct ResultTexts {
   QString name;
   QString directory;
   QString sizeKb;
   QString attributes;
   QString date;
 };
-
-// The texts of one member in class `classNumber`.
-ResultRow MakeResultRow(const FileEntry& entry, int classNumber);
+ResultTexts TextsOf(const FileEntry& entry);
+// The text of one cell (column 0 the class number).
+QString CellText(const ResultRow& row, int column);
 
 // The rows of all classes in the order of the class list, under a progress
 // window "Vorbereiten der Darstellung". A cancel sets *runCancelled; the row
 // being made is still added and the filling stops there.
 std::vector<ResultRow> BuildResultRows(const ClassList& classes, ProgressFactory& factory,
                                        bool* runCancelled);
-
-// The order of two rows by a column: 0 all equal; 1 and 2 the name and
-// directory texts without regard to letter case; 3 the size in bytes; 4 the
-// bits R, H, S, A read as one number; 5 the time. Negated when descending.
-// A column outside 0..5 compares equal (the dialog never asks for one).
-int CompareRows(const FileEntry& a, const FileEntry& b, int sortColumn, bool sortDescending);
-// The same with the rows' keys computed once.
-int CompareRows(const ResultRow& a, const ResultRow& b, int sortColumn, bool sortDescending);
 
 // The path that opening a row hands to the desktop: directory text, "/",
 // name text (a directory's row gives its path followed by "/.").
@@ -92,6 +83,9 @@ class ResultsModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
+  // Checked against the rows and columns directly: sorting a long list asks
+  // for two indexes at every comparison.
+  QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
@@ -117,8 +111,10 @@ class ResultsSortProxy : public QSortFilterProxyModel {
  public:
   explicit ResultsSortProxy(QObject* parent);
 
-  // Sorts all rows by `column`, descending when asked.
+  // Sorts all rows by `column`, descending when asked, stably from the
+  // order they have now.
   void SortRows(int column, bool descending);
+  void setSourceModel(QAbstractItemModel* model) override;
 
  protected:
   bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
@@ -126,6 +122,9 @@ class ResultsSortProxy : public QSortFilterProxyModel {
  private:
   int sortColumn_ = 0;
   bool sortDescending_ = false;
+  // The rows' keys while SortRows sorts; a sort of the proxy's own (after
+  // the rows were replaced) compares the records.
+  std::vector<uint64_t> keys_;
 };
 
 }  // namespace vrx

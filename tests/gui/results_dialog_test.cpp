@@ -391,7 +391,7 @@ class ResultsDialogTest : public QObject {
     QFETCH(QString, directory);
     QFETCH(QString, kb);
     QFETCH(QString, letters);
-    const ResultRow row = MakeResultRow(File(path.toStdString(), size, attributes), 1);
+    const ResultTexts row = TextsOf(File(path.toStdString(), size, attributes));
     QCOMPARE(row.name, name);
     QCOMPARE(row.directory, directory);
     QCOMPARE(row.sizeKb, kb);
@@ -400,11 +400,10 @@ class ResultsDialogTest : public QObject {
 
   void DateTexts() {
     // TZ is Europe/Berlin (set by the test's environment).
-    QCOMPARE(MakeResultRow(File("/a", 1, 0, At(1'780'000'000)), 1).date,
-             QString("28.05.2026 22:26"));
+    QCOMPARE(TextsOf(File("/a", 1, 0, At(1'780'000'000))).date, QString("28.05.2026 22:26"));
     FileEntry old = File("/a", 1);
     old.time = FileTimeFromUnix(-2'300'000'000, 0);  // 1897
-    QCOMPARE(MakeResultRow(old, 1).date, QString("01.01.1970 01:00"));
+    QCOMPARE(TextsOf(old).date, QString("01.01.1970 01:00"));
   }
 
   void CompareRows_data() {
@@ -451,6 +450,11 @@ class ResultsDialogTest : public QObject {
     QCOMPARE(signOf(vrx::CompareRows(a, b, column, false)), sign);
     QCOMPARE(signOf(vrx::CompareRows(a, b, column, true)), -sign);
     QCOMPARE(signOf(vrx::CompareRows(b, a, column, false)), -sign);
+    // The keys a long list is sorted by give the same order.
+    for (const bool descending : {false, true}) {
+      const std::vector<uint64_t> keys = ColumnSortKeys({&a, &b}, column, descending);
+      QCOMPARE(signOf((keys[0] > keys[1]) - (keys[0] < keys[1])), descending ? -sign : sign);
+    }
   }
 
   void CompareRowsByDate() {
@@ -458,6 +462,8 @@ class ResultsDialogTest : public QObject {
     const FileEntry late = File("/b", 1, 0, At(2000));
     QVERIFY(vrx::CompareRows(early, late, kColDate, false) < 0);
     QVERIFY(vrx::CompareRows(early, late, kColDate, true) > 0);
+    QVERIFY(ColumnSortKeys({&early, &late}, kColDate, false)[0] <
+            ColumnSortKeys({&early, &late}, kColDate, false)[1]);
   }
 
   void HeaderClicksTurnTheDirectionOver() {

@@ -37,6 +37,15 @@ TEST(NormalPathTest, MissingPathsAreCleanedByTheirText) {
   EXPECT_EQ(NormalPath("/."), "");
 }
 
+TEST(NormalPathTest, CleanPathsAreRecognisedAsTheyAre) {
+  for (const std::string path :
+       {"/", "/a", "/a/b c", "/a/.b", "/a/..b", "/a/b.", "", "a", "/a/", "//a", "/a//b", "/a/./b",
+        "/a/../b", "/a/.", "/a/..", "/.", "/.."}) {
+    EXPECT_EQ(IsCleanAbsolutePath(path), CleanAbsolutePath(path, "/w") == path) << path;
+  }
+  EXPECT_EQ(CleanAbsolutePath("a/./b/../c", "/w//x"), "/w/x/a/c");
+}
+
 TEST(NormalPathTest, SameOrBelowCompareWholeComponents) {
   EXPECT_TRUE(IsSameOrBelow("/a/b", "/a/b"));
   EXPECT_TRUE(IsSameOrBelow("/a/b/c", "/a/b"));

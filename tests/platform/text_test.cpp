@@ -38,13 +38,43 @@ TEST(TextTest, CompareNoCase) {
     const char* b;
     int sign;
   } cases[] = {
-      {"abc", "ABC", 0}, {"/Tmp/A", "/tmp/a", 0}, {"\xc3\xa4", "\xc3\x84", 0},
-      {"a", "b", -1},    {"B", "a", 1},           {"ab", "abc", -1},
-      {"", "", 0},       {"z", "\xc3\xa4", -1},
+      {"abc", "ABC", 0},
+      {"/Tmp/A", "/tmp/a", 0},
+      {"\xc3\xa4", "\xc3\x84", 0},
+      {"a", "b", -1},
+      {"B", "a", 1},
+      {"ab", "abc", -1},
+      {"", "", 0},
+      {"z", "\xc3\xa4", -1},
+      // An invalid byte comes after every character, and bytes among themselves.
+      {"\xff", "\xf4\x8f\xbf\xbf", 1},
+      {"a\xfe", "A\xff", -1},
+      {"\xc3", "\xc3\xa4", 1},
+  };
+  const auto sign = [](int v) { return (v > 0) - (v < 0); };
+  const auto key = [](std::string_view text) {
+    std::string k;
+    AppendNoCaseSortKey(text, &k);
+    return k;
   };
   for (const auto& c : cases) {
-    const int result = CompareNoCase(c.a, c.b);
-    EXPECT_EQ((result > 0) - (result < 0), c.sign) << c.a << " vs " << c.b;
+    EXPECT_EQ(sign(CompareNoCase(c.a, c.b)), c.sign) << c.a << " vs " << c.b;
+    EXPECT_EQ(sign(key(c.a).compare(key(c.b))), c.sign) << "sort keys of " << c.a << " vs " << c.b;
+  }
+  // The keys order any texts as CompareNoCase does.
+  const char* const pieces[] = {"a",        "A",       "z",    "\xc3\xa4",         "\xc3\x84",
+                                "\xc3\x9f", "\xff",    "\xc3", "\xf4\x8f\xbf\xbf", "\xe2\x82",
+                                "/",        "\xce\xb1"};
+  unsigned seed = 7;
+  const auto next = [&seed] { return (seed = seed * 1103515245U + 12345U) >> 16; };
+  for (int round = 0; round < 3000; ++round) {
+    std::string a;
+    std::string b;
+    for (unsigned n = next() % 4; n > 0; --n)
+      a += pieces[next() % std::size(pieces)];
+    for (unsigned n = next() % 4; n > 0; --n)
+      b += pieces[next() % std::size(pieces)];
+    ASSERT_EQ(sign(key(a).compare(key(b))), sign(CompareNoCase(a, b))) << a << " vs " << b;
   }
 }
 
