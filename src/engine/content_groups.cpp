@@ -18,9 +18,8 @@ namespace {
 
 constexpr size_t kDefaultMaxOpenFiles = 256;  // all threads together, when the limit allows
 
-}  // namespace
-
-RunStatus GatherEqualContent(CvrxApp& app, GatherOptions options) {
+// The options with every 0 replaced by its default.
+GatherOptions WithDefaults(GatherOptions options) {
   if (options.workers == 0) {
     options.workers = DefaultWorkers();
   }
@@ -33,6 +32,13 @@ RunStatus GatherEqualContent(CvrxApp& app, GatherOptions options) {
   if (options.sideBySideFrom == 0) {
     options.sideBySideFrom = kDefaultSideBySideFrom;
   }
+  return options;
+}
+
+}  // namespace
+
+RunStatus GatherEqualContent(CvrxApp& app, GatherOptions options) {
+  options = WithDefaults(options);
   std::unique_ptr<Progress> progress = app.progressFactory().Create("Vergleichen", false);
   app.progressWnd = progress.get();
   progress->SetRange(0, static_cast<int64_t>(CountMembers(app.classes)), 1);
