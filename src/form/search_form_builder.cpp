@@ -362,8 +362,8 @@ void CSearchDialog::BuildGrid(QGridLayout* grid) {
   endDate_ = makeDate(kEndDate);
   endTime_ = makeTime(kEndTime);
   // The label beside a box is its buddy: a screen reader reads it as the
-  // box's label, since a box reports its current text as its name.
-  QLabel* kindLabel = label("Art");
+  // box's label, and Alt with its underlined letter goes to the box.
+  QLabel* kindLabel = label("&Art");
   kindLabel->setBuddy(dateKind);
   grid->addWidget(Row(this, {label("ab"), startDate_, startTime_, nullptr, kindLabel, dateKind}),
                   top(2) + 1, kColIncl);
@@ -385,7 +385,7 @@ void CSearchDialog::BuildGrid(QGridLayout* grid) {
                   kColDiff);
 
   // Größe.
-  QLabel* byteLabel = label("Byte");
+  QLabel* byteLabel = label("&Byte");
   byteLabel->setBuddy(makeBox(kSize));
   grid->addWidget(Row(this, {byteLabel->buddy(), byteLabel}), top(4) + 1, kColIncl);
   centre(makeCheck(kSizeActive, ""), top(4) + 1, kColActive);

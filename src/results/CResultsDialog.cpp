@@ -113,10 +113,12 @@ void CResultsDialog::BuildControls() {
     b->setAutoDefault(false);
     return b;
   };
-  save_ = button("Speichern", 1039);
-  newSearch_ = button("Neue Suche", 1040);
-  quit_ = button("Beenden", 2);
-  help_ = button("Hilfe", 1041);
+  // Alt with the underlined letter presses a button (the work buttons below
+  // have letters of their own).
+  save_ = button("&Speichern", 1039);
+  newSearch_ = button("&Neue Suche", 1040);
+  quit_ = button("&Beenden", 2);
+  help_ = button("&Hilfe", 1041);
   place(save_, {50, 162, 50, 14});
   place(newSearch_, {128, 162, 50, 14});
   place(quit_, {208, 162, 50, 14});
@@ -169,12 +171,12 @@ void CResultsDialog::BuildWorkControls() {
     b->setMenu(menu);
     return b;
   };
-  mark_ = workButton("Markieren", "markButton", "Menü Markieren: Regeln zum Markieren",
+  mark_ = workButton("&Markieren", "markButton", "Menü Markieren: Regeln zum Markieren",
                      actions_->markMenu());
-  act_ = workButton("Aktion", "actionButton", "Menü Aktion: mit den markierten Dateien",
+  act_ = workButton("&Aktion", "actionButton", "Menü Aktion: mit den markierten Dateien",
                     actions_->actionMenu());
   protect_ =
-      workButton("Schutzordner", "protectButton", "Menü Schutzordner", actions_->protectMenu());
+      workButton("S&chutzordner", "protectButton", "Menü Schutzordner", actions_->protectMenu());
   list_->setAccessibleName(QStringLiteral("Ergebnisliste"));
   list_->installEventFilter(this);
   list_->setContextMenuPolicy(Qt::CustomContextMenu);

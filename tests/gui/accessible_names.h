@@ -15,6 +15,8 @@
 #include <QStringList>
 #include <QTest>
 #include <QWidget>
+#include <algorithm>
+#include <array>
 
 namespace vrx {
 
@@ -171,6 +173,15 @@ inline QStringList ControlNames(const QList<QWidget*>& controls) {
                            : QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name));
   }
   return names;
+}
+
+// The names Tab visits going round from the first control of `screen`, and
+// those Shift+Tab visits put in the opposite order. When Tab follows the
+// screen both are the names of `screen` and of its first control once more.
+inline std::array<QStringList, 2> TabRounds(const QList<QWidget*>& screen) {
+  QStringList backwards = ControlNames(KeyChain(screen.first(), Qt::Key_Backtab));
+  std::reverse(backwards.begin(), backwards.end());
+  return {ControlNames(KeyChain(screen.first(), Qt::Key_Tab)), backwards};
 }
 
 }  // namespace vrx

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 #include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -250,16 +251,41 @@ class ResultsDialogTest : public QObject {
       QCOMPARE(screen.first(), dialog.list());
       QCOMPARE(screen.size(), 8);
       const QStringList expected = ControlNames(screen + QList<QWidget*>{screen.first()});
-      QCOMPARE(ControlNames(KeyChain(dialog.list(), Qt::Key_Tab)), expected);
-      QStringList backwards = expected;
-      std::reverse(backwards.begin(), backwards.end());
-      QCOMPARE(ControlNames(KeyChain(dialog.list(), Qt::Key_Backtab)), backwards);
+      for (const QStringList& round : TabRounds(screen)) {
+        QCOMPARE(round, expected);
+      }
     }
   }
 
   // The menus of the work buttons and of the rows, the question before an
   // action and the account of one: every entry and button says a name of its
   // own in its window. The summary line says the summary.
+  // Each button has a letter of its own; Alt with it presses the button.
+  void ButtonLetters() {
+    ThreeClasses();
+    CResultsDialog dialog(*app_, dialogs_, nullFactory_, nullptr);
+    QVERIFY(dialog.Fill());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QSet<QString> letters;
+    for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
+      if (b->isVisible()) {
+        const QString letter = QKeySequence::mnemonic(b->text()).toString();
+        QVERIFY2(!letter.isEmpty() && !letters.contains(letter), qPrintable(b->text()));
+        letters.insert(letter);
+      }
+    }
+    QCOMPARE(letters.size(), 7);
+    // From the list, a letter presses its button after a short flash.
+    QCOMPARE(QApplication::focusWidget(), dialog.list());
+    QTest::keyClick(dialog.list(), Qt::Key_S, Qt::AltModifier);
+    QTRY_COMPARE(dialogs_.calls().size(), size_t(1));
+    QCOMPARE(dialogs_.calls().back().kind, UserDialogs::Kind::kSaveFile);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::AltModifier);
+    QTRY_VERIFY(!dialog.isVisible());
+    QVERIFY(!dialog.exitRequested());
+  }
+
   void ActionWindowsSayTheirNames() {
     RuleClasses();
     Settings().SaveProtectedFolders({"/p/eins", "/p/zwei"});
