@@ -1,7 +1,7 @@
 #include "actions/marking.h"
 
 #include <algorithm>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace vrx {
 bool MarkSet::Set(const ActionScope& scope, size_t file, bool marked) {
@@ -81,22 +81,34 @@ MarkSummary SummarizeMarks(const ActionScope& scope, const MarkSet& marks) {
   MarkSummary summary;
   summary.classes = scope.classes().size();
   summary.files = scope.FileCount();
-  std::unordered_set<InodeKey, InodeKeyHash> staying;
-  for (size_t file = 0; file < scope.FileCount(); ++file) {
-    if (!marks.IsMarked(file)) {
-      staying.insert(KeyOf(*scope.File(file).entry));
-    }
-  }
-  std::unordered_set<InodeKey, InodeKeyHash> counted;
+  // The data of the marked files, each once: its bytes, and whether an
+  // unmarked file keeps it. Only marked files go into the table, so a
+  // long list with few marks is summed at once.
+  struct Data {
+    uint64_t bytes = 0;
+    bool staying = false;
+  };
+  std::unordered_map<InodeKey, Data, InodeKeyHash> marked;
   for (size_t file = 0; file < scope.FileCount(); ++file) {
     if (marks.IsMarked(file)) {
       ++summary.marked;
       const FileEntry& entry = *scope.File(file).entry;
-      const InodeKey key = KeyOf(entry);
-      if (!staying.contains(key) && counted.insert(key).second) {
-        summary.markedBytes += entry.size;
+      marked.try_emplace(KeyOf(entry), Data{entry.size, false});
+    }
+  }
+  if (marked.empty()) {
+    return summary;
+  }
+  for (size_t file = 0; file < scope.FileCount(); ++file) {
+    if (!marks.IsMarked(file)) {
+      const auto it = marked.find(KeyOf(*scope.File(file).entry));
+      if (it != marked.end()) {
+        it->second.staying = true;
       }
     }
+  }
+  for (const auto& [key, data] : marked) {
+    summary.markedBytes += data.staying ? 0 : data.bytes;
   }
   return summary;
 }
