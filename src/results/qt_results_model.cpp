@@ -101,32 +101,6 @@ ResultRow MakeResultRow(const FileEntry& entry, int classNumber) {
   return row;
 }
 
-ResultTexts TextsOf(const FileEntry& entry) {
-  ResultTexts texts;
-  for (int column = kColName; column < kResultColumns; ++column) {
-    ResultRow row = MakeResultRow(entry, 0);
-    QString text = CellText(row, column);
-    switch (column) {
-      case kColName:
-        texts.name = std::move(text);
-        break;
-      case kColDirectory:
-        texts.directory = std::move(text);
-        break;
-      case kColSize:
-        texts.sizeKb = std::move(text);
-        break;
-      case kColAttributes:
-        texts.attributes = std::move(text);
-        break;
-      default:
-        texts.date = std::move(text);
-        break;
-    }
-  }
-  return texts;
-}
-
 QString CellText(const ResultRow& row, int column) {
   const FileEntry& entry = *row.entry;
   switch (column) {

@@ -38,16 +38,7 @@ struct ResultRow {
 // A member of class `classNumber`; its texts are made when a cell is drawn.
 ResultRow MakeResultRow(const FileEntry& entry, int classNumber);
 
-// The texts of a row's columns 1 to 5.
-struct ResultTexts {
-  QString name;
-  QString directory;
-  QString sizeKb;
-  QString attributes;
-  QString date;
-};
-ResultTexts TextsOf(const FileEntry& entry);
-// The text of one cell (column 0 the class number).
+// The text of one cell (column 0 the class number), made when asked.
 QString CellText(const ResultRow& row, int column);
 
 // The rows of all classes in the order of the class list, under a progress

@@ -390,19 +390,21 @@ class ResultsDialogTest : public QObject {
     QFETCH(QString, directory);
     QFETCH(QString, kb);
     QFETCH(QString, letters);
-    const ResultTexts row = TextsOf(File(path.toStdString(), size, attributes));
-    QCOMPARE(row.name, name);
-    QCOMPARE(row.directory, directory);
-    QCOMPARE(row.sizeKb, kb);
-    QCOMPARE(row.attributes, letters);
+    const FileEntry entry = File(path.toStdString(), size, attributes);
+    const ResultRow row = MakeResultRow(entry, 1);
+    QCOMPARE(CellText(row, kColName), name);
+    QCOMPARE(CellText(row, kColDirectory), directory);
+    QCOMPARE(CellText(row, kColSize), kb);
+    QCOMPARE(CellText(row, kColAttributes), letters);
   }
 
   void DateTexts() {
     // TZ is Europe/Berlin (set by the test's environment).
-    QCOMPARE(TextsOf(File("/a", 1, 0, At(1'780'000'000))).date, QString("28.05.2026 22:26"));
+    const FileEntry recent = File("/a", 1, 0, At(1'780'000'000));
+    QCOMPARE(CellText(MakeResultRow(recent, 1), kColDate), QString("28.05.2026 22:26"));
     FileEntry old = File("/a", 1);
     old.time = FileTimeFromUnix(-2'300'000'000, 0);  // 1897
-    QCOMPARE(TextsOf(old).date, QString("01.01.1970 01:00"));
+    QCOMPARE(CellText(MakeResultRow(old, 1), kColDate), QString("01.01.1970 01:00"));
   }
 
   void CompareRows_data() {
