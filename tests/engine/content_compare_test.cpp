@@ -138,7 +138,8 @@ TEST_F(ContentCompareTest, ShortenedFileIsDifferentAndReported) {
     app.params.contentExact = exactTolerance;
     diagnostics.messages.clear();
     EXPECT_EQ(CompareContent(context, a, b), 1);
-    EXPECT_EQ(diagnostics.messages, std::vector<std::string>{"Cannot read file " + b.Path() + "\n"});
+    EXPECT_EQ(diagnostics.messages,
+              std::vector<std::string>{"Cannot read file " + b.Path() + "\n"});
   }
 }
 
