@@ -152,7 +152,7 @@ class FileEntryArray {
   // reference to a folder text (its address and length) followed by the
   // names of records in that folder; a record finds the reference at a
   // fixed distance before its name.
-  static constexpr size_t kTextBlock = 64 * 1024;
+  static constexpr size_t kTextBlock = size_t{64} * 1024;
   static constexpr size_t kRecentFolders = 8;
 
   // `n` bytes of room at textNext_, with a new block when the last one has
