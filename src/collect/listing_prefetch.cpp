@@ -99,6 +99,7 @@ std::optional<ListedAhead> ListingPrefetch::Take(uint64_t device, uint64_t inode
     return std::nullopt;
   }
   --ahead_;
+  aheadEntries_ -= job->listed.listing.size();
   changed_.notify_all();
   if (!job->ok) {
     return std::nullopt;
@@ -136,6 +137,7 @@ void ListingPrefetch::ForgetLocked(const Key& parentKey) {
       next_.erase(job.order);
     } else {
       --ahead_;
+      aheadEntries_ -= job.listed.listing.size();
     }
     jobs_.erase(it);
     ForgetLocked(key);
@@ -145,7 +147,9 @@ void ListingPrefetch::ForgetLocked(const Key& parentKey) {
 void ListingPrefetch::Loop() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [this] { return quit_ || (!next_.empty() && ahead_ < kAheadLimit); });
+    changed_.wait(lock, [this] {
+      return quit_ || (!next_.empty() && ahead_ < kAheadLimit && aheadEntries_ < kAheadEntries);
+    });
     if (quit_) {
       return;
     }
@@ -162,7 +166,10 @@ void ListingPrefetch::Loop() {
     if (job.forgotten) {
       --ahead_;
       jobs_.erase(key);
-    } else if (job.ok) {
+    } else if (!job.ok) {
+      job.listed.listing.clear();
+    } else {
+      aheadEntries_ += job.listed.listing.size();
       try {
         QueueLocked(job.listed.dir, job.listed.listing, job.order);
       } catch (const std::bad_alloc&) {

@@ -46,8 +46,10 @@ class ListingPrefetch {
  public:
   static constexpr size_t kThreads = 2;
   // At most this many directories are read ahead and not yet taken (each
-  // holds a descriptor).
+  // holds a descriptor), and no new one is started while their listings hold
+  // this many entries.
   static constexpr size_t kAheadLimit = 48;
+  static constexpr size_t kAheadEntries = 8192;
 
   // Directories deeper than `maxDepth` below the first are not read ahead.
   explicit ListingPrefetch(size_t maxDepth) : maxDepth_(maxDepth) {}
@@ -103,7 +105,8 @@ class ListingPrefetch {
   std::unordered_map<Key, std::unique_ptr<Job>, KeyHash> jobs_;
   std::unordered_map<Key, std::vector<Key>, KeyHash> children_;  // by parent
   std::map<WalkOrder, Key> next_;                                // queued jobs in the walk's order
-  size_t ahead_ = 0;  // jobs being read or read and not taken
+  size_t ahead_ = 0;         // jobs being read or read and not taken
+  size_t aheadEntries_ = 0;  // entries in the listings read and not taken
   bool quit_ = false;
   std::vector<std::thread> threads_;
 };
