@@ -44,6 +44,7 @@ int TerminalWidth() {
 int main(int argc, char** argv) {
   // Before any thread runs: the content comparison opens many files at once.
   vrx::RaiseOpenFileLimit();
+  vrx::TuneMemoryAllocator();
   InstallInterruptHandler();
   std::signal(SIGXFSZ, SIG_IGN);
   vrx::CliEnvironment environment;

@@ -70,7 +70,14 @@ std::vector<SimilarityClass> ContentGatherer::Gather(const SimilarityClass& cls)
   }
   GatherSizeRuns(std::move(members));
   buffers_.resize(std::min(buffers_.size(), kKeptBuffers));
-  return MadeClasses();
+  std::vector<SimilarityClass> classes = MadeClasses();
+  if (cls.size() > kKeptMembers) {
+    // Marks for thousands of members are not kept for the next class: with
+    // many threads they would add up to megabytes nobody uses.
+    marks_ = MemberMarks();
+    std::vector<Bucket>().swap(made_);
+  }
+  return classes;
 }
 
 // The size step hands over classes of one size; should a class mix sizes,
@@ -192,18 +199,35 @@ void ContentGatherer::Settle(Bucket bucket, Split next) {
     SettleInBatches(std::move(bucket));
     return;
   }
-  if (next == Split::kSample && size_ <= kHeadBytes && bucket.size() * size_ <= kKeptBytes) {
-    for (const Bucket& part : SplitSmallByBytes(bucket)) {
-      if (Stopped()) {
-        return;
-      }
-      Resolve(part);
-    }
+  if (next == Split::kSample && size_ <= kHeadBytes && SettleSmallByBytes(bucket)) {
     return;
   }
   for (Bucket& part : SplitByHash(bucket, next)) {
     Settle(std::move(part), next == Split::kSample ? Split::kWhole : Split::kNone);
   }
+}
+
+// A bucket of files no longer than the head sample, split by their bytes when
+// these may be kept: at most kKeptBytes for one bucket, and only while all
+// threads together keep no more than kKeptBytesTotal. False when they may
+// not; the bucket then goes through the hash splits.
+bool ContentGatherer::SettleSmallByBytes(const Bucket& bucket) {
+  const size_t bytes = bucket.size() * static_cast<size_t>(size_);
+  if (bytes > kKeptBytes || !reporter_.TakeKeptRoom(bytes)) {
+    return false;
+  }
+  struct GiveBack {
+    GatherReporter& reporter;
+    size_t bytes;
+    ~GiveBack() { reporter.GiveKeptRoom(bytes); }
+  } giveBack{reporter_, bytes};
+  for (const Bucket& part : SplitSmallByBytes(bucket)) {
+    if (Stopped()) {
+      break;
+    }
+    Resolve(part);
+  }
+  return true;
 }
 
 // A bucket small enough to have all its files open at once.

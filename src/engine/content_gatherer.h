@@ -90,6 +90,7 @@ class ContentGatherer {
   static constexpr size_t kPumpFiles = 64;   // pump while opening or hashing many small files
   static constexpr uint64_t kSequentialBytes = uint64_t{1} << 20;
   static constexpr size_t kKeptBuffers = 4;
+  static constexpr size_t kKeptMembers = 4096;  // marks kept for the next class
   // A bucket too large to open at once whose files are no longer than the
   // head sample keeps their bytes when they come to at most this much.
   static constexpr size_t kKeptBytes = size_t{2} << 20;
@@ -143,6 +144,7 @@ class ContentGatherer {
   void SettleInBatches(Bucket bucket);
   std::optional<Bucket> BatchRound(const Bucket& bucket);
   std::vector<Bucket> SplitByHash(const Bucket& bucket, Split kind);
+  bool SettleSmallByBytes(const Bucket& bucket);
   std::vector<Bucket> SplitSmallByBytes(const Bucket& bucket);
   void Resolve(const Bucket& part);
   Bucket Left(const Bucket& members) const;

@@ -29,13 +29,13 @@ namespace vrx {
 class CvrxApp;
 
 struct GatherOptions {
-  // Files open at once over all threads (at least 2 per thread); 0 takes 256,
-  // or fewer when the process's limit on open files leaves less. Should
+  // Files open at once over all threads (at least 2 per thread); 0 takes 128
+  // per thread, or fewer when the process's limit on open files leaves less. Should
   // descriptors run out all the same, a thread opens fewer at once; when not
   // even two can be had, the step stops (kTooLarge).
   size_t maxOpenFiles = 0;
-  // Threads reading at once, the calling one included; 0 takes one per core
-  // of the machine, at most four. The classes are the same for every number.
+  // Threads reading at once, the calling one included; 0 takes eight per core
+  // of the machine, at most sixteen. The classes are the same for every number.
   size_t workers = 0;
   // Files of at least this many bytes have their holes looked up where the
   // file system reports them; ranges that are holes in every member of a
@@ -46,6 +46,9 @@ struct GatherOptions {
   // exercise these paths on small files; the classes are the same for every
   // value.
   uint64_t sideBySideFrom = 0;
+  // Members of the classes all threads work on at once (a class is taken
+  // alone when it has more); 0 takes 32,768 or two of the largest class.
+  size_t membersInWork = 0;
 };
 
 // Replaces every class of app.classes (members of equal size) by its classes

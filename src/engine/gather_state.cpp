@@ -19,4 +19,14 @@ void GatherReporter::Pump() {
   }
 }
 
+bool GatherReporter::TakeKeptRoom(size_t bytes) {
+  size_t left = shared_.keptRoom.load();
+  while (left >= bytes) {
+    if (shared_.keptRoom.compare_exchange_weak(left, left - bytes)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace vrx

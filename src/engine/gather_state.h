@@ -19,6 +19,10 @@ namespace vrx {
 
 class Progress;
 
+// The bytes of small files that all threads together keep at once to split
+// their buckets by the bytes themselves (content_gatherer.h).
+constexpr size_t kKeptBytesTotal = size_t{4} << 20;
+
 struct SharedGather {
   enum State : int { kWaiting, kTaken, kFinished, kStopped };
 
@@ -46,6 +50,11 @@ struct SharedGather {
   std::atomic<bool> outOfDescriptors{false};
   std::atomic<int64_t> steps{0};  // progress steps not yet shown
   std::atomic<size_t> helpersRunning{0};
+  std::atomic<size_t> keptRoom{kKeptBytesTotal};  // of kKeptBytesTotal, not taken
+  // Members of the classes being worked on, and how many there may be at
+  // once: each member costs the threads some bytes while its class is split.
+  std::atomic<size_t> membersInWork{0};
+  size_t memberBudget = SIZE_MAX;
 };
 
 // Where a gatherer reports its steps and messages. Only the reporter of the
@@ -64,6 +73,10 @@ class GatherReporter {
     shared_.outOfDescriptors.store(true);
     shared_.stop.store(true);
   }
+  // Takes room for `bytes` of kept small files from what all threads share;
+  // false when there is not that much left. Given back by GiveKeptRoom.
+  bool TakeKeptRoom(size_t bytes);
+  void GiveKeptRoom(size_t bytes) { shared_.keptRoom.fetch_add(bytes); }
   // Shows the steps counted so far and lets the progress object pump; a
   // cancellation stops the step.
   void Pump();

@@ -28,6 +28,11 @@ constexpr size_t kMaxWorkers = 16;  // threads reading at once, the calling one 
 // nothing.
 constexpr size_t kWorkersPerCore = 8;
 constexpr auto kWaitPump = std::chrono::milliseconds(20);
+// The threads together work on classes of at most this many members at once,
+// or on two of the largest class when that is more: many threads each on a
+// class of thousands of small files would hold more for them than the
+// candidate list holds for the files themselves.
+constexpr size_t kMembersInWork = size_t{32} << 10;
 
 using ClassPointers = std::vector<const SimilarityClass*>;
 
@@ -78,6 +83,31 @@ class SlotApplier {
   bool cut_ = false;
 };
 
+// Waits until a class of `members` members may be worked on beside the
+// classes in work, then counts it in; a class is never kept waiting while no
+// other is in work. The calling thread (with an applier) pumps and puts
+// finished classes in place while it waits.
+void WaitForRoom(size_t members, SharedGather& shared, GatherReporter& reporter,
+                 SlotApplier* applier) {
+  size_t inWork = shared.membersInWork.load();
+  for (;;) {
+    if (inWork == 0 || inWork + members <= shared.memberBudget) {
+      if (shared.membersInWork.compare_exchange_weak(inWork, inWork + members)) {
+        return;
+      }
+      continue;
+    }
+    if (applier != nullptr) {
+      applier->ApplyReady();
+      reporter.Pump();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    } else {
+      shared.membersInWork.wait(inWork);
+    }
+    inWork = shared.membersInWork.load();
+  }
+}
+
 // Takes classes one after the other until none is left or the step stops;
 // the calling thread (with an applier) puts finished classes in place as it
 // goes, so old and new classes are not all held at once.
@@ -89,6 +119,18 @@ void TakeClasses(const CvrxApp& app, const ClassPointers& classes, ThreadShare s
     if (i >= classes.size() || shared.stop.load(std::memory_order_relaxed)) {
       return;  // a class taken only after the stop stays as it was
     }
+    const size_t members = classes[i]->size();
+    WaitForRoom(members, shared, reporter, applier);
+    // Counted out however the class ends, so that no thread waits for
+    // room that a thread out of memory never gives back.
+    struct CountOut {
+      SharedGather& shared;
+      size_t members;
+      ~CountOut() {
+        shared.membersInWork.fetch_sub(members);
+        shared.membersInWork.notify_all();
+      }
+    } countOut{shared, members};
     SharedGather::Slot& slot = shared.slots[i];
     slot.state.store(SharedGather::kTaken, std::memory_order_relaxed);
     slot.result = std::make_unique<SharedGather::Result>();
@@ -150,6 +192,12 @@ void GatherInParallel(CvrxApp& app, Progress& progress, const GatherOptions& opt
   const size_t helpers = std::min(options.workers - 1, classes.size() - 1);
   const ThreadShare share{std::max(options.maxOpenFiles / (helpers + 1), kMinOpenFiles),
                           kChunkBudget / (helpers + 1), options.holesFrom, options.sideBySideFrom};
+  size_t largest = 0;
+  for (const SimilarityClass* cls : classes) {
+    largest = std::max(largest, cls->size());
+  }
+  shared.memberBudget =
+      options.membersInWork != 0 ? options.membersInWork : std::max(kMembersInWork, 2 * largest);
   GatherReporter reporter(shared, &progress);
   std::vector<std::thread> threads = StartHelpers(app, classes, share, shared, helpers);
   WorkOn(app, classes, share, shared, reporter, &applier);

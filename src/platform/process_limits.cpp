@@ -1,5 +1,6 @@
 #include "platform/process_limits.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -9,6 +10,11 @@ namespace {
 
 constexpr uint64_t kMinReserve = 16;
 constexpr uint64_t kReserveShare = 8;  // one descriptor in eight stays free
+// Blocks of this size and more are mapped apart and given back when freed.
+// Set, the threshold no longer rises after the first such block is freed,
+// which would keep later large buffers in a thread's heap after use.
+constexpr int kMapThreshold = 128 << 10;
+constexpr int kHeaps = 2;  // the reading threads mostly wait for system calls
 
 }  // namespace
 
@@ -18,6 +24,11 @@ void RaiseOpenFileLimit() {
     limit.rlim_cur = limit.rlim_max;
     ::setrlimit(RLIMIT_NOFILE, &limit);
   }
+}
+
+void TuneMemoryAllocator() {
+  ::mallopt(M_MMAP_THRESHOLD, kMapThreshold);
+  ::mallopt(M_ARENA_MAX, kHeaps);
 }
 
 uint64_t OpenFileLimit() {
