@@ -519,7 +519,7 @@ class BinaryTest : public CliTest {
 // end by an uncaught exception. 5,000 records whose paths have some 3,600
 // bytes need more than the 16 MiB allowed.
 TEST_F(BinaryTest, OutOfMemoryDuringTheWalkStopsWithAMessage) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(PARLIND_ADDRESS_SANITIZER)
   GTEST_SKIP() << "AddressSanitizer cannot run within an address-space limit";
 #else
   std::string deep;
