@@ -8,14 +8,21 @@
 // opening the path down from the deepest open frame, name by name, each
 // checked to be the directory listed. A walk of any depth so holds a bounded
 // number of descriptors.
+//
+// The subdirectories of the outermost kHeldDirectories frames are opened and
+// listed ahead on threads of their own (listing_prefetch.h); the stack takes
+// such a listing when it enters the directory, and opens and lists it itself
+// when none was read ahead.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "collect/listing_prefetch.h"
 #include "platform/dir_listing.h"
 #include "platform/open_directory.h"
 
@@ -44,10 +51,13 @@ class EnteredDirectories {
 
 struct WalkFrame {
   std::string path;
-  DirHandle dir;
+  // Shared with the listings read ahead below it, which open relative to it;
+  // null while closed.
+  std::shared_ptr<DirHandle> dir;
   uint64_t device = 0;  // of this directory, to check it when it is opened again
   uint64_t inode = 0;
   std::vector<DirEntryInfo> listing;
+  WalkOrder order;  // where it comes in the walk, for the listings read ahead
   size_t next = 0;  // the next listing entry of this pass
   int pass = 0;     // 0, or 1 for the second pass of files-first mode
   bool withSubdirs = true;
@@ -80,7 +90,9 @@ class DirectoryStack {
 
  private:
   bool Admit(const std::string& path) const;
-  void Push(WalkFrame frame);
+  bool OpenBelowTop(const DirEntryInfo& info, const std::string& path, WalkFrame& frame);
+  void Push(WalkFrame frame, bool listed);
+  void Pop();
   bool ReopenTop();
   void ReportAccessError(const std::string& path) const;
   void ReportChanged(const std::string& path) const;
@@ -90,6 +102,7 @@ class DirectoryStack {
   const char* tooLongMessage_;
   int passes_;
   std::vector<WalkFrame> frames_;
+  ListingPrefetch prefetch_;
 };
 
 }  // namespace vrx

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <iterator>
 #include <new>
-#include <numeric>
 #include <utility>
 
 #include "engine/vrx_app.h"
@@ -30,6 +29,19 @@ bool SortBatchParts(const std::vector<Bucket>& parts, uint32_t rep, Bucket& join
     }
   }
   return repLost;
+}
+
+// The members grouped by their keys, in the order of the keys.
+std::vector<Bucket> PartsByKey(std::vector<std::pair<uint64_t, uint32_t>>& keyed) {
+  std::sort(keyed.begin(), keyed.end());
+  std::vector<Bucket> parts;
+  for (size_t i = 0; i < keyed.size(); ++i) {
+    if (i == 0 || keyed[i].first != keyed[i - 1].first) {
+      parts.emplace_back();
+    }
+    parts.back().push_back(keyed[i].second);
+  }
+  return parts;
 }
 
 }  // namespace
@@ -262,69 +274,73 @@ std::optional<Bucket> ContentGatherer::BatchRound(const Bucket& bucket) {
 }
 
 // Splits a bucket by a hash of each member's samples or whole content, one
-// file open at a time. The parts come in the order of their hashes.
+// file open at a time; the samples of every second run of members are read
+// by the side thread. The parts come in the order of their hashes.
 std::vector<Bucket> ContentGatherer::SplitByHash(const Bucket& bucket, Split kind) {
   std::vector<std::pair<uint64_t, uint32_t>> keyed;
   keyed.reserve(bucket.size());
   size_t hashed = 0;
-  for (uint32_t member : bucket) {
-    uint64_t hash = 0;
-    if (HashMember(member, kind, &hash)) {
+  const auto visit = [&](size_t pos, const AheadRead* got) {
+    const uint32_t member = bucket[pos];
+    uint64_t hash = got != nullptr ? got->hash : 0;
+    if (got != nullptr ? TakeAhead(member, *got) : HashMember(member, kind, &hash)) {
       keyed.emplace_back(hash, member);
-    }
-    if (Stopped()) {
-      return {};
     }
     if (++hashed % kPumpFiles == 0) {
       Pump();
     }
-  }
-  std::sort(keyed.begin(), keyed.end());
-  std::vector<Bucket> parts;
-  for (size_t i = 0; i < keyed.size(); ++i) {
-    if (i == 0 || keyed[i].first != keyed[i - 1].first) {
-      parts.emplace_back();
+  };
+  if (kind == Split::kSample) {
+    VisitSharing(
+        bucket, [&](size_t pos, AheadRead& out) { SamplesAhead(bucket[pos], out); }, visit);
+  } else {
+    for (size_t pos = 0; pos < bucket.size() && !Stopped(); ++pos) {
+      visit(pos, nullptr);
     }
-    parts.back().push_back(keyed[i].second);
   }
-  return parts;
+  if (Stopped()) {
+    return {};
+  }
+  return PartsByKey(keyed);
 }
 
 // A bucket too large to open at once whose files are no longer than the head
 // sample: each file is read whole by its one read, as the sample hash would
 // read it, and its bytes are kept (folded when case does not count), so the
 // bucket is split by the bytes themselves and its parts are final without a
-// second opening of any file. Parts come in the order of their bytes, members
-// ascending within a part.
+// second opening of any file. Every second run of members is read by the
+// side thread. Parts come in the order of their bytes, members ascending
+// within a part.
 std::vector<Bucket> ContentGatherer::SplitSmallByBytes(const Bucket& bucket) {
   const auto length = static_cast<size_t>(size_);
   std::vector<unsigned char> kept(bucket.size() * length);
-  Bucket read;  // the members whose bytes were kept, in bucket order
+  const auto bytesOf = [&](size_t pos) { return kept.data() + pos * length; };
+  std::vector<size_t> read;  // the positions whose bytes were kept, ascending
   read.reserve(bucket.size());
   size_t opened = 0;
-  for (uint32_t member : bucket) {
-    if (KeepWhole(member, kept.data() + read.size() * length)) {
-      read.push_back(member);
-    }
-    if (Stopped()) {
-      return {};
-    }
-    if (++opened % kPumpFiles == 0) {
-      Pump();
-    }
+  VisitSharing(
+      bucket, [&](size_t pos, AheadRead& out) { WholeAhead(bucket[pos], bytesOf(pos), out); },
+      [&](size_t pos, const AheadRead* got) {
+        const uint32_t member = bucket[pos];
+        if (got != nullptr ? TakeAhead(member, *got) : KeepWhole(member, bytesOf(pos))) {
+          read.push_back(pos);
+        }
+        if (++opened % kPumpFiles == 0) {
+          Pump();
+        }
+      });
+  if (Stopped()) {
+    return {};
   }
-  const auto bytesOf = [&](size_t slot) { return kept.data() + slot * length; };
-  std::vector<size_t> order(read.size());
-  std::iota(order.begin(), order.end(), size_t{0});
-  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+  std::stable_sort(read.begin(), read.end(), [&](size_t a, size_t b) {
     return std::memcmp(bytesOf(a), bytesOf(b), length) < 0;
   });
   std::vector<Bucket> parts;
-  for (size_t i = 0; i < order.size(); ++i) {
-    if (i == 0 || std::memcmp(bytesOf(order[i - 1]), bytesOf(order[i]), length) != 0) {
+  for (size_t i = 0; i < read.size(); ++i) {
+    if (i == 0 || std::memcmp(bytesOf(read[i - 1]), bytesOf(read[i]), length) != 0) {
       parts.emplace_back();
     }
-    parts.back().push_back(read[order[i]]);
+    parts.back().push_back(bucket[read[i]]);
   }
   return parts;
 }

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -103,6 +104,22 @@ class ContentGatherer {
     std::vector<Bucket> groups;
     std::vector<Bucket> done;
   };
+  // What the side thread read of one member of a large bucket. Taken only
+  // when everything went well; otherwise the owner reads the member once more
+  // itself, so a file that cannot be read is met, and reported, by the owner
+  // in member order.
+  struct AheadRead {
+    bool ok = false;
+    bool unchanged = false;  // the stamp after reading was the one of opening
+    FileStamp stamp;
+    uint64_t hash = 0;
+    uint64_t bytes = 0;  // bytes read, for the progress
+  };
+  // Reads the member at a bucket position on the side thread.
+  using AheadFn = std::function<void(size_t pos, AheadRead& out)>;
+  // The owner's part for the member at a position: with what the side thread
+  // read, or with null when the owner reads the member itself.
+  using VisitFn = std::function<void(size_t pos, const AheadRead* got)>;
 
   // The splitting (content_gatherer.cpp).
   void GatherSizeRuns(Bucket members);
@@ -118,6 +135,14 @@ class ContentGatherer {
   std::vector<Bucket> SplitSmallByBytes(const Bucket& bucket);
   void Resolve(const Bucket& part);
   Bucket Left(const Bucket& members) const;
+
+  // Large buckets read with the side thread ahead (content_gatherer_ahead.cpp).
+  void VisitSharing(const Bucket& bucket, const AheadFn& ahead, const VisitFn& visit);
+  void StartAhead(size_t from, size_t to, const AheadFn& ahead, std::vector<AheadRead>& out);
+  bool OpenAhead(uint32_t member, FileReader& reader) const;
+  void SamplesAhead(uint32_t member, AheadRead& out);
+  void WholeAhead(uint32_t member, unsigned char* data, AheadRead& out) const;
+  bool TakeAhead(uint32_t member, const AheadRead& got);
 
   // The side-by-side comparison of a bucket (content_gatherer_compare.cpp).
   std::optional<std::vector<Bucket>> CompareTogether(const Bucket& bucket);
@@ -145,6 +170,8 @@ class ContentGatherer {
   unsigned char* BufferAt(size_t index, size_t length);
   // The hash of the bytes, folded first when case does not count.
   uint64_t HashOf(unsigned char* data, size_t length, uint64_t seed) const;
+  bool ReadSamples(const FileReader& reader, unsigned char* data, uint64_t* hash,
+                   uint64_t* bytes) const;
   void Tick(uint32_t member);
   void Pump();
   void NoteRead(size_t bytes);
@@ -158,9 +185,10 @@ class ContentGatherer {
   const bool ignoreCase_;
   std::unique_ptr<XXH3_state_t, StateDeleter> hashState_;
   const SimilarityClass* cls_ = nullptr;
-  uint64_t size_ = 0;   // the recorded size of the members being split
-  bool holes_ = false;  // whether holes are looked up at this size
-  SideWorker side_;     // reads half of each group of big files
+  uint64_t size_ = 0;        // the recorded size of the members being split
+  bool holes_ = false;       // whether holes are looked up at this size
+  SideWorker side_;          // reads half of each group of big files
+  PieceBuffer aheadBuffer_;  // the side thread's buffer for samples read ahead
   std::vector<Bucket> made_;
   MemberMarks marks_;
   std::vector<PieceBuffer> buffers_;

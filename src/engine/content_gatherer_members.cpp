@@ -62,17 +62,33 @@ bool ContentGatherer::KeepWhole(uint32_t member, unsigned char* data) {
 
 // The hash of the head sample, then of the tail sample seeded with it.
 bool ContentGatherer::HashSamples(uint32_t member, const FileReader& reader, uint64_t* hash) {
+  uint64_t bytes = 0;
+  const bool read = ReadSamples(reader, BufferAt(0, kHeadBytes + kTailBytes), hash, &bytes);
+  NoteRead(static_cast<size_t>(bytes));
+  if (!read) {
+    Drop(member, FileTrouble::kRead);
+  }
+  return read;
+}
+
+// Reads the head sample, then the tail sample, of an open member into `data`
+// (room for both) and hashes them, the tail seeded with the head's hash.
+// False when a read failed; `bytes` counts what was read. Touches nothing of
+// the gatherer's, so the side thread reads this way too.
+bool ContentGatherer::ReadSamples(const FileReader& reader, unsigned char* data, uint64_t* hash,
+                                  uint64_t* bytes) const {
   const uint64_t headEnd = std::min(size_, kHeadBytes);
-  unsigned char* data = BufferAt(0, kHeadBytes + kTailBytes);
-  if (!Read(member, reader, 0, headEnd, data)) {
+  if (!reader.ReadExactly(0, data, headEnd)) {
     return false;
   }
+  *bytes += headEnd;
   *hash = HashOf(data, headEnd, 0);
   const uint64_t tailStart = std::max(headEnd, size_ > kTailBytes ? size_ - kTailBytes : 0);
   if (tailStart < size_) {
-    if (!Read(member, reader, tailStart, size_ - tailStart, data)) {
+    if (!reader.ReadExactly(tailStart, data, size_ - tailStart)) {
       return false;
     }
+    *bytes += size_ - tailStart;
     *hash = HashOf(data, size_ - tailStart, *hash);
   }
   return true;

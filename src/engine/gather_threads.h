@@ -14,7 +14,7 @@ class Progress;
 
 enum class GatherEnd { kDone, kOutOfMemory, kOutOfDescriptors };
 
-// Threads reading at once by default: one per core, at most four.
+// Threads reading at once by default: four per core, at most eight.
 size_t DefaultWorkers();
 
 // The step over every class of app.classes with the options' bounds (none of

@@ -56,4 +56,11 @@ OpenOutcome OpenSubdirectory(const DirHandle& parent, const std::string& name, u
   return DirOpener::Open(parent.fd(), name.c_str(), O_NOFOLLOW, true, device, inode, out);
 }
 
+bool StillSubdirectory(const DirHandle& parent, const std::string& name, uint64_t device,
+                       uint64_t inode) {
+  struct stat st {};
+  return parent.IsOpen() && ::fstatat(parent.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+         S_ISDIR(st.st_mode) && st.st_dev == device && st.st_ino == inode;
+}
+
 }  // namespace vrx

@@ -44,4 +44,10 @@ OpenOutcome OpenDirectory(const std::string& path, DirHandle* out);
 OpenOutcome OpenSubdirectory(const DirHandle& parent, const std::string& name, uint64_t device,
                              uint64_t inode, DirHandle* out);
 
+// Whether `name` in `parent` still is the directory (`device`, `inode`) and
+// not a link: a directory opened earlier may be entered under its name only
+// while this holds.
+bool StillSubdirectory(const DirHandle& parent, const std::string& name, uint64_t device,
+                       uint64_t inode);
+
 }  // namespace vrx

@@ -349,6 +349,43 @@ TEST_F(WalkTest, DeepTreeNeedsNeitherStackNorDescriptorsPerLevel) {
   }
 }
 
+// More directories than are listed ahead at once, and a subtree in the middle
+// excluded after its listing may have been read ahead: the records come in
+// the walk's order (each listing sorted, depth first), and no descriptor is
+// left open.
+TEST_F(WalkTest, WideTreeComesInOrderWhateverWasListedAhead) {
+  const auto openDescriptors = [] {
+    const std::filesystem::directory_iterator fds("/proc/self/fd");
+    return std::distance(begin(fds), end(fds));
+  };
+  Paths expected;
+  const int fanOut[] = {12, 6, 3};
+  const std::function<void(const std::string&, int)> make = [&](const std::string& dir, int level) {
+    for (int i = 0; level < 3 && i < fanOut[level]; ++i) {
+      const std::string sub = dir + "/d" + (i < 10 ? "0" : "") + std::to_string(i);
+      tree_.MakeDir(sub);
+      expected.push_back(sub);
+      make(sub, level + 1);
+    }
+    tree_.MakeFile(dir + "/f");
+    expected.push_back(dir + "/f");
+  };
+  make("s", 0);
+  for (const bool exclude : {false, true}) {
+    SCOPED_TRACE(exclude ? "s/d05 excluded" : "everything");
+    Paths want = expected;
+    if (exclude) {
+      SetExcludes({{"s/d05", true}});
+      std::erase_if(want, [](const std::string& p) { return p.starts_with("s/d05/"); });
+    }
+    app_.candidates.SetSize(0);
+    const auto before = openDescriptors();
+    WalkFiltered("s", true, false);
+    EXPECT_EQ(Recorded(), want);
+    EXPECT_EQ(openDescriptors(), before);
+  }
+}
+
 TEST_F(WalkTest, SymbolicLinksAreNeitherRecordedNorFollowed) {
   tree_.MakeFile("s/real/f.txt");
   tree_.MakeSymlink("s/dirlink", tree_.Path("s/real"));
