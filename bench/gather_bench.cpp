@@ -45,11 +45,10 @@ void Walk(const std::string& dir, vrx::FileEntryArray& out) {
       Walk(path, out);
     } else if ((e.attributes & 0x4) == 0 && e.size > 0) {
       vrx::FileEntry entry;
-      entry.path = path;
       entry.size = e.size;
       entry.device = e.device;
       entry.inode = e.inode;
-      out.Add(entry);
+      out.Add(path, entry);
     }
   }
 }
@@ -139,10 +138,11 @@ int main(int argc, char** argv) {
   for (const vrx::SimilarityClass& cls : app.classes) {
     ++group;
     for (const vrx::FileEntry* e : cls) {
-      const size_t slash = e->path.rfind('/');
+      const std::string path = e->Path();
+      const size_t slash = path.rfind('/');
       const std::string_view name = e->name();
       std::printf("%zu,%.*s,%s,%llu,,\n", group, static_cast<int>(name.size()), name.data(),
-                  e->path.substr(0, slash == 0 ? 1 : slash).c_str(),
+                  path.substr(0, slash == 0 ? 1 : slash).c_str(),
                   static_cast<unsigned long long>(e->size));
     }
   }

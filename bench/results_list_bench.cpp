@@ -69,16 +69,17 @@ void MakeClasses(vrx::CvrxApp& app, size_t rows) {
     const size_t members = std::min<size_t>(2 + classIndex % 3, rows - made);
     const uint64_t size = 1000 + static_cast<uint64_t>(classIndex) * 37 % 900'000;
     for (size_t m = 0; m < members; ++m, ++made) {
+      const std::string path = "/home/user/Dokumente/Archiv " + std::to_string(made / 500) +
+                               "/Bericht_" + std::to_string(made * 7919 % rows) +
+                               (made % 2 ? ".pdf" : ".txt");
       vrx::FileEntry e;
-      e.path = "/home/user/Dokumente/Archiv " + std::to_string(made / 500) + "/Bericht_" +
-               std::to_string(made * 7919 % rows) + (made % 2 ? ".pdf" : ".txt");
       e.size = size;
       e.attributes = made % 5 == 0 ? 0x21 : 0x20;
       e.time =
           vrx::FileTimeFromUnix(1'600'000'000 + static_cast<int64_t>(made * 613 % 90'000'000), 0);
       e.modified = e.time;
       e.inode = made + 1;
-      app.candidates.Add(e);
+      app.candidates.Add(path, e);
     }
     ++classIndex;
   }

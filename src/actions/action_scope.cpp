@@ -53,6 +53,7 @@ uint32_t ActionScope::FileOf(const FileEntry* entry) const {
 // Each record becomes a file once, numbered in the order of first sight; a
 // record's number is kept by its position in the candidate list.
 void ActionScope::CollectFiles(const CvrxApp& app) {
+  std::string path;  // reused from record to record
   for (const SimilarityClass& members : app.classes) {
     std::vector<uint32_t>& indices = classes_.emplace_back();
     indices.reserve(members.size());
@@ -65,8 +66,10 @@ void ActionScope::CollectFiles(const CvrxApp& app) {
         number = static_cast<uint32_t>(files_.size());
         ScopeFile& file = files_.emplace_back();
         file.entry = entry;
-        if (!IsCleanAbsolutePath(entry->path)) {
-          file.cleanPath = AbsolutePath(entry->path, workingFolder_);
+        path.clear();
+        entry->AppendPath(&path);
+        if (!IsCleanAbsolutePath(path)) {
+          file.cleanPath = AbsolutePath(path, workingFolder_);
         }
       }
       indices.push_back(number);

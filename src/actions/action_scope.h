@@ -41,7 +41,7 @@ struct ScopeFile {
   uint32_t sourceRank = 0;  // its source's position in the typed list (0 first)
   FileStanding standing = FileStanding::kActionable;
 
-  const std::string& absolutePath() const { return cleanPath.empty() ? entry->path : cleanPath; }
+  std::string absolutePath() const { return cleanPath.empty() ? entry->Path() : cleanPath; }
 
   // A regular file that can stay as a class's kept member.
   bool IsKeepable() const {

@@ -27,7 +27,7 @@ class Executor {
     std::unique_ptr<Progress> progress = MakeProgress();
     for (size_t i = 0; i < plan_.steps.size(); ++i) {
       if (progress != nullptr) {
-        progress->SetText("%s", scope_.File(plan_.steps[i].file).entry->path.c_str());
+        progress->SetText("%s", scope_.File(plan_.steps[i].file).entry->Path().c_str());
       }
       Carry(i);
       if (progress != nullptr) {
@@ -118,7 +118,7 @@ class Executor {
     const FileEntry& keptEntry = *scope_.File(step.kept).entry;
     CheckedFile kept;
     if (Verdict v = CheckUnchanged(keptEntry, guard_, true, &kept); !v.ok()) {
-      return Verdict::Refused("behaltene Datei " + keptEntry.path + ": " + v.reason);
+      return Verdict::Refused("behaltene Datei " + keptEntry.Path() + ": " + v.reason);
     }
     *target = kept.RealPath();
     return plan_.action == ActionKind::kHardlink ? LinkOne(kept, file, entry)

@@ -14,8 +14,8 @@ size_t MarkSet::Count() const {
 }
 
 bool KeepsRather(const ScopeFile& a, const ScopeFile& b, KeepRule rule) {
-  const std::string& pa = a.entry->path;
-  const std::string& pb = b.entry->path;
+  const std::string pa = a.entry->Path();
+  const std::string pb = b.entry->Path();
   switch (rule) {
     case KeepRule::kOldest:
       if (a.entry->modified != b.entry->modified) {

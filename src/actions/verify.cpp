@@ -54,8 +54,9 @@ bool MatchesRecord(const FileIdentity& identity, const FileEntry& entry) {
 
 Verdict CheckUnchanged(const FileEntry& entry, const LocationGuard& guard, bool readOnly,
                        CheckedFile* out) {
-  out->name = NameOf(entry.path);
-  const std::string parent = ParentOf(entry.path);
+  const std::string path = entry.Path();
+  out->name = NameOf(path);
+  const std::string parent = ParentOf(path);
   if (const int error = OpenFolder(AT_FDCWD, parent, false, &out->folder)) {
     return Verdict::Failed("Ordner nicht zugänglich", error);
   }

@@ -34,7 +34,7 @@ bool FolderExists(const std::string& label, const std::string& folder, std::FILE
 
 // One planned step, as --dry-run prints it.
 std::string StepLine(const ActionScope& scope, const ActionPlan& plan, const PlanStep& step) {
-  const std::string& path = scope.File(step.file).absolutePath();
+  std::string path = scope.File(step.file).absolutePath();
   const std::string bytes = " (" + GroupedNumber(step.bytes) + " Bytes)";
   switch (plan.action) {
     case ActionKind::kTrash:

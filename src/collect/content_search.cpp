@@ -60,7 +60,7 @@ bool ContentTest(const FileEntry& entry, const SearchParams& params, Diagnostics
     FileReader reader;
     const OpenResult opened = OpenRecordWaiting(entry, &reader);
     if (opened != OpenResult::kOpened) {
-      diagnostics.Write(TroubleLine(TroubleOf(opened), entry.path));
+      diagnostics.Write(TroubleLine(TroubleOf(opened), entry.Path()));
       return false;
     }
     if (reader.size() == 0) {
@@ -72,11 +72,11 @@ bool ContentTest(const FileEntry& entry, const SearchParams& params, Diagnostics
       return passes;
     }
     if (reading == Reading::kUnreadable) {
-      diagnostics.Write(TroubleLine(FileTrouble::kOpen, entry.path));
+      diagnostics.Write(TroubleLine(FileTrouble::kOpen, entry.Path()));
       return false;
     }
   }
-  diagnostics.Write(TroubleLine(FileTrouble::kChanged, entry.path));
+  diagnostics.Write(TroubleLine(FileTrouble::kChanged, entry.Path()));
   return false;
 }
 

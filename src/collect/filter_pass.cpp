@@ -37,7 +37,6 @@ PassMode ModeOf(const SearchParams& params) {
 // values for it are known, so the record is left out, and a directory source
 // then gets the walk's access message when its listing fails.
 bool ReadSourceRecord(const WalkContext& walk, const std::string& source, FileEntry* out) {
-  out->path = source;
   DirEntryInfo info;
   if (!QueryEntry(source, &info)) {
     return false;
@@ -98,11 +97,11 @@ void CollectFilteredSource(const WalkContext& walk, const SourceEntry& source, W
   if (!state->excl.empty() && ExclusionTest(state->excl, source.path, &state->exclCursor) >= 0) {
     includeHere = false;
   }
-  FileEntry work;
-  if (includeHere && ReadSourceRecord(walk, source.path, &work)) {
-    ShowProgress(walk, work.path);
-    if (PassesFilters(walk.params, work, walk.diagnostics)) {
-      AppendRecord(walk, work, state);
+  FileEntry values;
+  if (includeHere && ReadSourceRecord(walk, source.path, &values)) {
+    ShowProgress(walk, source.path);
+    if (AddIfPasses(walk, source.path, values)) {
+      MarkRecord(walk, state);
     }
   }
   CollectFiltered(walk, source.path, source.withSubdirs, includeHere, state);
@@ -123,10 +122,10 @@ void CollectSource(const WalkContext& walk, const SourceEntry& source, PassMode 
   }
   if ((attributes & kAttrDirectory) == 0) {
     // A file named as a source is always a candidate: no filters, no exclusions.
-    FileEntry work;
-    if (ReadSourceRecord(walk, source.path, &work)) {
-      ShowProgress(walk, work.path);
-      AppendRecord(walk, work, state);
+    FileEntry values;
+    if (ReadSourceRecord(walk, source.path, &values)) {
+      ShowProgress(walk, source.path);
+      AppendRecord(walk, source.path, values, state);
     }
     return;
   }
@@ -137,10 +136,10 @@ void CollectSource(const WalkContext& walk, const SourceEntry& source, PassMode 
     CollectFilteredSource(walk, source, state);
     return;
   }
-  FileEntry work;
-  if (ReadSourceRecord(walk, source.path, &work)) {
-    ShowProgress(walk, work.path);
-    AppendRecord(walk, work, state);
+  FileEntry values;
+  if (ReadSourceRecord(walk, source.path, &values)) {
+    ShowProgress(walk, source.path);
+    AppendRecord(walk, source.path, values, state);
   }
   CollectAll(walk, source.path, source.withSubdirs, state->entered);
 }

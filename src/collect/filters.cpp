@@ -42,14 +42,16 @@ bool PassesFilters(const SearchParams& params, const FileEntry& entry, Diagnosti
 
 bool LocationPassesFilters(const SearchParams& params, const std::string& path,
                            const DirEntryInfo& info, Diagnostics& diagnostics) {
-  FileEntry entry;
-  entry.path = path;
-  entry.attributes = info.attributes;
-  entry.time = info.TimeOfKind(params.dateKind);
-  entry.size = info.size;
-  entry.device = info.device;
-  entry.inode = info.inode;
-  return PassesFilters(params, entry, diagnostics);
+  FileEntry values;
+  values.attributes = info.attributes;
+  values.time = info.TimeOfKind(params.dateKind);
+  values.size = info.size;
+  values.device = info.device;
+  values.inode = info.inode;
+  // A record is made by a list, which holds its texts.
+  FileEntryArray one;
+  one.Add(path, values);
+  return PassesFilters(params, one.GetAt(0), diagnostics);
 }
 
 }  // namespace vrx

@@ -1,6 +1,7 @@
 #include "collect/record_file.h"
 
 #include <chrono>
+#include <string>
 #include <thread>
 
 #include "platform/attributes.h"
@@ -18,7 +19,12 @@ OpenResult OpenRecord(const FileEntry& entry, FileReader* reader) {
     reader->Close();
     return OpenResult::kFailed;
   }
-  return reader->Open(entry.path, {entry.device, entry.inode});
+  // The path is built in a buffer of the thread, which keeps its room from
+  // one opening to the next.
+  thread_local std::string path;
+  path.clear();
+  entry.AppendPath(&path);
+  return reader->Open(path, {entry.device, entry.inode});
 }
 
 OpenResult OpenRecordWaiting(const FileEntry& entry, FileReader* reader) {

@@ -1,7 +1,6 @@
 #include "collect/traversal.h"
 
 #include <algorithm>
-#include <utility>
 #include <vector>
 
 #include "collect/filters.h"
@@ -17,31 +16,34 @@ bool IsDirectoryEntry(const DirEntryInfo& info) {
   return (info.attributes & kAttrDirectory) != 0;
 }
 
-// Fills the working record for one listing entry of `dirPath`.
+// Fills the working path and values for one listing entry of `dirPath`. The
+// path's buffer is reused from entry to entry.
 void FillWorkEntry(const WalkContext& walk, const std::string& dirPath, const DirEntryInfo& info,
-                   FileEntry* work) {
-  work->path = JoinPath(dirPath, info.name);
-  work->attributes = info.attributes;
-  work->time = info.TimeOfKind(walk.params.dateKind);
-  work->size = info.size;
-  work->device = info.device;
-  work->inode = info.inode;
-  work->modified = info.modified;
+                   std::string* path, FileEntry* values) {
+  path->assign(dirPath);
+  path->push_back('/');
+  path->append(info.name);
+  values->attributes = info.attributes;
+  values->time = info.TimeOfKind(walk.params.dateKind);
+  values->size = info.size;
+  values->device = info.device;
+  values->inode = info.inode;
+  values->modified = info.modified;
 }
 
 // A file of a filtered walk: taken when it passes the filters and is not
 // excluded.
-void OfferFile(const WalkContext& walk, FileEntry& work, WalkState* state) {
-  ShowProgress(walk, work.path);
-  if (!PassesFilters(walk.params, work, walk.diagnostics)) {
+void OfferFile(const WalkContext& walk, const std::string& path, const FileEntry& values,
+               WalkState* state) {
+  ShowProgress(walk, path);
+  if (!AddIfPasses(walk, path, values)) {
     return;
   }
-  if (!state->excl.empty() && ExclusionTest(state->excl, work.path, &state->exclCursor) >= 0) {
+  if (!state->excl.empty() && ExclusionTest(state->excl, path, &state->exclCursor) >= 0) {
+    walk.candidates.RemoveLast();
     return;
   }
-  // The working record is filled anew for the next entry, so its path moves
-  // into the list instead of being copied.
-  AppendRecord(walk, std::move(work), state);
+  MarkRecord(walk, state);
 }
 
 // How far a filtered walk goes below a subdirectory.
@@ -53,18 +55,18 @@ struct Descent {
 // A subdirectory of a filtered walk: its own record is offered to the filters
 // (an exclusion never removes it), then the exclusion decides how far the
 // walk goes below it.
-Descent OfferDirectory(const WalkContext& walk, FileEntry& work, bool includeHere,
-                       WalkState* state) {
+Descent OfferDirectory(const WalkContext& walk, const std::string& path, const FileEntry& values,
+                       bool includeHere, WalkState* state) {
   if (includeHere) {
-    ShowProgress(walk, work.path);
-    if (PassesFilters(walk.params, work, walk.diagnostics)) {
-      AppendRecord(walk, work, state);
+    ShowProgress(walk, path);
+    if (AddIfPasses(walk, path, values)) {
+      MarkRecord(walk, state);
     }
   }
   if (state->excl.empty()) {
     return {true, true};
   }
-  const long excluded = ExclusionTest(state->excl, work.path, &state->exclCursor);
+  const long excluded = ExclusionTest(state->excl, path, &state->exclCursor);
   if (excluded < 0) {
     return {true, true};
   }
@@ -112,8 +114,23 @@ void ShowProgress(const WalkContext& walk, const std::string& path) {
   }
 }
 
-void AppendRecord(const WalkContext& walk, FileEntry entry, WalkState* state) {
-  const size_t index = walk.candidates.Add(std::move(entry));
+void AppendRecord(const WalkContext& walk, const std::string& path, const FileEntry& values,
+                  WalkState* state) {
+  walk.candidates.Add(path, values);
+  MarkRecord(walk, state);
+}
+
+bool AddIfPasses(const WalkContext& walk, const std::string& path, const FileEntry& values) {
+  const size_t index = walk.candidates.Add(path, values);
+  if (PassesFilters(walk.params, walk.candidates.GetAt(index), walk.diagnostics)) {
+    return true;
+  }
+  walk.candidates.RemoveLast();
+  return false;
+}
+
+void MarkRecord(const WalkContext& walk, WalkState* state) {
+  const size_t index = walk.candidates.GetSize() - 1;
   if (!state->sourceMark && state->sourceIndex >= 1 &&
       state->sourceIndex - 1 < walk.sourceFirstEntry.size()) {
     walk.sourceFirstEntry[state->sourceIndex - 1] = static_cast<uint32_t>(index);
@@ -130,16 +147,17 @@ void CollectAll(const WalkContext& walk, const std::string& dirPath, bool withSu
   DirectoryStack stack(walk.diagnostics, entered != nullptr ? *entered : own,
                        "File or Directory Name is too long.", 1);
   stack.Start(dirPath, withSubdirs, true);
-  FileEntry work;
+  std::string path;
+  FileEntry values;
   while (const DirEntryInfo* info = stack.Next()) {
-    FillWorkEntry(walk, stack.top().path, *info, &work);
-    walk.candidates.Add(work);
-    ShowProgress(walk, work.path);
+    FillWorkEntry(walk, stack.top().path, *info, &path, &values);
+    walk.candidates.Add(path, values);
+    ShowProgress(walk, path);
     if (walk.cancelled) {
       return;
     }
     if (stack.top().withSubdirs && IsDirectoryEntry(*info)) {
-      stack.Descend(*info, work.path, true, true);
+      stack.Descend(*info, path, true, true);
     }
   }
 }
@@ -157,20 +175,21 @@ void CollectFiltered(const WalkContext& walk, const std::string& dirPath, bool w
   DirectoryStack stack(walk.diagnostics, state->entered != nullptr ? *state->entered : own,
                        "File or directory name is too long.", state->filesFirst ? 2 : 1);
   stack.Start(dirPath, withSubdirs, includeHere);
-  FileEntry work;
+  std::string path;
+  FileEntry values;
   while (const DirEntryInfo* info = stack.Next()) {
     const WalkFrame& frame = stack.top();
     const bool isDir = IsDirectoryEntry(*info);
     const bool takeFiles = frame.pass == 0;
     const bool takeDirs = !state->filesFirst || frame.pass == 1;
     if (!isDir && takeFiles && frame.includeHere) {
-      FillWorkEntry(walk, frame.path, *info, &work);
-      OfferFile(walk, work, state);
+      FillWorkEntry(walk, frame.path, *info, &path, &values);
+      OfferFile(walk, path, values, state);
     } else if (isDir && takeDirs && frame.withSubdirs) {
-      FillWorkEntry(walk, frame.path, *info, &work);
-      const Descent descent = OfferDirectory(walk, work, frame.includeHere, state);
+      FillWorkEntry(walk, frame.path, *info, &path, &values);
+      const Descent descent = OfferDirectory(walk, path, values, frame.includeHere, state);
       if (descent.enter && !walk.cancelled) {
-        stack.Descend(*info, work.path, true, descent.includeHere);
+        stack.Descend(*info, path, true, descent.includeHere);
       }
     }
     if (walk.cancelled) {

@@ -48,8 +48,16 @@ long ExclusionTest(const std::vector<SourceEntry>& excl, const std::string& path
 // pumps it; a cancel there sets walk.cancelled.
 void ShowProgress(const WalkContext& walk, const std::string& path);
 
-// Appends a record and notes the source boundary of its source.
-void AppendRecord(const WalkContext& walk, FileEntry entry, WalkState* state);
+// Appends the record of `path` and notes the source boundary of its source.
+void AppendRecord(const WalkContext& walk, const std::string& path, const FileEntry& values,
+                  WalkState* state);
+
+// Appends the record of `path` when it passes the filters, which look at it
+// where it is stored; one that fails is taken back. True when it was kept.
+bool AddIfPasses(const WalkContext& walk, const std::string& path, const FileEntry& values);
+
+// Notes the source boundary for the record just appended.
+void MarkRecord(const WalkContext& walk, WalkState* state);
 
 // `entered` is shared by the whole pass; null: the walk remembers its own.
 void CollectAll(const WalkContext& walk, const std::string& dirPath, bool withSubdirs,

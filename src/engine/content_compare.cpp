@@ -51,7 +51,7 @@ class Side {
   }
   uint64_t size() const { return cached_ != nullptr ? cached_->size() : reader_.size(); }
   void Report(FileTrouble trouble) {
-    context_.diagnostics.Write(TroubleLine(trouble, entry_.path));
+    context_.diagnostics.Write(TroubleLine(trouble, entry_.Path()));
     reported_ = true;
   }
   bool reported() const { return reported_; }
@@ -220,7 +220,7 @@ int CompareContent(const CompareContext& context, const FileEntry& a, const File
       return result;
     }
     if (attempt == 1) {
-      context.diagnostics.Write(TroubleLine(FileTrouble::kChanged, moved->path));
+      context.diagnostics.Write(TroubleLine(FileTrouble::kChanged, moved->Path()));
     }
   }
   return 1;

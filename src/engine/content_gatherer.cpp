@@ -274,8 +274,8 @@ std::optional<Bucket> ContentGatherer::BatchRound(const Bucket& bucket) {
 }
 
 // Splits a bucket by a hash of each member's samples or whole content, one
-// file open at a time; the samples of every second run of members are read
-// by the side thread. The parts come in the order of their hashes.
+// file open at a time; the samples of most runs of members are read ahead
+// by the lanes. The parts come in the order of their hashes.
 std::vector<Bucket> ContentGatherer::SplitByHash(const Bucket& bucket, Split kind) {
   std::vector<std::pair<uint64_t, uint32_t>> keyed;
   keyed.reserve(bucket.size());
@@ -292,7 +292,11 @@ std::vector<Bucket> ContentGatherer::SplitByHash(const Bucket& bucket, Split kin
   };
   if (kind == Split::kSample) {
     VisitSharing(
-        bucket, [&](size_t pos, AheadRead& out) { SamplesAhead(bucket[pos], out); }, visit);
+        bucket,
+        [&](size_t pos, AheadRead& out, PieceBuffer& buffer) {
+          SamplesAhead(bucket[pos], out, buffer);
+        },
+        visit);
   } else {
     for (size_t pos = 0; pos < bucket.size() && !Stopped(); ++pos) {
       visit(pos, nullptr);
@@ -308,8 +312,8 @@ std::vector<Bucket> ContentGatherer::SplitByHash(const Bucket& bucket, Split kin
 // sample: each file is read whole by its one read, as the sample hash would
 // read it, and its bytes are kept (folded when case does not count), so the
 // bucket is split by the bytes themselves and its parts are final without a
-// second opening of any file. Every second run of members is read by the
-// side thread. Parts come in the order of their bytes, members ascending
+// second opening of any file. Most runs of members are read ahead by the
+// lanes. Parts come in the order of their bytes, members ascending
 // within a part.
 std::vector<Bucket> ContentGatherer::SplitSmallByBytes(const Bucket& bucket) {
   const auto length = static_cast<size_t>(size_);
@@ -319,7 +323,8 @@ std::vector<Bucket> ContentGatherer::SplitSmallByBytes(const Bucket& bucket) {
   read.reserve(bucket.size());
   size_t opened = 0;
   VisitSharing(
-      bucket, [&](size_t pos, AheadRead& out) { WholeAhead(bucket[pos], bytesOf(pos), out); },
+      bucket,
+      [&](size_t pos, AheadRead& out, PieceBuffer&) { WholeAhead(bucket[pos], bytesOf(pos), out); },
       [&](size_t pos, const AheadRead* got) {
         const uint32_t member = bucket[pos];
         if (got != nullptr ? TakeAhead(member, *got) : KeepWhole(member, bytesOf(pos))) {

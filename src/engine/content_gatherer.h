@@ -10,6 +10,7 @@
 
 #include <xxhash.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -104,8 +105,8 @@ class ContentGatherer {
     std::vector<Bucket> groups;
     std::vector<Bucket> done;
   };
-  // What the side thread read of one member of a large bucket. Taken only
-  // when everything went well; otherwise the owner reads the member once more
+  // What a lane read of one member of a large bucket. Taken only when
+  // everything went well; otherwise the owner reads the member once more
   // itself, so a file that cannot be read is met, and reported, by the owner
   // in member order.
   struct AheadRead {
@@ -115,8 +116,18 @@ class ContentGatherer {
     uint64_t hash = 0;
     uint64_t bytes = 0;  // bytes read, for the progress
   };
-  // Reads the member at a bucket position on the side thread.
-  using AheadFn = std::function<void(size_t pos, AheadRead& out)>;
+  // Reads the member at a bucket position on a lane, into the lane's buffer
+  // where it needs one.
+  using AheadFn = std::function<void(size_t pos, AheadRead& out, PieceBuffer& buffer)>;
+  // A thread that reads runs of a large bucket's members ahead of the owner,
+  // with its buffer and the readings of its last two runs.
+  struct AheadLane {
+    SideWorker worker;
+    PieceBuffer buffer;
+    std::array<std::vector<AheadRead>, 2> reads;
+    bool busy = false;
+  };
+  static constexpr size_t kAheadLanes = 3;
   // The owner's part for the member at a position: with what the side thread
   // read, or with null when the owner reads the member itself.
   using VisitFn = std::function<void(size_t pos, const AheadRead* got)>;
@@ -138,9 +149,10 @@ class ContentGatherer {
 
   // Large buckets read with the side thread ahead (content_gatherer_ahead.cpp).
   void VisitSharing(const Bucket& bucket, const AheadFn& ahead, const VisitFn& visit);
-  void StartAhead(size_t from, size_t to, const AheadFn& ahead, std::vector<AheadRead>& out);
+  static void StartAhead(AheadLane& lane, size_t from, size_t to, const AheadFn& ahead,
+                         size_t parity);
   bool OpenAhead(uint32_t member, FileReader& reader) const;
-  void SamplesAhead(uint32_t member, AheadRead& out);
+  void SamplesAhead(uint32_t member, AheadRead& out, PieceBuffer& buffer) const;
   void WholeAhead(uint32_t member, unsigned char* data, AheadRead& out) const;
   bool TakeAhead(uint32_t member, const AheadRead& got);
 
@@ -185,10 +197,10 @@ class ContentGatherer {
   const bool ignoreCase_;
   std::unique_ptr<XXH3_state_t, StateDeleter> hashState_;
   const SimilarityClass* cls_ = nullptr;
-  uint64_t size_ = 0;        // the recorded size of the members being split
-  bool holes_ = false;       // whether holes are looked up at this size
-  SideWorker side_;          // reads half of each group of big files
-  PieceBuffer aheadBuffer_;  // the side thread's buffer for samples read ahead
+  uint64_t size_ = 0;                         // the recorded size of the members being split
+  bool holes_ = false;                        // whether holes are looked up at this size
+  SideWorker side_;                           // reads half of each group of big files
+  std::array<AheadLane, kAheadLanes> lanes_;  // threads started at their first run
   std::vector<Bucket> made_;
   MemberMarks marks_;
   std::vector<PieceBuffer> buffers_;

@@ -1,9 +1,9 @@
-// ContentGatherer: a bucket too large to open at once, read by two threads.
-// Its members are hashed or kept one file at a time; runs of members
-// alternate between the owner and the side thread, which reads its run
-// ahead while the owner reads its own. The owner then takes the side
-// thread's readings in member order, so the parts, the messages and the
-// steps are those of reading one member after the other.
+// ContentGatherer: a bucket too large to open at once, read by several
+// threads. Its members are hashed or kept one file at a time; runs of members
+// take turns between the owner and the lanes, threads that read their runs
+// ahead while the owner reads its own. The owner then takes the lanes'
+// readings in member order, so the parts, the messages and the steps are
+// those of reading one member after the other.
 #include <algorithm>
 #include <array>
 
@@ -15,62 +15,72 @@
 namespace vrx {
 namespace {
 
-constexpr size_t kAheadRun = 32;  // members in one run of the side thread
+constexpr size_t kAheadRun = 32;  // members in one run
 
 }  // namespace
 
 // Calls `visit` for every member of the bucket in order, until the step
-// stops. Every second run of members has been read by the side thread with
-// `ahead` before the owner comes to it.
+// stops. The members come in runs; of every kAheadLanes + 1 runs the owner
+// reads the first itself, and each lane has read one of the others with
+// `ahead` before the owner comes to it, so that several files are read at
+// once, which keeps the disk queue full when they are not cached.
 void ContentGatherer::VisitSharing(const Bucket& bucket, const AheadFn& ahead,
                                    const VisitFn& visit) {
-  // Small buckets (only where few files may be open) still alternate, in
+  // Small buckets (only where few files may be open) still take turns, in
   // runs of one member and more, so that every bucket size takes this path.
   const size_t run = std::clamp<size_t>(bucket.size() / 4, 1, kAheadRun);
-  std::array<std::vector<AheadRead>, 2> reads;
-  bool sideBusy = false;
-  auto startRun = [&](size_t first) {
-    if (first < bucket.size()) {
-      StartAhead(first, std::min(bucket.size(), first + run), ahead, reads[(first / run / 2) % 2]);
-      sideBusy = true;
+  const size_t cycle = kAheadLanes + 1;
+  auto start = [&](size_t r) {
+    if (r * run < bucket.size()) {
+      StartAhead(lanes_[r % cycle - 1], r * run, std::min(bucket.size(), (r + 1) * run), ahead,
+                 (r / cycle) % 2);
     }
   };
-  startRun(run);
-  for (size_t first = 0; first < bucket.size() && !Stopped(); first += 2 * run) {
-    for (size_t pos = first; pos < std::min(bucket.size(), first + run) && !Stopped(); ++pos) {
-      visit(pos, nullptr);
+  for (size_t r = 1; r < cycle; ++r) {
+    start(r);
+  }
+  for (size_t r = 0; r * run < bucket.size() && !Stopped(); ++r) {
+    const size_t first = r * run;
+    const size_t last = std::min(bucket.size(), first + run);
+    if (r % cycle == 0) {
+      for (size_t pos = first; pos < last && !Stopped(); ++pos) {
+        visit(pos, nullptr);
+      }
+      continue;
     }
-    const size_t sideFirst = first + run;
-    if (sideFirst >= bucket.size()) {
-      break;
-    }
-    side_.Wait();
-    sideBusy = false;
+    AheadLane& lane = lanes_[r % cycle - 1];
+    lane.worker.Wait();
+    lane.busy = false;
     if (Stopped()) {
       break;
     }
-    startRun(sideFirst + 2 * run);
-    const std::vector<AheadRead>& got = reads[(sideFirst / run / 2) % 2];
+    start(r + cycle);
+    const std::vector<AheadRead>& got = lane.reads[(r / cycle) % 2];
     for (size_t k = 0; k < got.size() && !Stopped(); ++k) {
-      visit(sideFirst + k, got[k].ok ? &got[k] : nullptr);
+      visit(first + k, got[k].ok ? &got[k] : nullptr);
     }
   }
-  if (sideBusy) {
-    side_.Wait();
+  for (AheadLane& lane : lanes_) {
+    if (lane.busy) {
+      lane.worker.Wait();
+      lane.busy = false;
+    }
   }
 }
 
-void ContentGatherer::StartAhead(size_t from, size_t to, const AheadFn& ahead,
-                                 std::vector<AheadRead>& out) {
+void ContentGatherer::StartAhead(AheadLane& lane, size_t from, size_t to, const AheadFn& ahead,
+                                 size_t parity) {
+  std::vector<AheadRead>& out = lane.reads[parity];
   out.assign(to - from, AheadRead{});
-  side_.Start([&ahead, &out, from, to] {
+  lane.busy = true;
+  lane.worker.Start([&ahead, &out, &buffer = lane.buffer, from, to] {
     for (size_t pos = from; pos < to; ++pos) {
-      ahead(pos, out[pos - from]);
+      ahead(pos, out[pos - from], buffer);
     }
   });
 }
 
-// Opens a member's file on the side thread as Open does, but without waiting
+// Opens a member's file on a lane as Open does, but without waiting
 // for a descriptor and without a word: anything but a clean opening of the
 // recorded file at its recorded size is left to the owner.
 bool ContentGatherer::OpenAhead(uint32_t member, FileReader& reader) const {
@@ -79,19 +89,19 @@ bool ContentGatherer::OpenAhead(uint32_t member, FileReader& reader) const {
          OpenRecord(entry, &reader) == OpenResult::kOpened && reader.size() == size_;
 }
 
-// The side thread's sample hash of a member.
-void ContentGatherer::SamplesAhead(uint32_t member, AheadRead& out) {
+// A lane's sample hash of a member, read into the lane's `buffer`.
+void ContentGatherer::SamplesAhead(uint32_t member, AheadRead& out, PieceBuffer& buffer) const {
   FileReader reader;
   if (!OpenAhead(member, reader)) {
     return;
   }
   out.stamp = reader.stamp();
-  unsigned char* data = aheadBuffer_.Get(kHeadBytes + kTailBytes);
+  unsigned char* data = buffer.Get(kHeadBytes + kTailBytes);
   out.ok = ReadSamples(reader, data, &out.hash, &out.bytes);
   out.unchanged = reader.Unchanged();
 }
 
-// The side thread's reading of a small member whole into `data`, folded when
+// A lane's reading of a small member whole into `data`, folded when
 // case does not count.
 void ContentGatherer::WholeAhead(uint32_t member, unsigned char* data, AheadRead& out) const {
   FileReader reader;

@@ -181,7 +181,7 @@ void ContentGatherer::OpenFewer(size_t held) {
 // once however often it is met.
 void ContentGatherer::Drop(uint32_t member, FileTrouble trouble) {
   if (!marks_.dropped(member)) {
-    reporter_.Message(TroubleLine(trouble, (*cls_)[member]->path));
+    reporter_.Message(TroubleLine(trouble, (*cls_)[member]->Path()));
   }
   DropSilently(member);
 }

@@ -16,7 +16,10 @@
 namespace vrx {
 namespace {
 
-constexpr size_t kDefaultMaxOpenFiles = 256;  // all threads together, when the limit allows
+// Files one reading thread may hold open, when the limit allows: a bucket of
+// up to this many members is compared with all its files open, without the
+// hash splits' second opening of every file.
+constexpr size_t kOpenFilesPerWorker = 128;
 
 // The options with every 0 replaced by its default.
 GatherOptions WithDefaults(GatherOptions options) {
@@ -24,7 +27,7 @@ GatherOptions WithDefaults(GatherOptions options) {
     options.workers = DefaultWorkers();
   }
   if (options.maxOpenFiles == 0) {
-    options.maxOpenFiles = OpenFileBudget(kDefaultMaxOpenFiles);
+    options.maxOpenFiles = OpenFileBudget(kOpenFilesPerWorker * options.workers);
   }
   if (options.holesFrom == 0) {
     options.holesFrom = kDefaultHolesFrom;

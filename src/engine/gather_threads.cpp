@@ -21,12 +21,12 @@
 namespace vrx {
 namespace {
 
-constexpr size_t kMaxWorkers = 8;  // threads reading at once, the calling one included
+constexpr size_t kMaxWorkers = 16;  // threads reading at once, the calling one included
 // Threads per core: a thread that waits for the disk leaves its core to
 // another, and more reads waiting at once keep the disk queue full when the
 // files are not cached; when they are, the extra threads cost next to
 // nothing.
-constexpr size_t kWorkersPerCore = 4;
+constexpr size_t kWorkersPerCore = 8;
 constexpr auto kWaitPump = std::chrono::milliseconds(20);
 
 using ClassPointers = std::vector<const SimilarityClass*>;

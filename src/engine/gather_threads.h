@@ -14,7 +14,7 @@ class Progress;
 
 enum class GatherEnd { kDone, kOutOfMemory, kOutOfDescriptors };
 
-// Threads reading at once by default: four per core, at most eight.
+// Threads reading at once by default: eight per core, at most sixteen.
 size_t DefaultWorkers();
 
 // The step over every class of app.classes with the options' bounds (none of

@@ -12,7 +12,9 @@ std::string MemberNameText(const FileEntry& entry) {
 
 std::string MemberDirectoryText(const FileEntry& entry) {
   // A file given by a relative name of its own lies in the working folder.
-  if (!entry.IsDirectory() && entry.path.find('/') == std::string::npos) {
+  // A file's location is not empty when its path has a '/'.
+  if (!entry.IsDirectory() && entry.location().empty() &&
+      entry.Path().find('/') == std::string::npos) {
     return ".";
   }
   return std::string(entry.location());

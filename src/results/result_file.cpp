@@ -230,12 +230,15 @@ bool WriteResultCsv(const CvrxApp& app, std::FILE* out, const StopCheck& stop) {
 
 bool WriteResultPaths0(const CvrxApp& app, std::FILE* out, const StopCheck& stop) {
   Writer w(out, stop);
+  std::string path;  // reused from member to member
   for (const SimilarityClass& cls : app.classes) {
     for (const FileEntry* member : cls) {
       if (w.Stopped()) {
         return false;
       }
-      w.Put(member->path);
+      path.clear();
+      member->AppendPath(&path);
+      w.Put(path);
       w.Put(std::string_view("\0", 1));
     }
     w.Put(std::string_view("\0", 1));

@@ -133,7 +133,8 @@ Json Counts(const CvrxApp& app) {
 // the time of the search's date kind are the ones the search saw.
 Json Member(const FileEntry& entry, int32_t dateKind) {
   Json member;
-  SetText(&member, "path", entry.path);
+  const std::string path = entry.Path();
+  SetText(&member, "path", path);
   SetText(&member, "name", MemberNameText(entry));
   SetText(&member, "directory", MemberDirectoryText(entry));
   member["folder"] = entry.IsDirectory();
@@ -141,7 +142,7 @@ Json Member(const FileEntry& entry, int32_t dateKind) {
   member["attributes"] = AttributeLetters(entry.attributes);
   DirEntryInfo now;
   const bool same =
-      QueryEntry(entry.path, &now) && now.device == entry.device && now.inode == entry.inode;
+      QueryEntry(path, &now) && now.device == entry.device && now.inode == entry.inode;
   member["modified"] = Time(entry.modified);
   member["accessed"] =
       dateKind == 1 ? Time(entry.time) : (same ? Time(now.accessed) : Json(nullptr));

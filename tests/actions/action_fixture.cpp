@@ -43,7 +43,7 @@ const ActionScope& ActionTest::Scope(const std::vector<std::string>& protectedFo
 size_t ActionTest::Index(const std::string& relative) const {
   const std::string path = tree_.Path(relative);
   for (size_t i = 0; i < scope_->FileCount(); ++i) {
-    if (scope_->File(i).entry->path == path) {
+    if (scope_->File(i).entry->Path() == path) {
       return i;
     }
   }

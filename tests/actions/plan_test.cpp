@@ -34,14 +34,13 @@ class PlanTest : public ::testing::Test {
     uint64_t inode = 1000;
     for (const Record& r : records) {
       FileEntry entry;
-      entry.path = r.path;
       entry.modified = r.modified;
       entry.inode = r.inode != 0 ? r.inode : ++inode;
       entry.attributes = r.attributes;
       entry.size = r.size;
       entry.device = r.device;
-      const size_t index = app_.candidates.Add(entry);
-      if (entry.path.starts_with("/b") && app_.sourceFirstEntry.empty()) {
+      const size_t index = app_.candidates.Add(r.path, entry);
+      if (std::string_view(r.path).starts_with("/b") && app_.sourceFirstEntry.empty()) {
         app_.sourceFirstEntry.push_back(static_cast<uint32_t>(index));
       }
     }
@@ -59,7 +58,7 @@ class PlanTest : public ::testing::Test {
 
   size_t Index(const std::string& path) const {
     for (size_t i = 0; i < scope_->FileCount(); ++i) {
-      if (scope_->File(i).entry->path == path) {
+      if (scope_->File(i).entry->Path() == path) {
         return i;
       }
     }
@@ -71,7 +70,7 @@ class PlanTest : public ::testing::Test {
     std::vector<std::string> paths;
     for (size_t i = 0; i < scope_->FileCount(); ++i) {
       if (marks.IsMarked(i)) {
-        paths.push_back(scope_->File(i).entry->path);
+        paths.push_back(scope_->File(i).entry->Path());
       }
     }
     return paths;
@@ -80,7 +79,7 @@ class PlanTest : public ::testing::Test {
   std::vector<std::string> Steps(const ActionPlan& plan) const {
     std::vector<std::string> paths;
     for (const PlanStep& step : plan.steps) {
-      paths.push_back(scope_->File(step.file).entry->path);
+      paths.push_back(scope_->File(step.file).entry->Path());
     }
     return paths;
   }

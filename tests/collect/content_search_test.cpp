@@ -15,6 +15,7 @@
 #include "platform/diagnostics.h"
 #include "platform/text.h"
 #include "support/read_hook.h"
+#include "support/records.h"
 #include "support/temp_tree.h"
 #include "support/unprivileged.h"
 
@@ -28,13 +29,12 @@ const unsigned char* Bytes(const std::string& s) {
 // The record of a path as the walk makes it.
 FileEntry EntryFor(const std::string& path) {
   FileEntry entry;
-  entry.path = path;
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0) {
     entry.device = st.st_dev;
     entry.inode = st.st_ino;
   }
-  return entry;
+  return test::RecordOf(path, entry);
 }
 
 SearchParams Including(std::vector<std::string> patterns, bool ignoreCase = false) {

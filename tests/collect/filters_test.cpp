@@ -6,6 +6,7 @@
 
 #include "platform/attributes.h"
 #include "platform/diagnostics.h"
+#include "support/records.h"
 #include "support/temp_tree.h"
 
 namespace vrx {
@@ -14,11 +15,10 @@ namespace {
 FileEntry Entry(const std::string& name, uint32_t attributes = 0, FileTime time = 0,
                 uint64_t size = 0) {
   FileEntry entry;
-  entry.path = "/nowhere/" + name;
   entry.attributes = attributes;
   entry.time = time;
   entry.size = size;
-  return entry;
+  return test::RecordOf("/nowhere/" + name, entry);
 }
 
 TEST(FiltersTest, NoFilterLetsEverythingPass) {
@@ -116,10 +116,11 @@ TEST(FiltersTest, SizeIntervalsOverSixtyFourBits) {
 // cannot be opened fails with a line in the diagnostics.
 TEST(FiltersTest, ContentComesLast) {
   test::TempTree tree;
-  FileEntry entry = Entry("a.doc");
-  entry.path = tree.MakeFile("a.doc", "xxabcxx");
-  entry.device = tree.Identity("a.doc").device;
-  entry.inode = tree.Identity("a.doc").inode;
+  const std::string path = tree.MakeFile("a.doc", "xxabcxx");
+  FileEntry values;
+  values.device = tree.Identity("a.doc").device;
+  values.inode = tree.Identity("a.doc").inode;
+  const FileEntry entry = test::RecordOf(path, values);
   SearchParams params;
   params.contentIncl = {"*abc*"};
   CapturingDiagnostics diagnostics;

@@ -53,7 +53,7 @@ class WalkTest : public ::testing::Test {
   Paths Recorded() const {
     Paths out;
     for (const FileEntry& entry : app_.candidates) {
-      out.push_back(tree_.Relative(entry.path));
+      out.push_back(tree_.Relative(entry.Path()));
     }
     return out;
   }

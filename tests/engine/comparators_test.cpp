@@ -10,6 +10,7 @@
 #include "platform/attributes.h"
 #include "platform/diagnostics.h"
 #include "progress/progress.h"
+#include "support/records.h"
 
 namespace vrx {
 namespace {
@@ -18,9 +19,8 @@ constexpr uint64_t kSecond = 10'000'000;  // file-time units
 
 FileEntry File(const std::string& path, uint32_t attributes = 0) {
   FileEntry entry;
-  entry.path = path;
   entry.attributes = attributes;
-  return entry;
+  return test::RecordOf(path, entry);
 }
 
 FileEntry Named(const std::string& name) {

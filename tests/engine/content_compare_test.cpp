@@ -11,6 +11,7 @@
 #include "platform/diagnostics.h"
 #include "progress/progress.h"
 #include "support/read_hook.h"
+#include "support/records.h"
 #include "support/temp_tree.h"
 
 namespace vrx {
@@ -27,12 +28,12 @@ class ContentCompareTest : public ::testing::Test {
  protected:
   // A record for a file of the tree, with the size it has now.
   FileEntry Record(const std::string& relative, const std::string& content) {
+    const std::string path = tree.MakeFile(relative, content);
     FileEntry entry;
-    entry.path = tree.MakeFile(relative, content);
     entry.size = content.size();
     entry.device = tree.Identity(relative).device;
     entry.inode = tree.Identity(relative).inode;
-    return entry;
+    return test::RecordOf(path, entry);
   }
 
   int Compare(const std::string& a, const std::string& b, Settings settings) {
@@ -110,24 +111,22 @@ TEST_F(ContentCompareTest, MissingFileIsDifferentAndReported) {
   const FileEntry b = Record("b", "same");
   tree.Remove("b");
   EXPECT_EQ(CompareContent(context, a, b), 1);
-  EXPECT_EQ(diagnostics.messages, std::vector<std::string>{"Cannot open file " + b.path + "\n"});
+  EXPECT_EQ(diagnostics.messages, std::vector<std::string>{"Cannot open file " + b.Path() + "\n"});
 
   diagnostics.messages.clear();
   tree.Remove("a");
   EXPECT_EQ(CompareContent(context, a, b), 1);
-  EXPECT_EQ(diagnostics.messages, std::vector<std::string>{"Cannot open file " + a.path + "\n"});
+  EXPECT_EQ(diagnostics.messages, std::vector<std::string>{"Cannot open file " + a.Path() + "\n"});
 }
 
 TEST_F(ContentCompareTest, SpecialFilesAreNotOpened) {
   const FileEntry a = Record("a", "");
-  FileEntry fifo;
-  fifo.path = tree.MakeFifo("fifo");
+  const FileEntry fifo = test::RecordOf(tree.MakeFifo("fifo"));
   EXPECT_EQ(CompareContent(context, a, fifo), 1);  // must not block
-  FileEntry dir;
-  dir.path = tree.MakeDir("dir");
+  const FileEntry dir = test::RecordOf(tree.MakeDir("dir"));
   EXPECT_EQ(CompareContent(context, dir, a), 1);
   ASSERT_EQ(diagnostics.messages.size(), 2U);
-  EXPECT_EQ(diagnostics.messages[0], "Cannot open file " + fifo.path + "\n");
+  EXPECT_EQ(diagnostics.messages[0], "Cannot open file " + fifo.Path() + "\n");
 }
 
 TEST_F(ContentCompareTest, ShortenedFileIsDifferentAndReported) {
@@ -139,7 +138,8 @@ TEST_F(ContentCompareTest, ShortenedFileIsDifferentAndReported) {
     app.params.contentExact = exactTolerance;
     diagnostics.messages.clear();
     EXPECT_EQ(CompareContent(context, a, b), 1);
-    EXPECT_EQ(diagnostics.messages, std::vector<std::string>{"Cannot read file " + b.path + "\n"});
+    EXPECT_EQ(diagnostics.messages,
+              std::vector<std::string>{"Cannot read file " + b.Path() + "\n"});
   }
 }
 
@@ -179,7 +179,7 @@ TEST_F(ContentCompareTest, AFileThatChangedIsNotTakenForAnother) {
       tree.Remove("b");
       tree.MakeSymlink("b", "copy");
     } else if (what == "replaced by a renamed file") {
-      ASSERT_EQ(std::rename(tree.Path("copy").c_str(), b.path.c_str()), 0);
+      ASSERT_EQ(std::rename(tree.Path("copy").c_str(), b.Path().c_str()), 0);
     }
     int rewrites = 0;
     const DeviceInode bIdentity{b.device, b.inode};
@@ -193,7 +193,7 @@ TEST_F(ContentCompareTest, AFileThatChangedIsNotTakenForAnother) {
     EXPECT_EQ(CompareContent(context, a, b), 1);
     const std::vector<std::string> expected =
         *c.message == 0 ? std::vector<std::string>{}
-                        : std::vector<std::string>{c.message + b.path + "\n"};
+                        : std::vector<std::string>{c.message + b.Path() + "\n"};
     EXPECT_EQ(diagnostics.messages, expected);
     tree.Remove("b");
   }
@@ -238,13 +238,11 @@ TEST(ContentCompareDirectoryTest, DirectoryRecordsDifferWithoutAMessage) {
   CapturingDiagnostics diagnostics;
   CvrxApp app{factory, diagnostics};
   CompareContext context{app.params, diagnostics};
-  FileEntry first;
-  first.path = tree.MakeDir("one");
-  first.attributes = 0x10;
-  FileEntry second = first;
-  second.path = tree.MakeDir("two");
-  FileEntry empty;
-  empty.path = tree.MakeFile("empty", "");
+  FileEntry folder;
+  folder.attributes = 0x10;
+  const FileEntry first = test::RecordOf(tree.MakeDir("one"), folder);
+  const FileEntry second = test::RecordOf(tree.MakeDir("two"), folder);
+  const FileEntry empty = test::RecordOf(tree.MakeFile("empty", ""));
   EXPECT_EQ(CompareContent(context, first, second), 1);
   EXPECT_EQ(CompareContent(context, empty, first), 1) << "an empty file is not a directory's twin";
   EXPECT_TRUE(diagnostics.messages.empty());
@@ -284,12 +282,12 @@ class ContentCacheTest : public ::testing::Test {
   }
 
   void Add(const std::string& name, const std::string& content) {
+    const std::string path = tree.MakeFile(name, content);
     FileEntry entry;
-    entry.path = tree.MakeFile(name, content);
     entry.size = content.size();
     entry.device = tree.Identity(name).device;
     entry.inode = tree.Identity(name).inode;
-    records.push_back(entry);
+    records.push_back(test::RecordOf(path, entry));
   }
 
   // Every ordered pair's answer and the diagnostics, with `cache` in use.

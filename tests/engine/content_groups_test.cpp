@@ -59,16 +59,16 @@ class Search {
   void SetClasses(const test::TempTree& tree, const Groups& classes, const Listing& listing) {
     for (const Paths& cls : classes) {
       for (const std::string& relative : cls) {
+        const std::string path = tree.Path(relative);
         FileEntry entry;
-        entry.path = tree.Path(relative);
         entry.size = listing.at(relative).size;
         entry.device = listing.at(relative).identity.device;
         entry.inode = listing.at(relative).identity.inode;
         struct stat st {};
-        if (::lstat(entry.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        if (::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
           entry.attributes = S_ISDIR(st.st_mode) ? 0x10 : 0x4;
         }
-        app.candidates.Add(entry);
+        app.candidates.Add(path, entry);
       }
     }
     size_t next = 0;
@@ -86,7 +86,7 @@ class Search {
     for (const SimilarityClass& cls : app.classes) {
       Paths& paths = groups.emplace_back();
       for (const FileEntry* entry : cls) {
-        paths.push_back(entry->path.substr(rootLength));
+        paths.push_back(entry->Path().substr(rootLength));
       }
     }
     return groups;

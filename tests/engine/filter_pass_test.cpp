@@ -40,7 +40,7 @@ class FilterPassTest : public ::testing::Test {
   Paths Recorded() const {
     Paths out;
     for (const FileEntry& entry : app_.candidates) {
-      out.push_back(tree_.Relative(entry.path));
+      out.push_back(tree_.Relative(entry.Path()));
     }
     return out;
   }
@@ -104,7 +104,7 @@ TEST_F(FilterPassTest, FileSourceIsTakenDespiteFiltersAndExcludes) {
   ASSERT_TRUE(app_.CollectCandidates().ok());
   ASSERT_EQ(app_.candidates.GetSize(), 1U);
   const FileEntry& entry = app_.candidates.GetAt(0);
-  EXPECT_EQ(entry.path, tree_.Path("s/b.txt"));
+  EXPECT_EQ(entry.Path(), tree_.Path("s/b.txt"));
   EXPECT_EQ(entry.name(), "b.txt");
   EXPECT_EQ(entry.size, 3U);
   EXPECT_EQ(app_.classes.size(), 1U);
@@ -194,13 +194,13 @@ TEST_F(FilterPassTest, RootSourceIsRecordedAsDot) {
   ASSERT_TRUE(app_.CollectCandidates().ok());
   ASSERT_GE(app_.candidates.GetSize(), 2U);
   const FileEntry& root = app_.candidates.GetAt(0);
-  EXPECT_EQ(root.path, "");
+  EXPECT_EQ(root.Path(), "");
   EXPECT_EQ(root.name(), ".");
   EXPECT_EQ(root.size, 0U);
   EXPECT_EQ(root.time, 0U);
   EXPECT_TRUE(root.IsDirectory());
   const FileEntry& below = app_.candidates.GetAt(1);
-  EXPECT_EQ(below.path, "/" + std::string(below.name()));
+  EXPECT_EQ(below.Path(), "/" + std::string(below.name()));
 }
 
 TEST_F(FilterPassTest, VanishedSourceIsReportedAndLeftOut) {

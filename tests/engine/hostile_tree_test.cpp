@@ -60,14 +60,14 @@ class HostileTreeTest : public ::testing::Test {
   Paths Recorded() const {
     Paths out;
     for (const FileEntry& entry : app_.candidates) {
-      out.push_back(tree_.Relative(entry.path));
+      out.push_back(tree_.Relative(entry.Path()));
     }
     return out;
   }
 
   const FileEntry* RecordOf(const std::string& relative) const {
     for (const FileEntry& entry : app_.candidates) {
-      if (entry.path == tree_.Path(relative)) {
+      if (entry.Path() == tree_.Path(relative)) {
         return &entry;
       }
     }
@@ -79,7 +79,7 @@ class HostileTreeTest : public ::testing::Test {
     for (const SimilarityClass& cls : app_.classes) {
       Paths members;
       for (const FileEntry* entry : cls) {
-        members.push_back(tree_.Relative(entry->path));
+        members.push_back(tree_.Relative(entry->Path()));
       }
       out.push_back(members);
     }
@@ -462,7 +462,7 @@ TEST_F(HostileTreeTest, PathsBeyondPathMaxEndTheWalkThereOnly) {
     size_t longest = 0;
     size_t files = 0;
     for (const FileEntry& entry : app_.candidates) {
-      longest = std::max(longest, entry.path.size());
+      longest = std::max(longest, entry.Path().size());
       files += entry.name() == "file" ? 1 : 0;
     }
     EXPECT_GE(longest, 4096U);
@@ -493,8 +493,8 @@ TEST_F(HostileTreeTest, DirectoryOfOneHundredThousandEntries) {
   app_.params.sizeCompare = true;
   ASSERT_TRUE(Run().ok());
   ASSERT_EQ(app_.candidates.GetSize(), kEntries + 2U);
-  EXPECT_EQ(tree_.Relative(app_.candidates.GetAt(1).path), "s/000000");
-  EXPECT_EQ(tree_.Relative(app_.candidates.GetAt(kEntries).path), "s/099999");
+  EXPECT_EQ(tree_.Relative(app_.candidates.GetAt(1).Path()), "s/000000");
+  EXPECT_EQ(tree_.Relative(app_.candidates.GetAt(kEntries).Path()), "s/099999");
   // The directory and every empty file have size 0: one class of all but one.
   ASSERT_EQ(app_.classes.size(), 1U);
   EXPECT_EQ(app_.classes.front().size(), kEntries + 1U);
@@ -519,7 +519,7 @@ TEST_F(HostileTreeTest, NamesOfAnyBytesAreKeptThroughTheSearch) {
   Paths found;
   for (const FileEntry* entry : app_.classes.front()) {
     found.push_back(std::string(entry->name()));
-    EXPECT_EQ(entry->path, tree_.Path("s/" + std::string(entry->name())));
+    EXPECT_EQ(entry->Path(), tree_.Path("s/" + std::string(entry->name())));
   }
   std::sort(found.begin(), found.end());
   EXPECT_EQ(found, sorted);

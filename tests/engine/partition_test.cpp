@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <deque>
 #include <fstream>
 #include <functional>
 #include <numeric>
@@ -35,12 +34,10 @@ class PartitionTest : public ::testing::Test {
   const FileEntry* Add(const std::string& name, uint64_t size = 0, uint32_t attributes = 0,
                        const std::string& dir = "/d") {
     FileEntry entry;
-    entry.path = dir + "/" + name;
     entry.size = size;
     entry.attributes = attributes;
     entry.time = size * kSecond;
-    records_.push_back(entry);
-    return &records_.back();
+    return &records_.GetAt(records_.Add(dir + "/" + name, entry));
   }
 
   // One class of records named after their sizes ("5", "5", "7" ...).
@@ -70,7 +67,7 @@ class PartitionTest : public ::testing::Test {
   CompareContext context{app.params, diagnostics};
 
  private:
-  std::deque<FileEntry> records_;  // stable addresses
+  FileEntryArray records_;  // stable addresses
 };
 
 TEST_F(PartitionTest, RunPartitionKeepsRunsOfEqualNeighbours) {

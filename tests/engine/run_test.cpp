@@ -42,7 +42,7 @@ class RunTest : public ::testing::Test {
     for (const SimilarityClass& cls : app_.classes) {
       Paths members;
       for (const FileEntry* entry : cls) {
-        members.push_back(tree_.Relative(entry->path));
+        members.push_back(tree_.Relative(entry->Path()));
       }
       out.push_back(members);
     }

@@ -43,13 +43,13 @@ FileTime At(int64_t unixSeconds) {
 }
 
 FileEntry File(const std::string& path, uint64_t size, uint32_t attributes = 0, FileTime time = 0) {
+  static FileEntryArray made;  // keeps the records' texts for the whole program
   FileEntry e;
-  e.path = path;
   e.size = size;
   e.attributes = attributes;
   e.time = time == 0 ? At(1'700'000'000) : time;
   e.modified = e.time;
-  return e;
+  return made.GetAt(made.Add(path, e));
 }
 
 constexpr uint64_t kMiB = 1 << 20;
@@ -112,7 +112,7 @@ class ResultsDialogTest : public QObject {
                    const std::vector<std::vector<size_t>>& classes) {
     app_ = std::make_unique<CvrxApp>(nullFactory_, diagnostics_);
     for (const FileEntry& e : entries) {
-      app_->candidates.Add(e);
+      app_->candidates.Add(e.Path(), e);
     }
     for (const auto& members : classes) {
       SimilarityClass cls;
@@ -154,7 +154,7 @@ class ResultsDialogTest : public QObject {
   // The model row of the record whose path ends so.
   static int RowOf(const CResultsDialog& dialog, const std::string& end) {
     for (int r = 0; r < dialog.model()->rowCount(); ++r) {
-      if (dialog.model()->row(r).entry->path.ends_with(end)) {
+      if (dialog.model()->row(r).entry->Path().ends_with(end)) {
         return r;
       }
     }

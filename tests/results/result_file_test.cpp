@@ -27,6 +27,7 @@
 #include "progress/progress.h"
 #include "results/member_texts.h"
 #include "results/result_json.h"
+#include "support/records.h"
 #include "support/temp_tree.h"
 
 namespace vrx {
@@ -45,11 +46,10 @@ FileTime AtUnix(int64_t seconds) {
 FileEntry File(const std::string& path, uint64_t size, uint32_t attributes = 0,
                FileTime time = AtUnix(k050307_142210)) {
   FileEntry e;
-  e.path = path;
   e.size = size;
   e.attributes = attributes;
   e.time = time;
-  return e;
+  return test::RecordOf(path, e);
 }
 
 class ResultFileTest : public ::testing::Test {
@@ -60,7 +60,7 @@ class ResultFileTest : public ::testing::Test {
     app_.captureEnd = k071226_140305 + 4;
   }
 
-  void Add(const FileEntry& entry) { app_.candidates.Add(entry); }
+  void Add(const FileEntry& entry) { app_.candidates.Add(entry.Path(), entry); }
 
   // Adds a class of candidate records by index (after all records are added,
   // since the classes hold their addresses).
@@ -362,8 +362,8 @@ TEST(MemberTextsTest, TextsOfOneMember) {
       {File("/daten/sub", 0, kAttrDirectory), ".", "/daten/sub"},
   };
   for (const auto& p : places) {
-    EXPECT_EQ(MemberNameText(p.entry), p.name) << p.entry.path;
-    EXPECT_EQ(MemberDirectoryText(p.entry), p.directory) << p.entry.path;
+    EXPECT_EQ(MemberNameText(p.entry), p.name) << p.entry.Path();
+    EXPECT_EQ(MemberDirectoryText(p.entry), p.directory) << p.entry.Path();
   }
   const struct {
     uint64_t bytes, kb;
@@ -539,7 +539,7 @@ TEST_F(ResultFileTest, JsonRoundTripsEveryFieldOfHostileNames) {
           EXPECT_FALSE(member.contains(key)) << key;
         }
       };
-      expectText("path", e.path);
+      expectText("path", e.Path());
       expectText("name", MemberNameText(e));
       expectText("directory", MemberDirectoryText(e));
       EXPECT_EQ(member["size"], e.size);
