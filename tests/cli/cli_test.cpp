@@ -521,7 +521,7 @@ class BinaryTest : public CliTest {
 // bytes need more than the 16 MiB allowed: a folder's path is kept once, but
 // every folder's is kept.
 TEST_F(BinaryTest, OutOfMemoryDuringTheWalkStopsWithAMessage) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(PARLIND_ADDRESS_SANITIZER)
   GTEST_SKIP() << "AddressSanitizer cannot run within an address-space limit";
 #else
   std::string deep;

@@ -698,7 +698,7 @@ rlim_t AddressSpaceNow() {
 // and a million two-member combinations of two areas, under 64 MiB more
 // address space.
 TEST_F(PartitionTest, RunningOutOfMemoryStopsTheSearchWithAMessage) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(PARLIND_ADDRESS_SANITIZER)
   GTEST_SKIP() << "the sanitizer's shadow memory does not live under an address space limit";
 #endif
   SimilarityClass sizes;
