@@ -14,11 +14,6 @@ bool EnteredDirectories::Contains(uint64_t device, uint64_t inode) const {
   return keys_.contains({device, inode});
 }
 
-size_t EnteredDirectories::KeyHash::operator()(const Key& key) const {
-  // Inode numbers are dense on one device; the device spreads the rest.
-  return static_cast<size_t>(key.inode * 0x9E3779B97F4A7C15ULL ^ key.device);
-}
-
 DirectoryStack::DirectoryStack(Diagnostics& diagnostics, EnteredDirectories& entered,
                                const char* tooLongMessage, int passes)
     : diagnostics_(diagnostics),

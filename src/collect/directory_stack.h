@@ -24,6 +24,7 @@
 
 #include "collect/listing_prefetch.h"
 #include "platform/dir_listing.h"
+#include "platform/file_reader.h"
 #include "platform/open_directory.h"
 
 namespace vrx {
@@ -38,15 +39,7 @@ class EnteredDirectories {
   bool Contains(uint64_t device, uint64_t inode) const;
 
  private:
-  struct Key {
-    uint64_t device;
-    uint64_t inode;
-    bool operator==(const Key&) const = default;
-  };
-  struct KeyHash {
-    size_t operator()(const Key& key) const;
-  };
-  std::unordered_set<Key, KeyHash> keys_;
+  std::unordered_set<DeviceInode, DeviceInodeHash> keys_;
 };
 
 struct WalkFrame {

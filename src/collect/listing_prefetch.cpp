@@ -8,10 +8,6 @@
 
 namespace vrx {
 
-size_t ListingPrefetch::KeyHash::operator()(const Key& key) const {
-  return static_cast<size_t>(key.inode * 0x9E3779B97F4A7C15ULL ^ key.device);
-}
-
 ListingPrefetch::~ListingPrefetch() {
   {
     const std::lock_guard lock(mutex_);

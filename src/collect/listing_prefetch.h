@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "platform/dir_listing.h"
+#include "platform/file_reader.h"
 #include "platform/open_directory.h"
 
 namespace vrx {
@@ -70,14 +71,8 @@ class ListingPrefetch {
   void Forget(uint64_t device, uint64_t inode);
 
  private:
-  struct Key {
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    bool operator==(const Key&) const = default;
-  };
-  struct KeyHash {
-    size_t operator()(const Key& key) const;
-  };
+  using Key = DeviceInode;
+  using KeyHash = DeviceInodeHash;
   enum class State { kQueued, kReading, kDone };
   struct Job {
     std::shared_ptr<DirHandle> parent;  // held until the job is read

@@ -25,6 +25,14 @@ struct DeviceInode {
   bool operator==(const DeviceInode&) const = default;
 };
 
+// For tables keyed by identity: inode numbers are dense on one device; the
+// device spreads the rest.
+struct DeviceInodeHash {
+  size_t operator()(const DeviceInode& id) const {
+    return static_cast<size_t>(id.inode * 0x9E3779B97F4A7C15ULL ^ id.device);
+  }
+};
+
 // What fstat says of a file's content: when one of these moved, the bytes
 // may have changed.
 struct FileStamp {
