@@ -4,7 +4,6 @@
 #include <cstring>
 #include <limits>
 #include <new>
-#include <stdexcept>
 
 #include "platform/attributes.h"
 
@@ -17,11 +16,11 @@ struct FolderRef {
   size_t length;
 };
 
-// Five 8-byte values, the attributes, the name's length and distance, and the
-// name's address: what a million-file tree costs per file.
-static_assert(sizeof(FileEntry) == 56);
+// Four 8-byte values, the name's address, the device, the attributes, the
+// name's length and distance: what a million-file tree costs per file.
+static_assert(sizeof(FileEntry) == 48);
 
-constexpr size_t kMaxNameLength = std::numeric_limits<uint16_t>::max();
+constexpr size_t kMaxNameLength = std::numeric_limits<uint8_t>::max();
 constexpr size_t kMaxFolderBack = std::numeric_limits<uint16_t>::max();
 
 // Splits a file's path into the folder text and the name, so that the path
@@ -48,6 +47,17 @@ bool NeedsSeparator(std::string_view folder) {
 }
 
 }  // namespace
+
+FileEntry ListedValues(const DirEntryInfo& info, int32_t dateKind) {
+  FileEntry values;
+  values.attributes = static_cast<uint8_t>(info.attributes);
+  values.time = info.TimeOfKind(dateKind);
+  values.size = info.size;
+  values.device = RecordedDevice(info.device);
+  values.inode = info.inode;
+  values.modified = info.modified;
+  return values;
+}
 
 bool FileEntry::IsDirectory() const {
   return (attributes & kAttrDirectory) != 0;
@@ -173,8 +183,11 @@ void FileEntryArray::StartSegment(std::string_view folder, size_t nameLength) {
 
 size_t FileEntryArray::Add(std::string_view path, const FileEntry& values) {
   FileEntry entry = values;
-  if (entry.IsDirectory()) {
-    // Stored whole: the folder text is the path, and the records of the
+  std::string_view folderText;
+  std::string_view name;
+  SplitPath(path, &folderText, &name);
+  if (entry.IsDirectory() || name.size() > kMaxNameLength) {
+    // Stored whole: the folder text is the path, and the records of a
     // directory's entries continue its segment.
     const std::string_view folder = StoreFolder(path);
     StartSegment(folder, 0);
@@ -182,12 +195,6 @@ size_t FileEntryArray::Add(std::string_view path, const FileEntry& values) {
     entry.nameLength_ = 0;
     entry.folderBack_ = 0;
   } else {
-    std::string_view folderText;
-    std::string_view name;
-    SplitPath(path, &folderText, &name);
-    if (name.size() > kMaxNameLength) {
-      throw std::length_error("file name too long");
-    }
     const std::string_view folder = StoreFolder(folderText);
     if (segment_ == nullptr || folder.data() != segmentFolder_.data() ||
         folder.size() != segmentFolder_.size() ||
@@ -201,7 +208,7 @@ size_t FileEntryArray::Add(std::string_view path, const FileEntry& values) {
     }
     textNext_ += name.size();
     entry.name_ = at;
-    entry.nameLength_ = static_cast<uint16_t>(name.size());
+    entry.nameLength_ = static_cast<uint8_t>(name.size());
     entry.folderBack_ = static_cast<uint16_t>(at - segment_);
   }
   new (NextRoom()) FileEntry(entry);

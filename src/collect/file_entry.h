@@ -30,7 +30,7 @@ namespace vrx {
 // A record does not hold its path as one string: the candidate list keeps
 // each folder's text once and every name once, and a record points at its
 // name, whose segment of the list's text store begins with the folder's text
-// (see FileEntryArray). So a record of a million-file tree takes 56 bytes
+// (see FileEntryArray). So a record of a million-file tree takes 48 bytes
 // plus its name instead of 80 plus a heap block per path. The full path is
 // built where it is needed: Path() for a string, AppendPath() into a buffer
 // that a hot loop reuses.
@@ -38,27 +38,10 @@ namespace vrx {
 // A directory's record keeps its whole path as a folder text of its own (its
 // entries' records use the same text), so that location() and name() stay
 // views into stored text for every record. Whether a record is stored that
-// way is decided by the directory bit of `attributes` when it is added.
+// way is decided by the directory bit of `attributes` when it is added; a
+// file whose name is longer than 255 bytes (possible on some file systems)
+// is stored whole as well.
 struct FileEntry {
-  FileTime time = 0;        // the time chosen by the search's date kind (UTC)
-  uint64_t size = 0;        // bytes, 64 bits; 0 for directories
-  uint32_t attributes = 0;  // R 0x1, H 0x2, S 0x4, D 0x10, A 0x20
-
- private:
-  uint16_t nameLength_ = 0;
-  // The distance back from name_ to the segment's folder text reference; 0
-  // for a record whose path is that folder text itself.
-  uint16_t folderBack_ = 0;
-
- public:
-  // Which file the walk saw: hard links of one file share both numbers, and
-  // whatever opens the file later checks that it is still this one.
-  uint64_t device = 0;
-  uint64_t inode = 0;
-  // The modification time as listed, whatever the date kind: with `size`,
-  // `device` and `inode` it tells whether a file changed since the walk.
-  FileTime modified = 0;
-
   // The final name as listed: the text after the last '/' of the path, and
   // "." for the root (the empty path, or "/").
   std::string_view name() const {
@@ -74,6 +57,27 @@ struct FileEntry {
   void AppendPath(std::string* out) const;
   bool IsDirectory() const;
 
+  // The fields lie in this order so that a record takes 48 bytes without
+  // padding.
+  FileTime time = 0;  // the time chosen by the search's date kind (UTC)
+  uint64_t size = 0;  // bytes, 64 bits; 0 for directories
+  // Which file the walk saw: hard links of one file share `device` and
+  // `inode`, and whatever opens the file later checks that it is still this
+  // one.
+  uint64_t inode = 0;
+  // The modification time as listed, whatever the date kind: with `size`,
+  // `device` and `inode` it tells whether a file changed since the walk.
+  FileTime modified = 0;
+
+ private:
+  // Into the list's text store; null for a record made by growing the list,
+  // whose path is empty.
+  const char* name_ = nullptr;
+
+ public:
+  uint32_t device = 0;     // see RecordedDevice
+  uint8_t attributes = 0;  // R 0x1, H 0x2, S 0x4, D 0x10, A 0x20
+
  private:
   friend class FileEntryArray;
 
@@ -82,10 +86,24 @@ struct FileEntry {
   std::string_view Folder() const;
   std::string_view NameOfWhole() const;
 
-  // Into the list's text store; null for a record made by growing the list,
-  // whose path is empty.
-  const char* name_ = nullptr;
+  // 0 for a record stored whole (and for an empty name); a name longer than
+  // 255 bytes is stored whole.
+  uint8_t nameLength_ = 0;
+  // The distance back from name_ to the segment's folder text reference; 0
+  // for a record whose path is that folder text itself.
+  uint16_t folderBack_ = 0;
 };
+
+// The device number as a record keeps it. Linux's fit in 32 bits, so this
+// is the number itself; a wider one would be folded, and then a file opened
+// later would not match its record and count as changed, never as another.
+inline uint32_t RecordedDevice(uint64_t device) {
+  return static_cast<uint32_t>(device ^ (device >> 32));
+}
+
+// A record's values from a listing entry, the time chosen by `dateKind`; its
+// path is given when it is added to a list.
+FileEntry ListedValues(const DirEntryInfo& info, int32_t dateKind);
 
 class FileEntryArray {
  public:

@@ -41,17 +41,11 @@ bool ReadSourceRecord(const WalkContext& walk, const std::string& source, FileEn
   if (!QueryEntry(source, &info)) {
     return false;
   }
-  out->attributes = info.attributes;
-  out->device = info.device;
-  out->inode = info.inode;
-  out->modified = info.modified;
+  *out = ListedValues(info, walk.params.dateKind);
   if (source.empty()) {
     out->time = 0;
     out->size = 0;
-    return true;
   }
-  out->time = info.TimeOfKind(walk.params.dateKind);
-  out->size = info.size;
   return true;
 }
 

@@ -42,12 +42,7 @@ bool PassesFilters(const SearchParams& params, const FileEntry& entry, Diagnosti
 
 bool LocationPassesFilters(const SearchParams& params, const std::string& path,
                            const DirEntryInfo& info, Diagnostics& diagnostics) {
-  FileEntry values;
-  values.attributes = info.attributes;
-  values.time = info.TimeOfKind(params.dateKind);
-  values.size = info.size;
-  values.device = info.device;
-  values.inode = info.inode;
+  const FileEntry values = ListedValues(info, params.dateKind);
   // A record is made by a list, which holds its texts.
   FileEntryArray one;
   one.Add(path, values);

@@ -23,12 +23,7 @@ void FillWorkEntry(const WalkContext& walk, const std::string& dirPath, const Di
   path->assign(dirPath);
   path->push_back('/');
   path->append(info.name);
-  values->attributes = info.attributes;
-  values->time = info.TimeOfKind(walk.params.dateKind);
-  values->size = info.size;
-  values->device = info.device;
-  values->inode = info.inode;
-  values->modified = info.modified;
+  *values = ListedValues(info, walk.params.dateKind);
 }
 
 // A file of a filtered walk: taken when it passes the filters and is not

@@ -85,7 +85,11 @@ TEST(FileEntryArrayTest, PathsComeBackAsGiven) {
     std::string name;
     std::string location;
   };
+  // Names up to 255 bytes lie in their folder's segment; longer ones (some
+  // file systems allow them) are stored whole.
   const std::string longName(65535, 'n');
+  const std::string name255(255, 'o');
+  const std::string name256(256, 'p');
   const std::vector<Case> cases = {
       {"/tmp/a/b.txt", false, "b.txt", "/tmp/a"},
       {"/tmp/a/c.txt", false, "c.txt", "/tmp/a"},
@@ -105,6 +109,10 @@ TEST(FileEntryArrayTest, PathsComeBackAsGiven) {
       {"src", true, "src", "src"},
       {"/tmp/a/" + longName, false, longName, "/tmp/a"},
       {"/tmp/a/e", false, "e", "/tmp/a"},
+      {"/tmp/a/" + name255, false, name255, "/tmp/a"},
+      {"/" + name256, false, name256, ""},
+      {"a//" + name256, false, name256, "a/"},
+      {"/tmp/a/f", false, "f", "/tmp/a"},
   };
   FileEntryArray list;
   for (const Case& c : cases) {
@@ -127,7 +135,8 @@ TEST(FileEntryArrayTest, PathsComeBackAsGiven) {
   // share the text.
   EXPECT_EQ(list.GetAt(0).location().data(), list.GetAt(1).location().data());
   EXPECT_EQ(list.GetAt(2).location().data(), list.GetAt(3).location().data());
-  EXPECT_EQ(list.GetAt(16).location().data(), list.GetAt(17).location().data());
+  EXPECT_EQ(list.GetAt(17).location().data(), list.GetAt(18).location().data());
+  EXPECT_EQ(list.GetAt(17).location().data(), list.GetAt(21).location().data());
 }
 
 // Shrinking and growing across the border between two blocks keeps the
