@@ -22,9 +22,9 @@ namespace {
 constexpr size_t kOpenFilesPerWorker = 128;
 
 // The options with every 0 replaced by its default.
-GatherOptions WithDefaults(GatherOptions options) {
+GatherOptions WithDefaults(GatherOptions options, const ClassList& classes) {
   if (options.workers == 0) {
-    options.workers = DefaultWorkers();
+    options.workers = DefaultWorkers(ContentLooksCached(classes));
   }
   if (options.maxOpenFiles == 0) {
     options.maxOpenFiles = OpenFileBudget(kOpenFilesPerWorker * options.workers);
@@ -41,7 +41,7 @@ GatherOptions WithDefaults(GatherOptions options) {
 }  // namespace
 
 RunStatus GatherEqualContent(CvrxApp& app, GatherOptions options) {
-  options = WithDefaults(options);
+  options = WithDefaults(options, app.classes);
   std::unique_ptr<Progress> progress = app.progressFactory().Create("Vergleichen", false);
   app.progressWnd = progress.get();
   progress->SetRange(0, static_cast<int64_t>(CountMembers(app.classes)), 1);

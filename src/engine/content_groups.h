@@ -34,8 +34,9 @@ struct GatherOptions {
   // descriptors run out all the same, a thread opens fewer at once; when not
   // even two can be had, the step stops (kTooLarge).
   size_t maxOpenFiles = 0;
-  // Threads reading at once, the calling one included; 0 takes eight per core
-  // of the machine, at most sixteen. The classes are the same for every number.
+  // Threads reading at once, the calling one included; 0 takes two per core
+  // when a few of the files are found in the page cache, else eight per
+  // core, at most sixteen. The classes are the same for every number.
   size_t workers = 0;
   // Files of at least this many bytes have their holes looked up where the
   // file system reports them; ranges that are holes in every member of a

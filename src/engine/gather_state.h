@@ -6,9 +6,11 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,7 +51,11 @@ struct SharedGather {
   std::atomic<bool> outOfMemory{false};
   std::atomic<bool> outOfDescriptors{false};
   std::atomic<int64_t> steps{0};  // progress steps not yet shown
+  // The helper threads not yet ended; the calling thread waits on
+  // `helpersEnded` for the last one, pumping between.
   std::atomic<size_t> helpersRunning{0};
+  std::mutex helpersMutex;
+  std::condition_variable helpersEnded;
   std::atomic<size_t> keptRoom{kKeptBytesTotal};  // of kKeptBytesTotal, not taken
   // Members of the classes being worked on, and how many there may be at
   // once: each member costs the threads some bytes while its class is split.

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 #include <system_error>
@@ -12,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "collect/record_file.h"
 #include "engine/content_gatherer.h"
 #include "engine/gather_state.h"
 #include "engine/vrx_app.h"
@@ -22,11 +24,16 @@ namespace vrx {
 namespace {
 
 constexpr size_t kMaxWorkers = 16;  // threads reading at once, the calling one included
-// Threads per core: a thread that waits for the disk leaves its core to
-// another, and more reads waiting at once keep the disk queue full when the
-// files are not cached; when they are, the extra threads cost next to
-// nothing.
+// Threads per core when the files are not in the page cache: a thread that
+// waits for the disk leaves its core to another, and more reads waiting at
+// once keep the disk queue full.
 constexpr size_t kWorkersPerCore = 8;
+// When they are, the reads only copy from memory, and more threads than
+// cores only take turns: two per core keep the cores busy while a thread
+// opens or closes a file.
+constexpr size_t kWorkersPerCoreCached = 2;
+// Files looked at to tell whether the content is in the page cache.
+constexpr size_t kCacheProbes = 8;
 constexpr auto kWaitPump = std::chrono::milliseconds(20);
 // The threads together work on classes of at most this many members at once,
 // or on two of the largest class when that is more: many threads each on a
@@ -163,7 +170,23 @@ void Helper(const CvrxApp& app, const ClassPointers& classes, ThreadShare share,
             SharedGather& shared) {
   GatherReporter reporter(shared, nullptr);
   WorkOn(app, classes, share, shared, reporter, nullptr);
-  shared.helpersRunning.fetch_sub(1);
+  {
+    const std::lock_guard<std::mutex> lock(shared.helpersMutex);
+    shared.helpersRunning.fetch_sub(1);
+  }
+  shared.helpersEnded.notify_all();
+}
+
+// Pumps the progress object until every helper has ended; the last one's end
+// wakes the calling thread at once.
+void WaitForHelpers(SharedGather& shared, GatherReporter& reporter) {
+  std::unique_lock<std::mutex> lock(shared.helpersMutex);
+  while (!shared.helpersEnded.wait_for(lock, kWaitPump,
+                                       [&shared] { return shared.helpersRunning.load() == 0; })) {
+    lock.unlock();
+    reporter.Pump();
+    lock.lock();
+  }
 }
 
 // Starts up to `helpers` helper threads; when no more threads are to be had,
@@ -201,10 +224,7 @@ void GatherInParallel(CvrxApp& app, Progress& progress, const GatherOptions& opt
   GatherReporter reporter(shared, &progress);
   std::vector<std::thread> threads = StartHelpers(app, classes, share, shared, helpers);
   WorkOn(app, classes, share, shared, reporter, &applier);
-  while (shared.helpersRunning.load() != 0) {
-    reporter.Pump();
-    std::this_thread::sleep_for(kWaitPump);
-  }
+  WaitForHelpers(shared, reporter);
   for (std::thread& thread : threads) {
     thread.join();
   }
@@ -215,9 +235,34 @@ void GatherInParallel(CvrxApp& app, Progress& progress, const GatherOptions& opt
 
 }  // namespace
 
-size_t DefaultWorkers() {
+size_t DefaultWorkers(bool cached) {
   const unsigned cores = std::thread::hardware_concurrency();
-  return std::clamp<size_t>(size_t{cores} * kWorkersPerCore, 1, kMaxWorkers);
+  return std::clamp<size_t>(size_t{cores} * (cached ? kWorkersPerCoreCached : kWorkersPerCore), 1,
+                            kMaxWorkers);
+}
+
+bool ContentLooksCached(const ClassList& classes) {
+  const size_t every = std::max<size_t>(classes.size() / kCacheProbes, 1);
+  size_t probed = 0;
+  size_t i = 0;
+  for (const SimilarityClass& cls : classes) {
+    if (i++ % every != 0 || cls.empty()) {
+      continue;
+    }
+    if (probed == kCacheProbes) {
+      break;
+    }
+    const FileEntry& entry = *cls.front();
+    FileReader reader;
+    if (entry.size == 0 || OpenRecord(entry, &reader) != OpenResult::kOpened) {
+      continue;
+    }
+    ++probed;
+    if (!reader.Cached(entry.size / 2)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 GatherEnd GatherAll(CvrxApp& app, Progress& progress, const GatherOptions& options) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "engine/content_groups.h"
+#include "engine/similarity_class.h"
 
 namespace vrx {
 
@@ -14,8 +15,14 @@ class Progress;
 
 enum class GatherEnd { kDone, kOutOfMemory, kOutOfDescriptors };
 
-// Threads reading at once by default: eight per core, at most sixteen.
-size_t DefaultWorkers();
+// Threads reading at once by default: two per core when the files' content
+// is in the page cache, else eight per core; at most sixteen.
+size_t DefaultWorkers(bool cached);
+
+// Whether the content of the classes' files looks to be in the page cache:
+// a byte of a few of them, spread over the classes, can be read without the
+// disk. Files that cannot be opened are passed over.
+bool ContentLooksCached(const ClassList& classes);
 
 // The step over every class of app.classes with the options' bounds (none of
 // them 0). Whatever it allocated is freed when it returns.

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -165,6 +166,16 @@ DataRange FileReader::NextData(uint64_t offset) const {
   }
   const off_t hole = ::lseek(fd_, data, SEEK_HOLE);
   return {static_cast<uint64_t>(data), hole < 0 ? kToTheEnd : static_cast<uint64_t>(hole)};
+}
+
+bool FileReader::Cached(uint64_t offset) const {
+  if (fd_ < 0) {
+    return false;
+  }
+  unsigned char byte = 0;
+  iovec one{&byte, 1};
+  // RWF_NOWAIT: EAGAIN instead of a read from the disk.
+  return ::preadv2(fd_, &one, 1, static_cast<off_t>(offset), RWF_NOWAIT) >= 0;
 }
 
 void FileReader::AdviseSequential() const {

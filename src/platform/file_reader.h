@@ -99,6 +99,11 @@ class FileReader {
   // hint: the caller still checks the stamp after reading.
   [[nodiscard]] DataRange NextData(uint64_t offset) const;
 
+  // True when the byte at `offset` can be read without waiting for the disk
+  // (it is in the page cache); false when it cannot, or when the kernel
+  // cannot tell.
+  [[nodiscard]] bool Cached(uint64_t offset) const;
+
   // Advises the kernel that the file will be read sequentially once.
   void AdviseSequential() const;
 

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -171,6 +172,35 @@ TEST(FileReaderTest, NextDataSkipsHoles) {
   ASSERT_EQ(reader.Open(dense, tree.Identity("dense")), OpenResult::kOpened);
   EXPECT_EQ(reader.NextData(1).start, 1u);
   EXPECT_GE(reader.NextData(1).end, 3u);
+}
+
+// Cached tells whether a read would wait for the disk: not after the file's
+// pages are dropped from the page cache, but after it was read.
+TEST(FileReaderTest, CachedSaysWhetherTheDiskWouldBeRead) {
+  test::TempTree tree;
+  const std::string content(256 * 1024, 'c');
+  const std::string path = tree.MakeFile("f", content);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::fsync(fd), 0);
+  ASSERT_EQ(::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED), 0);
+  // Whether the pages really left, asked without touching them.
+  void* map = ::mmap(nullptr, content.size(), PROT_READ, MAP_SHARED, fd, 0);
+  ASSERT_NE(map, MAP_FAILED);
+  unsigned char resident = 0;
+  ASSERT_EQ(::mincore(map, 1, &resident), 0);
+  ::munmap(map, content.size());
+  ::close(fd);
+  if ((resident & 1) != 0) {
+    GTEST_SKIP() << "the file system of " << tree.root() << " keeps its pages";
+  }
+  FileReader reader;
+  ASSERT_EQ(reader.Open(path, tree.Identity("f")), OpenResult::kOpened);
+  EXPECT_FALSE(reader.Cached(0));
+  std::vector<char> buffer(content.size());
+  ASSERT_TRUE(reader.ReadExactly(0, buffer.data(), buffer.size()));
+  EXPECT_TRUE(reader.Cached(0));
+  EXPECT_TRUE(reader.Cached(content.size() - 1));
 }
 
 TEST(FileReaderTest, MoveKeepsTheDescriptor) {
