@@ -45,18 +45,18 @@ void ListingPrefetch::QueueLocked(const std::shared_ptr<DirHandle>& parent,
     if ((info.attributes & kAttrDirectory) == 0) {
       continue;
     }
+    const Key key{info.device, info.inode};
+    if (jobs_.contains(key)) {
+      continue;  // met twice (a bind mount): the walk enters it once
+    }
     auto job = std::make_unique<Job>();
     job->parent = parent;
     job->parentKey = parentKey;
     job->name = info.name;
-    job->key = {info.device, info.inode};
+    job->key = key;
     job->order = order;
     job->order.push_back(static_cast<uint32_t>(i));
-    const Key key = job->key;
     const WalkOrder& at = job->order;
-    if (jobs_.contains(key)) {
-      continue;  // met twice (a bind mount): the walk enters it once
-    }
     // Should memory run out half way, a job is known before it is queued,
     // so nothing is read that cannot be taken or forgotten.
     jobs_.emplace(key, std::move(job));
@@ -90,14 +90,9 @@ std::optional<ListedAhead> ListingPrefetch::Take(uint64_t device, uint64_t inode
   changed_.wait(lock, [&] { return it->second->state != State::kReading; });
   std::unique_ptr<Job> job = std::move(it->second);
   jobs_.erase(it);
-  if (job->state == State::kQueued) {
-    next_.erase(job->order);
-    return std::nullopt;
-  }
-  --ahead_;
-  aheadEntries_ -= job->listed.listing.size();
+  UncountLocked(*job);
   changed_.notify_all();
-  if (!job->ok) {
+  if (job->state == State::kQueued || !job->ok) {
     return std::nullopt;
   }
   return std::move(job->listed);
@@ -129,15 +124,21 @@ void ListingPrefetch::ForgetLocked(const Key& parentKey) {
       job.forgotten = true;
       continue;
     }
-    if (job.state == State::kQueued) {
-      next_.erase(job.order);
-    } else {
-      --ahead_;
-      aheadEntries_ -= job.listed.listing.size();
-    }
+    UncountLocked(job);
     jobs_.erase(it);
     ForgetLocked(key);
   }
+}
+
+// Takes a job that is not being read out of the counts: a queued one out of
+// the queue, a read one out of the listings held ahead.
+void ListingPrefetch::UncountLocked(const Job& job) {
+  if (job.state == State::kQueued) {
+    next_.erase(job.order);
+    return;
+  }
+  --ahead_;
+  aheadEntries_ -= job.listed.listing.size();
 }
 
 void ListingPrefetch::Loop() {

@@ -89,6 +89,7 @@ class ListingPrefetch {
   void QueueLocked(const std::shared_ptr<DirHandle>& parent,
                    const std::vector<DirEntryInfo>& listing, const WalkOrder& order);
   void ForgetLocked(const Key& parentKey);
+  void UncountLocked(const Job& job);
   void Start();
   void Loop();
   static void Read(Job& job);

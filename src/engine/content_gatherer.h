@@ -153,7 +153,8 @@ class ContentGatherer {
   void VisitSharing(const Bucket& bucket, const AheadFn& ahead, const VisitFn& visit);
   static void StartAhead(AheadLane& lane, size_t from, size_t to, const AheadFn& ahead,
                          size_t parity);
-  bool OpenAhead(uint32_t member, FileReader& reader) const;
+  template <typename ReadFn>
+  void ReadAhead(uint32_t member, AheadRead& out, const ReadFn& read) const;
   void SamplesAhead(uint32_t member, AheadRead& out, PieceBuffer& buffer) const;
   void WholeAhead(uint32_t member, unsigned char* data, AheadRead& out) const;
   bool TakeAhead(uint32_t member, const AheadRead& got);

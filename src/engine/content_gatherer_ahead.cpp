@@ -80,42 +80,44 @@ void ContentGatherer::StartAhead(AheadLane& lane, size_t from, size_t to, const 
   });
 }
 
-// Opens a member's file on a lane as Open does, but without waiting
-// for a descriptor and without a word: anything but a clean opening of the
+// Opens a member's file on a lane as Open does, but without waiting for a
+// descriptor and without a word, and reads it with `read`, noting the stamp
+// of opening and whether it held: anything but a clean opening of the
 // recorded file at its recorded size is left to the owner.
-bool ContentGatherer::OpenAhead(uint32_t member, FileReader& reader) const {
+template <typename ReadFn>
+void ContentGatherer::ReadAhead(uint32_t member, AheadRead& out, const ReadFn& read) const {
   const FileEntry& entry = *(*cls_)[member];
-  return (entry.attributes & kAttrDirectory) == 0 &&
-         OpenRecord(entry, &reader) == OpenResult::kOpened && reader.size() == size_;
+  FileReader reader;
+  if ((entry.attributes & kAttrDirectory) != 0 ||
+      OpenRecord(entry, &reader) != OpenResult::kOpened || reader.size() != size_) {
+    return;
+  }
+  out.stamp = reader.stamp();
+  out.ok = read(reader);
+  out.unchanged = reader.Unchanged();
 }
 
 // A lane's sample hash of a member, read into the lane's `buffer`.
 void ContentGatherer::SamplesAhead(uint32_t member, AheadRead& out, PieceBuffer& buffer) const {
-  FileReader reader;
-  if (!OpenAhead(member, reader)) {
-    return;
-  }
-  out.stamp = reader.stamp();
-  unsigned char* data = buffer.Get(kHeadBytes + kTailBytes);
-  out.ok = ReadSamples(reader, data, &out.hash, &out.bytes);
-  out.unchanged = reader.Unchanged();
+  ReadAhead(member, out, [&](const FileReader& reader) {
+    return ReadSamples(reader, buffer.Get(kHeadBytes + kTailBytes), &out.hash, &out.bytes);
+  });
 }
 
-// A lane's reading of a small member whole into `data`, folded when
-// case does not count.
+// A lane's reading of a small member whole into `data`, folded when case
+// does not count.
 void ContentGatherer::WholeAhead(uint32_t member, unsigned char* data, AheadRead& out) const {
-  FileReader reader;
-  if (!OpenAhead(member, reader)) {
-    return;
-  }
-  out.stamp = reader.stamp();
-  const auto length = static_cast<size_t>(size_);
-  out.ok = reader.ReadExactly(0, data, length);
-  if (out.ok && ignoreCase_) {
-    FoldAsciiLower(data, length);
-  }
-  out.bytes = length;
-  out.unchanged = reader.Unchanged();
+  ReadAhead(member, out, [&](const FileReader& reader) {
+    const auto length = static_cast<size_t>(size_);
+    out.bytes = length;
+    if (!reader.ReadExactly(0, data, length)) {
+      return false;
+    }
+    if (ignoreCase_) {
+      FoldAsciiLower(data, length);
+    }
+    return true;
+  });
 }
 
 // What Open and Finish note of a member that the side thread read, in the
